@@ -1,0 +1,35 @@
+#include "EngineHost.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+class PlainHost final : public IEngineHost {
+public:
+    void SetStatusText(const std::string& text, COLORREF) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void SetProgress(int) override {}
+    bool IsModifyLengthChecked() override { return false; }
+    void RefreshOptionPage() override {}
+    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
+    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
+    void MessageBox(const std::string& text) override { std::fprintf(stderr, "%s", text.c_str()); }
+    void Sleep(DWORD ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    std::tm LocalTime() override {
+        std::time_t now = std::time(nullptr);
+        std::tm out{};
+        localtime_r(&now, &out);
+        return out;
+    }
+};
+
+PlainHost g_plainHost;
+std::atomic<IEngineHost*> g_host{&g_plainHost};
+
+}  // namespace
+
+IEngineHost& Host() { return *g_host.load(std::memory_order_acquire); }
+
+void SetEngineHost(IEngineHost* host) { g_host.store(host ? host : &g_plainHost, std::memory_order_release); }

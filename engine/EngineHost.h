@@ -1,0 +1,56 @@
+// What the engine needs from the user interface, and nothing more.
+//
+// The application implements this over its window; tests implement it with
+// a recorder and a virtual clock. Every call may come from a worker thread
+// except the dialogs and the message box, which the engine only calls on
+// the user-interface thread.
+#pragma once
+
+#include "WinTypes.h"
+
+#include <ctime>
+#include <string>
+
+inline constexpr COLORREF STATUS_GREEN = 0x008000;
+inline constexpr COLORREF STATUS_RED = 0x0000FF;
+
+struct FileDialogSpec {
+    std::string title;        // empty: the platform's default title
+    std::string filter;       // "Bin File(*.bin)|*.bin|" style, pairs separated by '|'
+    std::string defaultExt;   // without dot; added when the typed name has none
+    std::string initialName;  // proposed file name
+};
+
+class IEngineHost {
+public:
+    virtual ~IEngineHost() = default;
+
+    // Pane 0 of the status bar: text in a COLORREF colour. Synchronous.
+    virtual void SetStatusText(const std::string& text, COLORREF colour) = 0;
+    // Progress bar position 0..100. Synchronous.
+    virtual void SetProgress(int pos) = 0;
+    // State of the "Modify  Length(H):" check box.
+    virtual bool IsModifyLengthChecked() = 0;
+    // LoadFromImage of the option page shown now (g_pCurPage). Synchronous.
+    virtual void RefreshOptionPage() = 0;
+    // File dialogs: the chosen path, or empty when cancelled.
+    virtual std::string OpenFileDialog(const FileDialogSpec& spec) = 0;
+    virtual std::string SaveFileDialog(const FileDialogSpec& spec) = 0;
+    // Modal message box with an OK button.
+    virtual void MessageBox(const std::string& text) = 0;
+    // Pause of the calling thread.
+    virtual void Sleep(DWORD ms) = 0;
+    // Local date and time now.
+    virtual std::tm LocalTime() = 0;
+};
+
+// The host in use. Without SetEngineHost a plain host is used: real pauses
+// and clock, no window (texts go to standard error, dialogs cancel).
+IEngineHost& Host();
+// nullptr restores the plain host. Not for use while a job runs.
+void SetEngineHost(IEngineHost* host);
+
+// Shorthands used all over the engine.
+inline void SetStatusText(const std::string& text, COLORREF colour) { Host().SetStatusText(text, colour); }
+inline void SetProgress(int pos) { Host().SetProgress(pos); }
+inline void Sleep(DWORD ms) { Host().Sleep(ms); }

@@ -1,0 +1,37 @@
+// "VQ5520/1/2/3/5": EEPROM or flash behind a memory multiplexer.
+#pragma once
+
+#include "VQPatch.h"
+
+class CVQ5520Patch : public CVQPatch {
+public:
+    CVQ5520Patch() { m_bUseReportId1 = 0; }
+
+    void Download(BYTE memType, DWORD len, const BYTE* data) override;
+    void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
+    void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
+    DWORD GetVendorId() override { return 0x3B71; }
+    DWORD GetProductId() override { return 0x5632; }
+    BYTE ScanDevices() override;
+    void OpenDevice(BYTE index) override;
+    bool LoadFile() override;
+    BYTE GetImageMemoryType() override;
+    BYTE GetSupportedMemoryTypes() override { return 7; }
+    void SetImageMemoryType(BYTE memType) override;
+
+    // Register access (also used by the option page).
+    BYTE ReadXdata(WORD addr);                 // 0 when the request can't be sent
+    BYTE ReadRegister(WORD addr, bool xdata);  // SFR by the address's low byte, or XDATA
+    bool WriteXdata(WORD addr, BYTE value);    // the send's result
+    bool WriteSfr(BYTE sfr, BYTE value);       // the send's result
+
+    void SelectEepromMux();
+    void SelectFlashMux();
+    void ReadFlash8(DWORD addr, BYTE out[8]);
+
+    BYTE m_bUseReportId1 = 0;
+
+private:
+    // Nine zero bytes; report id 1 when that send fails.
+    void DetectReportId();
+};

@@ -1,0 +1,35 @@
+// "VQ7140S/40" and "VQ7150/40E/40SE": EEPROM-only chips.
+#pragma once
+
+#include "VQPatch.h"
+
+class CVQ7140SPatch : public CVQPatch {
+public:
+    void Download(BYTE memType, DWORD len, const BYTE* data) override;
+    void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
+    void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
+    DWORD GetVendorId() override { return 0x5156; }
+    DWORD GetProductId() override { return 0x0021; }
+    BYTE ScanDevices() override;
+    bool LoadFile() override;
+    BYTE GetImageMemoryType() override { return MEMTYPE_24C01_16; }
+    BYTE GetSupportedMemoryTypes() override { return 1; }
+    void SetImageMemoryType(BYTE memType) override;
+};
+
+class CVQ7140XXPatch : public CVQPatch {
+public:
+    void Download(BYTE memType, DWORD len, const BYTE* data) override;
+    void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
+    void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
+    DWORD GetVendorId() override { return 0x5156; }
+    DWORD GetProductId() override { return 0x0021; }
+    BYTE ScanDevices() override;
+    bool LoadFile() override;
+    BYTE GetImageMemoryType() override;
+    BYTE GetSupportedMemoryTypes() override { return 3; }
+    void SetImageMemoryType(BYTE memType) override;
+};
+
+// The version read shared by VQ7140XX, VQ7170 and VQ7170S.
+void ReadEepromDeviceVersion(CVQPatch& chip, BYTE memType, BYTE out[4]);

@@ -1,0 +1,43 @@
+// "VQ7340/41" and "VQ5632": flash chips (with an EEPROM path) sharing one
+// protocol. CVQ5632Patch reuses the VQ7340 operations.
+#pragma once
+
+#include "VQPatch.h"
+
+inline constexpr int ACCESS_EEPROM_READ = 1;
+inline constexpr int ACCESS_EEPROM_WRITE = 2;
+inline constexpr int ACCESS_FLASH = 3;
+
+class CVQ7340Patch : public CVQPatch {
+public:
+    CVQ7340Patch() { m_bUseReportId1 = 0; }
+
+    void Download(BYTE memType, DWORD len, const BYTE* data) override;
+    void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
+    void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
+    DWORD GetVendorId() override { return 0x3B71; }
+    DWORD GetProductId() override { return 0x7340; }
+    BYTE ScanDevices() override;
+    bool LoadFile() override;
+    BYTE GetImageMemoryType() override;
+    BYTE GetSupportedMemoryTypes() override { return 4; }
+    void SetImageMemoryType(BYTE memType) override;
+
+    // Register access with report id m_bUseReportId1.
+    DWORD ReadSfr(BYTE sfr, BYTE* out);     // returns 0
+    DWORD ReadXdata(WORD addr, BYTE* out);  // 0xFF when the send fails; 1 when the fetch failed
+    bool WriteSfr(BYTE sfr, BYTE value);
+    bool WriteXdata(WORD addr, BYTE value);
+
+    void SetAccessMode(int mode);
+    BOOL ReadFlash(DWORD addr, WORD len, BYTE* out);
+    BOOL WriteFlash(DWORD addr, WORD len, const BYTE* data);
+
+    int m_bUseReportId1 = 0;
+};
+
+class CVQ5632Patch : public CVQ7340Patch {
+public:
+    DWORD GetProductId() override { return 0x5632; }
+    bool LoadFile() override;
+};

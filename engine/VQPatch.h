@@ -1,0 +1,101 @@
+// The chip programmer base class and the image state shared with the
+// user interface.
+#pragma once
+
+#include "EngineHost.h"
+#include "HidReport.h"
+#include "WinTypes.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+// Memory types; a chip's supported types are a bit mask of these.
+inline constexpr BYTE MEMTYPE_24C01_16 = 1;
+inline constexpr BYTE MEMTYPE_24C32_64 = 2;
+inline constexpr BYTE MEMTYPE_FLASH = 4;
+
+// Every EEPROM request carries 1 for the 24C32/64 class, 0 for anything else.
+inline constexpr BYTE MemorySelector(BYTE memType) { return memType == MEMTYPE_24C32_64 ? 1 : 0; }
+
+inline constexpr std::size_t IMAGE_BUFFER_SIZE = 16777216;
+inline constexpr std::size_t EEPROM_SPACE = 65536;  // 16-bit EEPROM addresses
+inline constexpr int MAX_DEVICE_LIST = 255;
+
+// --- shared image state ----------------------------------------------------
+extern BYTE g_image[IMAGE_BUFFER_SIZE];    // starts 5A A5, the rest 0
+extern DWORD g_imageLen;                   // valid bytes in g_image, starts 2
+extern WORD g_codeLen;                     // code length of the image
+extern WORD g_checksum;                    // 16-bit sum of the image's code bytes
+extern BYTE g_workBuf[IMAGE_BUFFER_SIZE];  // download/save source, read-back target
+extern DWORD g_readLen;                    // bytes a read asks for, starts 0x30
+
+// Magic bytes 0..1 of an image per memory type; a type without magic has none.
+struct MemoryTypeMagic {
+    BYTE type1[2];
+    bool hasType2;
+    BYTE type2[2];
+    bool hasType4;
+    BYTE type4[2];
+};
+
+class CVQPatch {
+public:
+    CVQPatch();
+    virtual ~CVQPatch();
+    CVQPatch(const CVQPatch&) = delete;
+    CVQPatch& operator=(const CVQPatch&) = delete;
+
+    // Virtual operations, in slot order.
+    virtual DWORD ReadData(BYTE memSel, WORD addr, BYTE count, BYTE* out);
+    virtual DWORD WriteByte(BYTE memSel, WORD addr, BYTE value);
+    virtual void Download(BYTE memType, DWORD len, const BYTE* data) = 0;
+    virtual void ReadBack(BYTE memType, DWORD len, BYTE* buffer) = 0;
+    virtual void ReadDeviceVersion(BYTE memType, BYTE out[4]) = 0;
+    virtual void SaveToBin(DWORD len, const BYTE* data);
+    virtual DWORD GetVendorId() = 0;
+    virtual DWORD GetProductId() = 0;
+    virtual BYTE ScanDevices() = 0;
+    virtual void OpenDevice(BYTE index);
+    virtual bool LoadFile() = 0;
+    virtual BYTE GetImageMemoryType() = 0;
+    virtual BYTE GetSupportedMemoryTypes() = 0;
+    virtual void SetImageMemoryType(BYTE memType) = 0;
+
+    // Fills the device list with the present HID devices; returns their number.
+    BYTE EnumHidDevices();
+    // XDATA byte with report id 0, retried with id 1 when the send fails.
+    // out = 0xFF when both sends fail. Returns 1 when the fetch failed.
+    DWORD ReadXdataByte(WORD addr, BYTE* out);
+    // XDATA write with report id 0, retried with id 1 when the send fails.
+    bool WriteXdataByteTwoTry(WORD addr, BYTE value);
+
+    int m_bConnected = 0;
+    HANDLE m_hDevice = HANDLE_NONE;
+    std::array<std::string, MAX_DEVICE_LIST> m_strDevicePath;
+    std::array<std::string, MAX_DEVICE_LIST> m_strLocation;
+
+protected:
+    // Opens a device path into m_hDevice, closing the handle it held first.
+    void OpenPathIntoDevice(const std::string& path);
+    // Stores h in m_hDevice, closing the handle it held first.
+    void StoreDevice(HANDLE h);
+
+    // One identification byte read by a scan: report id 0, then 1 when the
+    // send fails; 0xFF when both fail. *fetchFailed tells a failed fetch.
+    BYTE ScanReadXdata(WORD addr, bool* fetchFailed);
+
+    // The walk of ScanDevices; each class passes its identification rule.
+    struct IdentRule;
+    BYTE ScanWith(const IdentRule& rule);
+
+    BYTE MagicMemoryType(const MemoryTypeMagic& magic) const;
+    void SetMagicMemoryType(const MemoryTypeMagic& magic, BYTE memType);
+
+    // Sends one 9-byte report and, when wanted, fetches the reply into it.
+    bool Send(FEATURE_REPORT& r);
+    bool Fetch(FEATURE_REPORT& r);
+};
+
+// Formats the default .bin file name for a local time.
+std::string DefaultBinFileName(const std::tm& t);

@@ -1,0 +1,1 @@
+// The hex view control (to be built).

@@ -1,0 +1,1 @@
+// Dialog templates, icons and strings (to be built).

@@ -1,0 +1,142 @@
+// Memory-type magic and saving an image to .bin.
+#include "ChipPatches.h"
+#include "RecordingHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace {
+
+struct ChipCase {
+    const char* name;
+    std::unique_ptr<CVQPatch> (*make)();
+};
+
+template <typename T>
+std::unique_ptr<CVQPatch> Make() {
+    return std::make_unique<T>();
+}
+
+const ChipCase kChips[] = {
+    {"VQ7140S", Make<CVQ7140SPatch>}, {"VQ7140XX", Make<CVQ7140XXPatch>}, {"VQ7170", Make<CVQ7170Patch>},
+    {"VQ7170S", Make<CVQ7170SPatch>}, {"VQ5520", Make<CVQ5520Patch>},     {"VQ7340", Make<CVQ7340Patch>},
+    {"VQ5632", Make<CVQ5632Patch>},
+};
+
+void SetMagic(BYTE a, BYTE b) {
+    g_image[0] = a;
+    g_image[1] = b;
+}
+
+class MemoryTypeTest : public ::testing::Test {
+protected:
+    void SetUp() override { saved_ = {g_image[0], g_image[1]}; }
+    void TearDown() override { SetMagic(saved_.first, saved_.second); }
+    std::pair<BYTE, BYTE> saved_;
+};
+
+TEST_F(MemoryTypeTest, FreshImageIsTypeOneForEveryClass) {
+    SetMagic(0x5A, 0xA5);
+    for (const auto& c : kChips) EXPECT_EQ(c.make()->GetImageMemoryType(), 1) << c.name;
+}
+
+TEST_F(MemoryTypeTest, MagicTableRoundTrips) {
+    // {chip, type, expected bytes after Set, expected Get}
+    struct Row {
+        int chip;
+        BYTE type;
+        BYTE b0, b1;
+        BYTE get;
+    };
+    const Row rows[] = {
+        {0, 4, 0x5A, 0xA5, 1}, {0, 2, 0x5A, 0xA5, 1}, {1, 1, 0x08, 0x16, 1}, {1, 2, 0x32, 0x64, 2},
+        {2, 1, 0xA5, 0x5A, 1}, {2, 2, 0x96, 0x69, 2}, {3, 1, 0x5A, 0xA5, 1}, {3, 2, 0x69, 0x96, 2},
+        {4, 1, 0xA5, 0x5A, 1}, {4, 2, 0x96, 0x69, 2}, {4, 4, 0xC3, 0x3C, 4}, {5, 2, 0x69, 0x96, 2},
+        {5, 4, 0x3C, 0xC3, 4}, {6, 4, 0x3C, 0xC3, 4}, {6, 1, 0x5A, 0xA5, 1},
+    };
+    for (const Row& r : rows) {
+        SetMagic(0x00, 0x00);
+        auto chip = kChips[r.chip].make();
+        chip->SetImageMemoryType(r.type);
+        EXPECT_EQ(g_image[0], r.b0) << kChips[r.chip].name << " type " << int(r.type);
+        EXPECT_EQ(g_image[1], r.b1) << kChips[r.chip].name << " type " << int(r.type);
+        EXPECT_EQ(chip->GetImageMemoryType(), r.get) << kChips[r.chip].name << " type " << int(r.type);
+    }
+}
+
+TEST_F(MemoryTypeTest, TypeWithoutMagicLeavesBytes) {
+    SetMagic(0x12, 0x34);
+    CVQ7170Patch chip;
+    chip.SetImageMemoryType(MEMTYPE_FLASH);
+    EXPECT_EQ(g_image[0], 0x12);
+    EXPECT_EQ(g_image[1], 0x34);
+}
+
+TEST_F(MemoryTypeTest, BothBytesMustMatch) {
+    SetMagic(0x3C, 0x00);
+    EXPECT_EQ(CVQ7340Patch().GetImageMemoryType(), 1);
+    SetMagic(0x3C, 0xC3);
+    EXPECT_EQ(CVQ7140SPatch().GetImageMemoryType(), 1);  // VQ7140S knows one type only
+}
+
+TEST(SupportedTypes, MasksAndIds) {
+    const BYTE masks[] = {1, 3, 3, 3, 7, 4, 4};
+    const DWORD vids[] = {0x5156, 0x5156, 0x5156, 0x3B71, 0x3B71, 0x3B71, 0x3B71};
+    const DWORD pids[] = {0x0021, 0x0021, 0x7170, 0x7170, 0x5632, 0x7340, 0x5632};
+    for (int i = 0; i < 7; ++i) {
+        auto chip = kChips[i].make();
+        EXPECT_EQ(chip->GetSupportedMemoryTypes(), masks[i]) << kChips[i].name;
+        EXPECT_EQ(chip->GetVendorId(), vids[i]) << kChips[i].name;
+        EXPECT_EQ(chip->GetProductId(), pids[i]) << kChips[i].name;
+    }
+}
+
+class SaveToBinTest : public ::testing::Test {
+protected:
+    RecordingHost host;
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("quillmar_save_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    void SetUp() override { std::filesystem::create_directories(dir); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+};
+
+TEST_F(SaveToBinTest, ProposesDatedNameWithBinExtension) {
+    host.SetNow(2031, 3, 3, 7, 5);
+    host.QueueDialogAnswer("");
+    CVQ7170Patch().SaveToBin(0, g_workBuf);
+    ASSERT_EQ(host.dialogs.size(), 1u);
+    EXPECT_FALSE(host.dialogs[0].open);
+    EXPECT_EQ(host.dialogs[0].spec.initialName, "VQ_Firmware_20310303_0705");
+    EXPECT_EQ(host.dialogs[0].spec.defaultExt, "bin");
+    EXPECT_EQ(host.dialogs[0].spec.filter, "Bin File(*.bin)|*.bin|");
+    EXPECT_TRUE(host.statuses.empty());  // cancelled: nothing shown
+}
+
+TEST_F(SaveToBinTest, WritesBytesAndEmptyFiles) {
+    const BYTE bytes[] = {1, 2, 3, 0xFF};
+    for (DWORD len : {DWORD{0}, DWORD{4}}) {
+        const auto path = dir / ("out" + std::to_string(len) + ".bin");
+        host.QueueDialogAnswer(path.string());
+        CVQ7340Patch().SaveToBin(len, bytes);
+        std::ifstream in(path, std::ios::binary);
+        ASSERT_TRUE(in) << len;
+        std::vector<char> got{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_EQ(got, std::vector<char>(bytes, bytes + len));
+        EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Successful!", STATUS_GREEN}));
+    }
+}
+
+TEST_F(SaveToBinTest, UncreatableFileShowsMessageOnly) {
+    host.QueueDialogAnswer((dir / "missing" / "x.bin").string());
+    CVQ7170Patch().SaveToBin(1, g_workBuf);
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Create Bin File fail!"});
+    EXPECT_TRUE(host.statuses.empty());
+}
+
+}  // namespace
