@@ -1,0 +1,35 @@
+#include "ImageFormat.h"
+
+WORD ByteSum16(const BYTE* p, std::size_t n) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < n; ++i) sum += p[i];
+    return static_cast<WORD>(sum);
+}
+
+WORD HeaderChecksum(const BYTE* image, ChecksumLayout layout) {
+    switch (layout) {
+    case ChecksumLayout::VQ7140S:
+        return 0;
+    case ChecksumLayout::VQ7140XX:
+        return static_cast<WORD>(ByteSum16(image + 2, 9) + ByteSum16(image + 16, 32));
+    case ChecksumLayout::VQ7170:
+        return ByteSum16(image + 2, 46);
+    case ChecksumLayout::VQ7340:
+        return static_cast<WORD>(ByteSum16(image + 2, 10) + ByteSum16(image + 16, 32));
+    }
+    return 0;
+}
+
+WORD CodeChecksum(const BYTE* image, WORD len, ChecksumLayout layout) {
+    const std::size_t start = layout == ChecksumLayout::VQ7140S ? IMAGE_HEADER16_SIZE : IMAGE_HEADER_SIZE;
+    return ByteSum16(image + start, len);
+}
+
+WORD StoreChecksums(BYTE* image, ChecksumLayout layout) {
+    const WORD len = ImageCodeLength(image);
+    const WORD code = CodeChecksum(image, len, layout);
+    if (layout == ChecksumLayout::VQ7140S) return code;
+    WriteBE16(image + IMAGE_HEADER_SIZE + len, HeaderChecksum(image, layout));
+    WriteBE16(image + IMAGE_HEADER_SIZE + len + 2, code);
+    return code;
+}

@@ -1,0 +1,61 @@
+// Image layout and checksums.
+//
+// IMAGE_HEADER (48 bytes) is followed by len code bytes, the header checksum
+// and the code checksum (both big-endian 16-bit byte sums). IMAGE_HEADER16
+// (16 bytes, VQ7140S only) is followed by the code and carries no checksum.
+#pragma once
+
+#include "WinTypes.h"
+
+#include <cstddef>
+
+inline constexpr std::size_t IMAGE_HEADER_SIZE = 48;
+inline constexpr std::size_t IMAGE_HEADER16_SIZE = 16;
+
+#pragma pack(push, 1)
+struct IMAGE_HEADER {
+    BYTE magic[2];
+    BYTE codeLen[2];  // big-endian
+    BYTE option[8];   // image bytes 4..11
+    BYTE version[4];  // image bytes 12..15
+    BYTE string1[16];
+    BYTE string2[16];
+};
+struct IMAGE_HEADER16 {
+    BYTE magic[2];
+    BYTE codeLen[2];  // big-endian
+    BYTE option[8];
+    BYTE version[4];
+};
+#pragma pack(pop)
+static_assert(sizeof(IMAGE_HEADER) == IMAGE_HEADER_SIZE);
+static_assert(sizeof(IMAGE_HEADER16) == IMAGE_HEADER16_SIZE);
+
+// Which header bytes the header checksum covers.
+enum class ChecksumLayout {
+    VQ7140S,   // no header checksum; code from offset 16
+    VQ7140XX,  // header 2..10 and 16..47
+    VQ7170,    // header 2..47 (VQ7170, VQ7170S, VQ5520)
+    VQ7340,    // header 2..11 and 16..47 (VQ7340, VQ5632)
+};
+
+inline WORD ReadBE16(const BYTE* p) { return static_cast<WORD>((p[0] << 8) | p[1]); }
+inline void WriteBE16(BYTE* p, WORD v) {
+    p[0] = static_cast<BYTE>(v >> 8);
+    p[1] = static_cast<BYTE>(v);
+}
+
+// Plain 16-bit sum of bytes.
+WORD ByteSum16(const BYTE* p, std::size_t n);
+
+// Code length from image bytes 2..3.
+inline WORD ImageCodeLength(const BYTE* image) { return ReadBE16(image + 2); }
+
+// Header checksum of an image (0 for the VQ7140S layout, which has none).
+WORD HeaderChecksum(const BYTE* image, ChecksumLayout layout);
+// Sum of the len code bytes (from offset 48, or 16 on VQ7140S).
+WORD CodeChecksum(const BYTE* image, WORD len, ChecksumLayout layout);
+// Computes both checksums for the code length in bytes 2..3 and stores them
+// at 48 + len (header) and 50 + len (code). Returns the code checksum.
+// Does nothing but return the code sum on the VQ7140S layout.
+WORD StoreChecksums(BYTE* image, ChecksumLayout layout);
