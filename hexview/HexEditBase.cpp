@@ -5,7 +5,6 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QKeyEvent>
@@ -46,16 +45,27 @@ bool PtInRect(const Rect& rc, const QPoint& pt) {
     return pt.x() >= rc.left && pt.x() < rc.right && pt.y() >= rc.top && pt.y() < rc.bottom;
 }
 
+// Every column assumes one width for all characters: a font qualifies when
+// all printable ASCII characters advance alike.
+bool IsFixedPitchFont(const QFont& font) {
+    const QFontMetricsF fm(font);
+    const qreal width = fm.horizontalAdvance(QLatin1Char('0'));
+    if (width <= 0) return false;
+    for (char16_t ch = 0x20; ch < 0x7F; ++ch) {
+        if (!qFuzzyCompare(fm.horizontalAdvance(QChar(ch)), width)) return false;
+    }
+    return true;
+}
+
 // The view's own font: "仿宋" 12 pt where that face exists with a fixed pitch,
 // else the system's fixed-pitch font at the same size.
 QFont DefaultHexFont() {
     const QString face = QStringLiteral("仿宋");
-    QFont font;
-    if (QFontDatabase::hasFamily(face) && QFontDatabase::isFixedPitch(face)) {
-        font = QFont(face);
-    } else {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (QFontDatabase::hasFamily(face)) {
+        QFont font(face, 12);
+        if (IsFixedPitchFont(font)) return font;
     }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSize(12);
     return font;
 }
@@ -243,7 +253,7 @@ void CHexEditBase::SetBytesPerRow(UINT nBytesPerRow, bool bAuto) {
 }
 
 void CHexEditBase::OnSetFont(const QFont& font, bool bRedraw) {
-    if (QFontInfo(font).fixedPitch()) {
+    if (IsFixedPitchFont(font)) {
         m_font = font;
         m_glyphs->Build(m_font);
     }
