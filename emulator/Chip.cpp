@@ -109,23 +109,13 @@ std::size_t Chip::FlashSize() const { return flash_.size() * SECTOR_SIZE; }
 std::vector<BYTE> Chip::Flash(std::size_t addr, std::size_t len) const {
     std::lock_guard lock(mutex_);
     std::vector<BYTE> out(len);
-    for (std::size_t i = 0; i < len; ++i) out[i] = FlashByteLocked(addr + i);
+    ReadFlashLocked(addr, out.data(), len);
     return out;
 }
 
 void Chip::WriteFlash(std::size_t addr, std::span<const BYTE> data) {
     std::lock_guard lock(mutex_);
-    if (flash_.empty()) return;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        const std::size_t a = (addr + i) % FlashSize();
-        auto& sector = flash_[a / SECTOR_SIZE];
-        if (!sector) {
-            if (data[i] == 0xFF) continue;
-            sector = std::make_unique<std::array<BYTE, SECTOR_SIZE>>();
-            sector->fill(0xFF);
-        }
-        (*sector)[a % SECTOR_SIZE] = data[i];
-    }
+    StoreFlashLocked(addr, data.data(), data.size(), false);
 }
 
 void Chip::EraseFlash() {
@@ -346,22 +336,44 @@ bool Chip::HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bo
 
 // --- memories as the chip sees them ------------------------------------------------------
 
-BYTE Chip::FlashByteLocked(std::size_t addr) const {
-    if (flash_.empty()) return 0xFF;
-    const std::size_t a = addr % FlashSize();
-    const auto& sector = flash_[a / SECTOR_SIZE];
-    return sector ? (*sector)[a % SECTOR_SIZE] : 0xFF;
+void Chip::ReadFlashLocked(std::size_t addr, BYTE* out, std::size_t len) const {
+    if (flash_.empty()) {
+        std::memset(out, 0xFF, len);
+        return;
+    }
+    std::size_t a = addr % FlashSize();
+    while (len > 0) {
+        const std::size_t in = a % SECTOR_SIZE;
+        const std::size_t n = std::min(len, SECTOR_SIZE - in);
+        const auto& sector = flash_[a / SECTOR_SIZE];
+        if (sector) std::memcpy(out, sector->data() + in, n);
+        else std::memset(out, 0xFF, n);
+        out += n;
+        len -= n;
+        a = (a + n) % FlashSize();
+    }
 }
 
-void Chip::ProgramFlashLocked(std::size_t addr, BYTE value) {
-    if (flash_.empty() || value == 0xFF) return;
-    const std::size_t a = addr % FlashSize();
-    auto& sector = flash_[a / SECTOR_SIZE];
-    if (!sector) {
-        sector = std::make_unique<std::array<BYTE, SECTOR_SIZE>>();
-        sector->fill(0xFF);
+void Chip::StoreFlashLocked(std::size_t addr, const BYTE* data, std::size_t len, bool program) {
+    if (flash_.empty()) return;
+    std::size_t a = addr % FlashSize();
+    while (len > 0) {
+        const std::size_t in = a % SECTOR_SIZE;
+        const std::size_t n = std::min(len, SECTOR_SIZE - in);
+        auto& sector = flash_[a / SECTOR_SIZE];
+        if (!sector && !std::all_of(data, data + n, [](BYTE b) { return b == 0xFF; })) {
+            sector = std::make_unique<std::array<BYTE, SECTOR_SIZE>>();
+            sector->fill(0xFF);
+        }
+        if (sector && program) {
+            for (std::size_t k = 0; k < n; ++k) (*sector)[in + k] &= data[k];  // NOR: clears bits only
+        } else if (sector) {
+            std::memcpy(sector->data() + in, data, n);
+        }
+        data += n;
+        len -= n;
+        a = (a + n) % FlashSize();
     }
-    (*sector)[a % SECTOR_SIZE] &= value;
 }
 
 void Chip::EraseSectorLocked(std::size_t addr) {
@@ -415,6 +427,15 @@ bool Chip::FlashOnBusLocked() const {
     }
 }
 
+void Chip::BusReadFlashLocked(std::size_t addr, BYTE* out, std::size_t len) const {
+    if (FlashOnBusLocked()) ReadFlashLocked(addr, out, len);
+    else std::memset(out, 0xFF, len);
+}
+
+void Chip::BusProgramFlashLocked(std::size_t addr, const BYTE* data, std::size_t len) {
+    if (FlashOnBusLocked()) StoreFlashLocked(addr, data, len, true);
+}
+
 void Chip::WriteXdataLocked(WORD addr, BYTE value) {
     // The identification bytes are in ROM.
     if (addr >= idAddr_ && addr < idAddr_ + 3) return;
@@ -453,20 +474,14 @@ bool Chip::ExecuteLocked(const BYTE* report) {
     default:
         if (!flash) break;  // the EEPROM-only types know no flash command
         switch (r[1]) {
-        case HID_CMD_FLASH_READ8: {
-            const bool on = FlashOnBusLocked();
-            const std::size_t addr = Be24(&r[2]);
-            for (std::size_t k = 0; k < 8; ++k) r[1 + k] = on ? FlashByteLocked(addr + k) : 0xFF;
+        case HID_CMD_FLASH_READ8:
+            BusReadFlashLocked(Be24(&r[2]), &r[1], 8);
             break;
-        }
         case HID_CMD_FLASH_WRITE1:
-            if (FlashOnBusLocked()) ProgramFlashLocked(Be24(&r[2]), r[5]);
+            BusProgramFlashLocked(Be24(&r[2]), &r[5], 1);
             break;
         case HID_CMD_FLASH_WRITE4:
-            if (FlashOnBusLocked()) {
-                const std::size_t addr = Be24(&r[2]);
-                for (std::size_t k = 0; k < 4; ++k) ProgramFlashLocked(addr + k, r[5 + k]);
-            }
+            BusProgramFlashLocked(Be24(&r[2]), &r[5], 4);
             break;
         case HID_CMD_FLASH_READ:
             if (r[2] == 1) {  // start: address and length of the transfer
@@ -476,9 +491,7 @@ bool Chip::ExecuteLocked(const BYTE* report) {
             } else {  // step: eight bytes at the start address plus the offset
                 if (stream_ != Stream::Read) return false;
                 const std::size_t off = Be16(&r[6]);
-                const bool on = FlashOnBusLocked();
-                const std::size_t addr = Be24(&r[3]) + off;
-                for (std::size_t k = 0; k < 8; ++k) r[1 + k] = on ? FlashByteLocked(addr + k) : 0xFF;
+                BusReadFlashLocked(Be24(&r[3]) + off, &r[1], 8);
                 if (off + 8 >= streamLen_) stream_ = Stream::None;
             }
             break;
@@ -490,10 +503,7 @@ bool Chip::ExecuteLocked(const BYTE* report) {
             } else {  // step: the next six bytes, filler beyond the length ignored
                 if (stream_ != Stream::Write) return false;
                 const std::size_t n = std::min<std::size_t>(6, streamLeft_);
-                const bool on = FlashOnBusLocked();
-                for (std::size_t k = 0; k < n; ++k) {
-                    if (on) ProgramFlashLocked(streamAddr_ + k, r[3 + k]);
-                }
+                BusProgramFlashLocked(streamAddr_, &r[3], n);
                 streamAddr_ += n;
                 streamLeft_ -= n;
                 if (streamLeft_ == 0) stream_ = Stream::None;
@@ -541,9 +551,7 @@ bool Chip::ExecuteLocked(const BYTE* report) {
 bool Chip::BulkSetLocked(const BYTE* report) {
     if (bulkLeft_ == 0) return false;
     const std::size_t n = std::min(BULK_REPORT_DATA, bulkLeft_);
-    if (FlashOnBusLocked()) {
-        for (std::size_t k = 0; k < n; ++k) ProgramFlashLocked(bulkAddr_ + k, report[1 + k]);
-    }
+    BusProgramFlashLocked(bulkAddr_, report + 1, n);
     bulkAddr_ += n;
     bulkLeft_ -= n;
     return true;
@@ -552,9 +560,8 @@ bool Chip::BulkSetLocked(const BYTE* report) {
 bool Chip::BulkGetLocked(BYTE* report) {
     if (bulkLeft_ == 0) return false;
     const std::size_t n = std::min(BULK_REPORT_DATA, bulkLeft_);
-    const bool on = FlashOnBusLocked();
     report[0] = BULK_REPORT_ID;
-    for (std::size_t k = 0; k < n; ++k) report[1 + k] = on ? FlashByteLocked(bulkAddr_ + k) : 0xFF;
+    BusReadFlashLocked(bulkAddr_, report + 1, n);
     std::memset(report + 1 + n, 0, BULK_REPORT_DATA - n);
     bulkAddr_ += n;
     bulkLeft_ -= n;

@@ -181,13 +181,18 @@ private:
     bool CountReportLocked();
     void NotifyVanished();
 
-    BYTE FlashByteLocked(std::size_t addr) const;
-    void ProgramFlashLocked(std::size_t addr, BYTE value);  // NOR: clears bits only
+    // Out-of-range addresses wrap at the flash size; without flash reads give 0xFF.
+    void ReadFlashLocked(std::size_t addr, BYTE* out, std::size_t len) const;
+    // program: NOR programming (clears bits only); else the bytes are stored as given.
+    void StoreFlashLocked(std::size_t addr, const BYTE* data, std::size_t len, bool program);
     void EraseSectorLocked(std::size_t addr);
     BYTE EepromByteLocked(int selector, std::size_t addr) const;
     void WriteEepromByteLocked(int selector, std::size_t addr, BYTE value);
     bool EepromOnBusLocked(bool write) const;
     bool FlashOnBusLocked() const;
+    // The chip's own flash access: 0xFF and no effect while the flash is off the bus.
+    void BusReadFlashLocked(std::size_t addr, BYTE* out, std::size_t len) const;
+    void BusProgramFlashLocked(std::size_t addr, const BYTE* data, std::size_t len);
     void WriteXdataLocked(WORD addr, BYTE value);
 
     // Set by the backend.

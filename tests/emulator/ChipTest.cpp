@@ -272,6 +272,17 @@ TEST_F(EmulatorTest, FlashWritesOnlyClearBitsUntilErased) {
     EXPECT_EQ(chip->Flash(0x1000, 1), Bytes("A5"));
 }
 
+TEST_F(EmulatorTest, FlashAddressesWrapAtTheConfiguredSize) {
+    auto chip = bus->Plug({.type = ChipType::VQ5520, .flashSize = 64 * 1024});
+    EXPECT_EQ(chip->FlashSize(), 65536u);
+    Handle dev(chip);
+    dev.Set(Cmd(0, HID_CMD_FLASH_WRITE4, {0x01, 0xFF, 0xFE, 0x11, 0x22, 0x33, 0x44}));
+    EXPECT_EQ(chip->Flash(0xFFFE, 4), Bytes("11 22 33 44"));
+    EXPECT_EQ(chip->Flash(0, 2), Bytes("33 44"));
+    auto reply = dev.Ask(Cmd(0, HID_CMD_FLASH_READ8, {0x00, 0xFF, 0xFC}));
+    EXPECT_EQ(Head({reply.begin() + 1, reply.end()}, 8), Bytes("FF FF 11 22 33 44 FF FF"));
+}
+
 TEST_F(EmulatorTest, Vq7340SectorEraseTakesAByteAddress) {
     auto chip = bus->Plug({.type = ChipType::VQ7340});
     chip->WriteFlash(0, std::vector<BYTE>(3 * 4096, 0x00));
