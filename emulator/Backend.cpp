@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ostream>
 #include <stdexcept>
 
 namespace emu {
@@ -108,6 +109,8 @@ std::string ToString(const LoggedReport& report) {
     return std::string(report.kind == LoggedReport::Set ? "set " : "get ") + Hex(report.bytes) +
            (report.ok ? "" : " (failed)");
 }
+
+void PrintTo(const LoggedReport& report, std::ostream* os) { *os << ToString(report); }
 
 // --- the bus --------------------------------------------------------------------------
 

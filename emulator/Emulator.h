@@ -42,6 +42,12 @@
 //   byte earlier: GetFeature returns reply bytes 1..8 at 0..7.
 // - The reply buffer is the chip's, not the handle's: a command leaves its
 //   request there with the answer filled in, and every fetch returns it.
+// - XDATA and SFR start at 0, but for the three identification bytes (read
+//   only to the chip's commands; SetIdentification changes them) and, on all
+//   types but the VQ7140S, FF FF FF at 0xF840. A keyboard has no feature
+//   reports; a handle opened with hid::Access::None sends none either.
+// - Sector erase: the VQ5520 takes a sector index at [3], the VQ7340 and
+//   VQ5632 a byte address at [2..4] (its 4 KB sector is erased).
 // - Commands the chip does not know are accepted and ignored. The EEPROM-only
 //   types ignore flash commands.
 // - Streamed flash reads and writes need their start report; bulk reports
@@ -60,6 +66,7 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <iosfwd>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -97,6 +104,8 @@ struct LoggedReport {
 std::vector<BYTE> Bytes(const std::string& hex);
 std::string Hex(std::span<const BYTE> bytes);
 std::string ToString(const LoggedReport& report);
+// Lets GoogleTest print log entries as "set 00 B5 ... (failed)".
+void PrintTo(const LoggedReport& report, std::ostream* os);
 
 inline constexpr std::size_t SECTOR_SIZE = 4096;
 
