@@ -156,7 +156,7 @@ bool CVQ5520Patch::WritePhase(BYTE memType, DWORD len, const BYTE* data) {
         progress.At(off);
         ModifySfr(SFR_P2, 0xDF, 0x00);
         ModifySfr(SFR_P3, 0xFF, 0x20);
-        WriteByte(selector, static_cast<WORD>(off), data[off]);
+        WriteEeprom(selector, static_cast<WORD>(off), data[off]);
         Sleep(EEPROM_BYTE_PAUSE_MS);
     }
     return true;
@@ -176,7 +176,7 @@ bool CVQ5520Patch::VerifyPhase(BYTE memType, DWORD len, const BYTE* data) {
         if (flash) {
             same = TryReadFlash8(off, got) && std::memcmp(got, data + off, std::min<DWORD>(8, len - off)) == 0;
         } else {
-            ReadData(selector, static_cast<WORD>(off), 1, got);
+            ReadEeprom(selector, static_cast<WORD>(off), 1, got);
             same = got[0] == data[off];
         }
         if (!same) {
@@ -221,14 +221,14 @@ DWORD CVQ5520Patch::ReadStoredLength(BYTE memType) {
     if (flash) {
         for (DWORD off = 0; off < IMAGE_HEADER_SIZE; off += 8) TryReadFlash8(off, hdr + off);
     } else {
-        for (DWORD i = 0; i < IMAGE_HEADER_SIZE; ++i) ReadData(selector, static_cast<WORD>(i), 1, hdr + i);
+        for (DWORD i = 0; i < IMAGE_HEADER_SIZE; ++i) ReadEeprom(selector, static_cast<WORD>(i), 1, hdr + i);
     }
     const WORD codeLen = ImageCodeLength(hdr);
     const DWORD sumsAt = IMAGE_HEADER_SIZE + codeLen;
     if (flash) {
         TryReadFlash8(sumsAt, sums);
     } else {
-        for (DWORD i = 0; i < 4; ++i) ReadData(selector, static_cast<WORD>(sumsAt + i), 1, sums + i);
+        for (DWORD i = 0; i < 4; ++i) ReadEeprom(selector, static_cast<WORD>(sumsAt + i), 1, sums + i);
     }
 
     if (HeaderChecksum(hdr, ChecksumLayout::VQ7170) == ReadBE16(sums)) {
@@ -263,7 +263,7 @@ void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
             // Bytes of a read that can't be sent keep what they held.
             if (TryReadFlash8(off, got)) std::memcpy(buf + off, got, std::min<DWORD>(8, n - off));
         } else {
-            ReadData(selector, static_cast<WORD>(off), 1, buf + off);
+            ReadEeprom(selector, static_cast<WORD>(off), 1, buf + off);
         }
     }
 
@@ -293,6 +293,6 @@ void CVQ5520Patch::ReadDeviceVersion(BYTE memType, BYTE out[4]) {
         BYTE got[8];
         if (TryReadFlash8(12, got)) std::memcpy(out, got, 4);
     } else {
-        ReadData(MemorySelector(memType), 12, 4, out);
+        ReadEeprom(MemorySelector(memType), 12, 4, out);
     }
 }

@@ -36,6 +36,12 @@ private:
     void DetectReportId();
 
     BYTE ReportId() const { return m_bUseReportId1 ? 1 : 0; }
+    // EEPROM byte access with the device's report id: a device that takes
+    // report id 1 rejects the id-0 requests of ReadData and WriteByte.
+    void ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
+        ReadDataWithId(ReportId(), memSel, addr, count, out);
+    }
+    void WriteEeprom(BYTE memSel, WORD addr, BYTE value) { WriteByteWithId(ReportId(), memSel, addr, value); }
     // Read-modify-write of an SFR: (value & andMask) | orMask.
     void ModifySfr(BYTE sfr, BYTE andMask, BYTE orMask);
     void SelectMux(BYTE memType);

@@ -37,8 +37,14 @@ bool CVQPatch::Send(FEATURE_REPORT& r) { return hid::SetFeature(m_hDevice, r.dat
 bool CVQPatch::Fetch(FEATURE_REPORT& r) { return hid::GetFeature(m_hDevice, r.data(), FEATURE_REPORT_SIZE); }
 
 DWORD CVQPatch::ReadData(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
+    return ReadDataWithId(0, memSel, addr, count, out);
+}
+
+DWORD CVQPatch::WriteByte(BYTE memSel, WORD addr, BYTE value) { return WriteByteWithId(0, memSel, addr, value); }
+
+DWORD CVQPatch::ReadDataWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE count, BYTE* out) {
     FEATURE_REPORT r;
-    r[0] = 0;
+    r[0] = reportId;
     r[1] = HID_CMD_EEPROM_READ;
     r[2] = static_cast<BYTE>(addr >> 8);
     r[3] = static_cast<BYTE>(addr);
@@ -47,13 +53,13 @@ DWORD CVQPatch::ReadData(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
     Sleep(1);
     Fetch(r);
     const BYTE n = count < 5 ? count : 5;
-    if (n != 0) std::memcpy(out, &r[4], n);
+    if (n != 0) std::memcpy(out, &r[reportId ? 3 : 4], n);
     return count > 5 ? 1 : 0;
 }
 
-DWORD CVQPatch::WriteByte(BYTE memSel, WORD addr, BYTE value) {
+DWORD CVQPatch::WriteByteWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE value) {
     FEATURE_REPORT r;
-    r[0] = 0;
+    r[0] = reportId;
     r[1] = HID_CMD_EEPROM_WRITE;
     r[2] = static_cast<BYTE>(addr >> 8);
     r[3] = static_cast<BYTE>(addr);
