@@ -88,39 +88,19 @@ TEST_P(Vq5520Test, ImagePastErasableRangeIsJudgedByTheVerify) {
 
 TEST_P(Vq5520Test, FailedEraseSendEndsWithLinkError) {
     const std::vector<BYTE> data = RandomBytes(4096, 3);
-    patch.Download(MEMTYPE_FLASH, 4096, data.data());
-    const std::size_t secondErase = SendNumberOf(HID_CMD_FLASH_SECTOR_ERASE, 2);
-    ASSERT_NE(secondErase, 0u);
-    chip->ClearLog();
-    host.Clear();
-
-    chip->FailSetFeatureFrom(static_cast<unsigned>(secondErase));
-    patch.Download(MEMTYPE_FLASH, 4096, data.data());
+    RunFailingFrom(HID_CMD_FLASH_SECTOR_ERASE, 2, [&] { patch.Download(MEMTYPE_FLASH, 4096, data.data()); });
     EXPECT_EQ(host.statuses, (std::vector{kErasing, kLinkError}));
     EXPECT_EQ(host.progress, (std::vector{0, 50, 100}));
-    // Nothing follows the failed request.
-    const auto log = chip->Log();
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.back(), (emu::LoggedReport{emu::LoggedReport::Set, Req("FB 00 01"), false}));
+    ExpectEndsWithFailedSend(Req("FB 00 01"));  // nothing follows it
 }
 
 TEST_P(Vq5520Test, FailedFourByteWriteSendEndsWithLinkError) {
     const std::vector<BYTE> data = RandomBytes(16, 4);
-    patch.Download(MEMTYPE_FLASH, 16, data.data());
-    const std::size_t thirdWrite = SendNumberOf(HID_CMD_FLASH_WRITE4, 3);
-    ASSERT_NE(thirdWrite, 0u);
-    chip->ClearLog();
-    host.Clear();
-
-    chip->FailSetFeatureFrom(static_cast<unsigned>(thirdWrite));
-    patch.Download(MEMTYPE_FLASH, 16, data.data());
+    RunFailingFrom(HID_CMD_FLASH_WRITE4, 3, [&] { patch.Download(MEMTYPE_FLASH, 16, data.data()); });
     EXPECT_EQ(host.statuses, (std::vector{kErasing, kDownloading, kLinkError}));
     EXPECT_EQ(host.progress.back(), 100);
-    const auto log = chip->Log();
-    ASSERT_FALSE(log.empty());
     const BYTE* d = data.data() + 8;
-    EXPECT_EQ(log.back(),
-              (emu::LoggedReport{emu::LoggedReport::Set, Req({0x34, 0, 0, 8, d[0], d[1], d[2], d[3]}), false}));
+    ExpectEndsWithFailedSend(Req({0x34, 0, 0, 8, d[0], d[1], d[2], d[3]}));
 }
 
 // The second verify read fails to go out; the bytes it should have checked
@@ -128,16 +108,10 @@ TEST_P(Vq5520Test, FailedFourByteWriteSendEndsWithLinkError) {
 TEST_P(Vq5520Test, VerifyReadThatCannotBeSentIsAMismatch) {
     std::vector<BYTE> data = RandomBytes(16, 5);
     std::copy(data.begin(), data.begin() + 8, data.begin() + 8);
-    patch.Download(MEMTYPE_FLASH, 16, data.data());
-    ASSERT_EQ(host.LastStatus(), kSuccessful);
-    const std::size_t secondRead = SendNumberOf(HID_CMD_FLASH_READ8, 2);
-    chip->ClearLog();
-    host.Clear();
-
-    chip->FailSetFeatureFrom(static_cast<unsigned>(secondRead));
-    patch.Download(MEMTYPE_FLASH, 16, data.data());
+    RunFailingFrom(HID_CMD_FLASH_READ8, 2, [&] { patch.Download(MEMTYPE_FLASH, 16, data.data()); });
     EXPECT_EQ(host.LastStatus(), kVerifyError);
     EXPECT_EQ(host.progress.back(), 100);
+    ExpectEndsWithFailedSend(Req("F5 00 00 08"));
 }
 
 TEST_P(Vq5520Test, EepromDownloadTogglesSfrBitsAroundEveryByte) {

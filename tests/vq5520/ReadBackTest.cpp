@@ -78,16 +78,12 @@ TEST_P(Vq5520Test, TickedReadBackReadsTheGivenLength) {
     const std::vector<BYTE> flash = RandomBytes(32, 6);
     chip->WriteFlash(0, flash);
     host.modifyLengthChecked = true;
-    patch.ReadBack(MEMTYPE_FLASH, 20, g_workBuf);
-    const std::size_t thirdRead = SendNumberOf(HID_CMD_FLASH_READ8, 3);
-    chip->ClearLog();
-    host.Clear();
-
     SetGlobals(0x20, 7, 8);
     const std::vector<BYTE> imageBefore(g_image, g_image + 64);
-    g_workBuf[20] = 0x77;
-    chip->FailSetFeatureFrom(static_cast<unsigned>(thirdRead));
-    patch.ReadBack(MEMTYPE_FLASH, 20, g_workBuf);
+    RunFailingFrom(HID_CMD_FLASH_READ8, 3, [&] {
+        g_workBuf[20] = 0x77;
+        patch.ReadBack(MEMTYPE_FLASH, 20, g_workBuf);
+    });
 
     EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 16, g_workBuf));
     EXPECT_TRUE(std::all_of(g_workBuf + 16, g_workBuf + 20, [](BYTE b) { return b == 0xFF; }));

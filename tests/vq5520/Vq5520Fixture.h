@@ -91,6 +91,27 @@ protected:
         return 0;
     }
 
+    // Runs job once to find the k-th send of a command, then again with that
+    // send and every later one failing; the log and the host then hold the
+    // second run only.
+    template <typename Job>
+    void RunFailingFrom(BYTE command, int k, Job job) {
+        job();
+        const std::size_t n = SendNumberOf(command, k);
+        ASSERT_NE(n, 0u);
+        chip->ClearLog();
+        host.Clear();
+        chip->FailSetFeatureFrom(static_cast<unsigned>(n));
+        job();
+    }
+
+    // The last request of the log, which must be a failed send of these bytes.
+    void ExpectEndsWithFailedSend(const std::vector<BYTE>& bytes) const {
+        const auto log = chip->Log();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), (emu::LoggedReport{emu::LoggedReport::Set, bytes, false}));
+    }
+
     RecordingHost host;
     emu::ScopedBackend bus;
     std::shared_ptr<emu::Chip> chip;
