@@ -262,6 +262,15 @@ TEST_F(MainDialog, EscapeEnterAndCloseEndTheDialog) {
     dlg->close();
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(dlg->result(), IDCANCEL);
+
+    // Enter on a focused push button presses it instead.
+    Open();
+    int presses = 0;
+    dlg->OnBnClicked(IDC_SAVE_TO_BIN, [&] { ++presses; });
+    dlg->GetDlgItem(IDC_SAVE_TO_BIN)->setFocus();
+    QTest::keyClick(dlg->GetDlgItem(IDC_SAVE_TO_BIN), Qt::Key_Return);
+    EXPECT_EQ(presses, 1);
+    EXPECT_TRUE(dlg->isVisible());
 }
 
 TEST_F(MainDialog, AboutCommandOpensTheAboutBox) {
@@ -319,5 +328,16 @@ TEST_F(MainDialog, DeviceChangesAreTakenWhenSignalled) {
     for (int i = 0; i < 50 && backend->takes == 0; ++i) QTest::qWait(10);
     EXPECT_EQ(backend->takes, 1);
     dlg.reset();
+    hid::SetBackend(hid::MakeLinuxBackend());
+}
+
+TEST(Emulation, EnvironmentNamesTheEmulatedChips) {
+    qputenv("QUILLMAR_EMULATE", "vq7170,vq5632:id1");
+    EXPECT_TRUE(InstallEmulatorFromEnvironment());
+    EXPECT_EQ(hid::EnumeratePresent().size(), 2u);
+    qputenv("QUILLMAR_EMULATE", "vq9999");
+    EXPECT_FALSE(InstallEmulatorFromEnvironment());
+    qunsetenv("QUILLMAR_EMULATE");
+    EXPECT_TRUE(InstallEmulatorFromEnvironment());
     hid::SetBackend(hid::MakeLinuxBackend());
 }
