@@ -401,7 +401,7 @@ TEST(HexViewClipboard, CopyBreaksTextWhereTheRowsBreak) {
     ViewHarness h;
     h.SetData(ViewHarness::Pattern(0x40));
     h.view->SetEditCaretPos(0x0E, true);
-    for (int i = 0; i < 20 * 2 - 1; ++i) QTest::keyClick(h.view, Qt::Key_Right, Qt::ShiftModifier);
+    h.Keys(Qt::Key_Right, 20 * 2 - 1, Qt::ShiftModifier);
     ASSERT_EQ(h.view->GetSelEnd(), 0x21u);
     h.view->OnEditCopy();
     const std::string text = QGuiApplication::clipboard()->text().toStdString();
@@ -437,10 +437,7 @@ TEST(HexViewClipboard, PasteOverASelectionWritesTheWholeBlock) {
     ViewHarness h;
     h.SetData(std::vector<BYTE>(100, 0));
     h.view->SetEditCaretPos(12, true);
-    QTest::keyClick(h.view, Qt::Key_Left, Qt::ShiftModifier);
-    QTest::keyClick(h.view, Qt::Key_Left, Qt::ShiftModifier);
-    QTest::keyClick(h.view, Qt::Key_Left, Qt::ShiftModifier);
-    QTest::keyClick(h.view, Qt::Key_Left, Qt::ShiftModifier);
+    h.Keys(Qt::Key_Left, 4, Qt::ShiftModifier);
     ASSERT_EQ(h.view->GetSelStart(), 10u);
     ASSERT_EQ(h.view->GetSelEnd(), 12u);
     const std::vector<BYTE> bytes(8, 0xCC);
