@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -46,7 +47,23 @@ std::string RunFileDialog(const FileDialogSpec& spec, bool open) {
     });
 }
 
+std::atomic<int> g_nBeeps{0};
+
 }  // namespace
+
+void ShowAppMessageBox(QWidget* owner, const QString& text) {
+    RunOnUiThread([&] {
+        QMessageBox box(QMessageBox::NoIcon, theApp.m_pszAppName, text, QMessageBox::Ok, owner ? owner : DialogOwner());
+        box.exec();
+    });
+}
+
+void MessageBeep(UINT) {
+    g_nBeeps.fetch_add(1, std::memory_order_relaxed);
+    RunOnUiThread([] { QApplication::beep(); });
+}
+
+int BeepCount() { return g_nBeeps.load(std::memory_order_relaxed); }
 
 void CQtEngineHost::SetStatusText(const std::string& text, COLORREF colour) {
     RunOnUiThread([&] { g_statusBar.SetStatusText(QString::fromStdString(text), colour); });
@@ -70,13 +87,7 @@ std::string CQtEngineHost::OpenFileDialog(const FileDialogSpec& spec) { return R
 
 std::string CQtEngineHost::SaveFileDialog(const FileDialogSpec& spec) { return RunFileDialog(spec, false); }
 
-void CQtEngineHost::MessageBox(const std::string& text) {
-    RunOnUiThread([&] {
-        QMessageBox box(QMessageBox::NoIcon, theApp.m_pszAppName, QString::fromStdString(text), QMessageBox::Ok,
-                        DialogOwner());
-        box.exec();
-    });
-}
+void CQtEngineHost::MessageBox(const std::string& text) { ShowAppMessageBox(nullptr, QString::fromStdString(text)); }
 
 void CQtEngineHost::Sleep(DWORD ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 

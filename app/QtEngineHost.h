@@ -8,10 +8,22 @@
 
 #include <QString>
 
+class QWidget;
+
 // "Bin File(*.bin)|*.bin|" -> "Bin File(*.bin)": pairs of description and
 // patterns separated by '|', turned into Qt's "description (patterns)"
 // filters joined by ";;"; patterns separated by ';' become blank-separated.
 QString QtFileFilter(const std::string& filter);
+
+// A modal message box with an OK button only and the application's name as
+// caption, owned by owner (by the main window when owner is null). Any
+// thread; it runs on the user-interface thread.
+void ShowAppMessageBox(QWidget* owner, const QString& text);
+
+// A short system beep, whatever the sound type asks for. BeepCount tells
+// how many there were (for tests; offscreen beeps make no sound).
+void MessageBeep(UINT type);
+int BeepCount();
 
 class CQtEngineHost final : public IEngineHost {
 public:

@@ -1,31 +1,260 @@
 // Devices and jobs of the main dialog: connecting, the device list, device
 // arrival and removal, the download and read jobs, opening and saving files
 // and the read length.
+//
+// Threads: every handler runs on the user-interface thread. A Download or
+// Read press starts one detached worker; g_bBusy is set before it starts
+// and cleared by its last call onto the user-interface thread. The worker
+// changes controls only through calls that run on the user-interface thread
+// while it waits; the user-interface thread never waits for the worker.
+// While a job runs, scans (and with them the closing of the worker's device
+// handle) are put off until it ends.
+#include "DialogText.h"
 #include "Globals.h"
+#include "Jobs.h"
+#include "PortPath.h"
+#include "QtEngineHost.h"
+#include "Resource.h"
 #include "TessadaneDlg.h"
+#include "UiThread.h"
 
-void CTessadaneDlg::OnBnClickedConnect() {}
+#include <QTimer>
 
-void CTessadaneDlg::OnCbnSelchangeDevice() {}
+#include <algorithm>
+#include <cstring>
+#include <system_error>
+#include <thread>
 
-BOOL CTessadaneDlg::OnDeviceChange(UINT nEventType, DWORD) {
-    return nEventType == DBT_DEVICEARRIVAL || nEventType == DBT_DEVICEREMOVECOMPLETE;
+namespace {
+
+constexpr UINT_PTR TIMER_DISCONNECTED = 1;
+constexpr UINT TIMER_DISCONNECTED_MS = 1000;
+constexpr DWORD ARRIVAL_SETTLE_MS = 100;
+constexpr UINT BEEP_BUSY = 0x32;
+
+// What the running job works with, fixed on the user-interface thread before
+// its worker starts (the start of a thread orders these writes before the
+// worker's reads); not changed again until the next job.
+struct JobParams {
+    JobKind kind = JobKind::Download;
+    CVQPatch* patch = nullptr;
+    BYTE memType = 0;
+    DWORD readLen = 0;
+};
+JobParams g_job;
+
+// Device changes that came during a job; user-interface thread only.
+DeferredDeviceChanges g_deferred;
+
+CVQPatch* CurrentPatch(const CTessadaneDlg& dlg) { return g_chipTable[dlg.m_nChipType].pPatch; }
+
+void ShowStatus(const char* text, COLORREF colour) { g_statusBar.SetStatusText(QString::fromUtf8(text), colour); }
+
+// The device version box: the version bytes of the open device. A chip that
+// does not answer leaves them 0.
+void ShowDeviceVersion(CTessadaneDlg& dlg) {
+    BYTE version[4] = {0, 0, 0, 0};
+    CurrentPatch(dlg)->ReadDeviceVersion(dlg.m_nMemoryType, version);
+    dlg.SetDlgItemText(IDC_DEVICE_VERSION, VersionText(version));
+}
+
+// The hex view's bytes into g_workBuf, on the user-interface thread (the
+// view's buffer is replaced there). Returns their number.
+DWORD CopyViewIntoWorkBuf(CHexEditBase& view) {
+    const BYTE* data = view.GetData();
+    const DWORD count = std::min<DWORD>(view.GetDataSize(), IMAGE_BUFFER_SIZE);
+    if (data && count) std::memcpy(g_workBuf, data, count);
+    return data ? count : 0;
+}
+
+void HandleDeferredDeviceChanges(CTessadaneDlg& dlg) {
+    if (g_bBusy) return;  // another job started first; its end brings us back
+    switch (g_deferred.Take()) {
+    case DeferredDeviceChanges::Action::Arrival:
+        dlg.OnDeviceChange(DBT_DEVICEARRIVAL, DBT_DEVTYP_DEVICEINTERFACE);
+        break;
+    case DeferredDeviceChanges::Action::Rescan:
+        dlg.OnDeviceChange(DBT_DEVICEREMOVECOMPLETE, DBT_DEVTYP_DEVICEINTERFACE);
+        break;
+    case DeferredDeviceChanges::Action::None: break;
+    }
+}
+
+// The end of every job, on the user-interface thread: progress back to 0,
+// the controls enabled again, and the job no longer busy. Device changes
+// that came meanwhile are handled next, from the event loop.
+void EndJob(CTessadaneDlg& dlg, JobKind kind) {
+    g_progress.SetPos(0);
+    for (int id : ControlsEnabledAfterJob()) dlg.EnableDlgItem(id, true);
+    if (kind == JobKind::Read) dlg.EnableDlgItem(IDC_READ_LENGTH, g_chkModifyLength.GetCheck() != 0);
+    const BYTE mask = g_job.patch->GetSupportedMemoryTypes();
+    dlg.EnableDlgItem(IDC_RADIO_24C01, mask & MEMTYPE_24C01_16);
+    dlg.EnableDlgItem(IDC_RADIO_24C32, mask & MEMTYPE_24C32_64);
+    dlg.EnableDlgItem(IDC_RADIO_FLASH, mask & MEMTYPE_FLASH);
+    if (kind == JobKind::Download) dlg.SetDlgItemFocus(IDC_DOWNLOAD);
+    dlg.EnableDlgItem(IDC_OPTION_TAB, true);
+    g_bBusy = 0;
+    if (g_deferred.Pending()) QTimer::singleShot(0, &dlg, [&dlg] { HandleDeferredDeviceChanges(dlg); });
+}
+
+void StartJob(CTessadaneDlg& dlg, JobKind kind) {
+    if (g_bBusy) {
+        MessageBeep(BEEP_BUSY);
+        ShowAppMessageBox(&dlg, BusyText(kind));
+        return;
+    }
+    CVQPatch* patch = CurrentPatch(dlg);
+    if (!patch->m_bConnected) {
+        ShowStatus("Please connect the device!", STATUS_RED);
+        dlg.SetTimer(TIMER_DISCONNECTED, TIMER_DISCONNECTED_MS);
+        return;
+    }
+    for (int id : ControlsDisabledBy(kind)) dlg.EnableDlgItem(id, false);
+    // The option page stays out of reach too: some pages send their own
+    // requests over the job's device, and a read rewrites the image.
+    dlg.EnableDlgItem(IDC_OPTION_TAB, false);
+
+    g_job = {kind, patch, dlg.m_nMemoryType, 0};
+    if (kind == JobKind::Read) {
+        g_readLen = ReadLengthForJob(g_readLen);
+        g_job.readLen = g_readLen;
+    }
+    g_bBusy = 1;
+    g_pWorkerDlg = &dlg;
+    try {
+        std::thread(kind == JobKind::Download ? DownloadThreadProc : ReadThreadProc, &g_pWorkerDlg).detach();
+    } catch (const std::system_error&) {
+        EndJob(dlg, kind);  // no worker: the controls must not stay disabled
+    }
+}
+
+}  // namespace
+
+DWORD DownloadThreadProc(void* param) {
+    CTessadaneDlg* dlg = *static_cast<CTessadaneDlg**>(param);
+    const JobParams job = g_job;
+    const DWORD count = RunOnUiThread([dlg] { return CopyViewIntoWorkBuf(dlg->m_hexEdit); });
+    job.patch->Download(job.memType, count, g_workBuf);
+    RunOnUiThread([dlg] { EndJob(*dlg, JobKind::Download); });
+    return 0;
+}
+
+DWORD ReadThreadProc(void* param) {
+    CTessadaneDlg* dlg = *static_cast<CTessadaneDlg**>(param);
+    const JobParams job = g_job;
+    job.patch->ReadBack(job.memType, job.readLen, g_workBuf);
+    // Runs the version edit's handler, which writes the version into the image.
+    dlg->SetDlgItemText(IDC_VERSION, VersionText(&g_workBuf[12]));
+    RunOnUiThread([dlg] {
+        // The read may have changed g_readLen to the length it found.
+        dlg->m_hexEdit.SetData(g_workBuf, ReadLengthForJob(g_readLen));
+        EndJob(*dlg, JobKind::Read);
+    });
+    return 0;
+}
+
+void CTessadaneDlg::OnBnClickedConnect() {
+    if (g_bBusy) {
+        g_deferred.Note(false);  // the job's device stays open; rescan when it ends
+        return;
+    }
+    CVQPatch* patch = CurrentPatch(*this);
+    const BYTE count = patch->ScanDevices();
+    g_nDeviceCount = count;
+    if (count != 0) {
+        ShowStatus("Connected!", STATUS_GREEN);
+        if (g_hIconConnected) SetDlgItemIcon(IDC_CONNECT_ICON, *g_hIconConnected);
+        if (!GetDlgItem(IDC_DEVICE)) return;
+        ComboResetContent(IDC_DEVICE);
+        for (int i = 0; i < count; ++i) {
+            const QString location = QString::fromStdString(patch->m_strLocation[static_cast<size_t>(i)]);
+            ComboAddString(IDC_DEVICE, DeviceListEntry(i + 1, FormatPortPath(location)));
+        }
+        ComboSetCurSel(IDC_DEVICE, count - 1);  // the device the scan left open
+        ShowDeviceVersion(*this);
+    } else {
+        ShowStatus("Disconnected!", STATUS_RED);
+        ComboResetContent(IDC_DEVICE);
+        ComboSetCurSel(IDC_DEVICE, 0);
+        if (g_hIconDisconnected) SetDlgItemIcon(IDC_CONNECT_ICON, *g_hIconDisconnected);
+        SetDlgItemText(IDC_DEVICE_VERSION, QString());
+    }
+}
+
+void CTessadaneDlg::OnCbnSelchangeDevice() {
+    if (!GetDlgItem(IDC_DEVICE) || g_bBusy) return;
+    const int index = ComboGetCurSel(IDC_DEVICE);
+    if (index < 0) return;
+    CurrentPatch(*this)->OpenDevice(static_cast<BYTE>(index));
+    ShowDeviceVersion(*this);
+}
+
+BOOL CTessadaneDlg::OnDeviceChange(UINT nEventType, DWORD dwDeviceType) {
+    const bool arrival = nEventType == DBT_DEVICEARRIVAL;
+    if (!arrival && nEventType != DBT_DEVICEREMOVECOMPLETE) return FALSE;
+    if (dwDeviceType != DBT_DEVTYP_DEVICEINTERFACE) return TRUE;
+    if (g_bBusy) {
+        g_deferred.Note(arrival);
+        return TRUE;
+    }
+    OnBnClickedConnect();
+    if (arrival) {
+        Sleep(ARRIVAL_SETTLE_MS);
+        if (CurrentPatch(*this)->m_bConnected && IsDlgButtonChecked(IDC_AUTO_DOWNLOAD)) OnBnClickedDownload();
+    }
+    return TRUE;
 }
 
 void CTessadaneDlg::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == 1) KillTimer(1);
+    if (nIDEvent != TIMER_DISCONNECTED) return;
+    KillTimer(TIMER_DISCONNECTED);
+    if (!CurrentPatch(*this)->m_bConnected) ShowStatus("Disconnected!", STATUS_RED);
 }
 
-void CTessadaneDlg::OnBnClickedDownload() {}
+void CTessadaneDlg::OnBnClickedDownload() { StartJob(*this, JobKind::Download); }
 
-void CTessadaneDlg::OnBnClickedRead() {}
+void CTessadaneDlg::OnBnClickedRead() { StartJob(*this, JobKind::Read); }
 
-void CTessadaneDlg::OnBnClickedOpenFile() {}
+void CTessadaneDlg::OnBnClickedOpenFile() {
+    if (!CurrentPatch(*this)->LoadFile()) {
+        ShowStatus("Open file failed!", STATUS_RED);
+        return;
+    }
+    UpdateImageInfo();
+    SetDlgItemText(IDC_VERSION, VersionText(&g_image[12]));
+    ShowStatus("Opened file successfully!", STATUS_GREEN);
+}
 
-void CTessadaneDlg::OnBnClickedSaveToBin() {}
+void CTessadaneDlg::OnBnClickedSaveToBin() {
+    if (g_bBusy) return;  // g_workBuf belongs to the job
+    const DWORD count = CopyViewIntoWorkBuf(m_hexEdit);
+    CurrentPatch(*this)->SaveToBin(count, g_workBuf);
+}
 
-void CTessadaneDlg::OnEnChangeModifyLength() {}
+void CTessadaneDlg::OnEnChangeModifyLength() {
+    const ReadLengthVerdict verdict = CheckReadLength(GetDlgItemText(IDC_READ_LENGTH));
+    switch (verdict.kind) {
+    case ReadLengthVerdict::Store: g_readLen = verdict.value; break;
+    case ReadLengthVerdict::Invalid:
+        ShowAppMessageBox(this, QStringLiteral("Invalid parameters"));
+        SetDlgItemText(IDC_READ_LENGTH, verdict.text);
+        break;
+    case ReadLengthVerdict::Replace: SetDlgItemText(IDC_READ_LENGTH, verdict.text); break;
+    }
+}
 
-void CTessadaneDlg::OnBnClickedModifyLength() {}
+void CTessadaneDlg::OnBnClickedModifyLength() {
+    if (IsDlgButtonChecked(IDC_MODIFY_LENGTH)) {
+        EnableDlgItem(IDC_READ_LENGTH, true);
+        g_readLen = static_cast<DWORD>(ScanHex32(GetDlgItemText(IDC_READ_LENGTH)));
+    } else {
+        EnableDlgItem(IDC_READ_LENGTH, false);
+    }
+}
 
-bool CTessadaneDlg::CanEndDialog() { return true; }
+bool CTessadaneDlg::CanEndDialog() {
+    if (!g_bBusy) return true;
+    MessageBeep(BEEP_BUSY);
+    ShowAppMessageBox(this, BusyText(g_job.kind));
+    return false;
+}

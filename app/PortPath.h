@@ -1,0 +1,18 @@
+// The port path shown for a device in the device list, made from the
+// location text of its USB device; and the hexadecimal reading it shares
+// with the read-length edit.
+#pragma once
+
+#include <QString>
+
+// Fields 3 to 8 of a '.'-separated location text, each read as hexadecimal
+// from a three-character piece and written in decimal, joined by '-':
+// "0000.0014.0000.001.003.000.000.000.000" gives "1-3-0-0-0-0". A text of
+// fewer than four fields gives an empty path; a shorter text ends in '-'.
+QString FormatPortPath(const QString& location);
+
+// The text read as the C library reads a hexadecimal number into a signed
+// 32-bit one: leading blanks, a sign and a "0x" prefix are taken, reading
+// stops at the first character that is not a hex digit, and no digit at all
+// gives 0.
+int ScanHex32(const QString& text);

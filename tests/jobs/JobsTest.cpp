@@ -1,0 +1,210 @@
+// The download and read jobs, Save To BIN, the read length and ending the
+// dialog during a job, through the real window with emulated chips.
+#include "JobsFixture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int ROW_VQ7140XX = 1;
+constexpr int ROW_VQ7170 = 2;
+
+class Jobs : public JobsTest {};
+
+}  // namespace
+
+TEST_F(Jobs, DownloadTakesTheViewsBytesWithAnEditedByte) {
+    auto chip = bus->Plug(Vq7170());
+    Open(ROW_VQ7170);
+    std::vector<BYTE> image = Pattern(100, 0x20);
+    ShowImage(image);
+    TypeIntoView(7, "AB");
+    image[7] = 0xAB;
+    ASSERT_EQ(ViewBytes(), image);
+    EXPECT_NE(g_image[7], 0xAB);  // the edit stays in the view
+
+    Click(IDC_DOWNLOAD);
+    EXPECT_EQ(g_bBusy, 1);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(chip->Eeprom(0, 0, image.size()), image);
+    EXPECT_EQ(Status(), QStringLiteral("Successful!"));
+    EXPECT_EQ(StatusColour(), STATUS_GREEN);
+    EXPECT_EQ(g_progress.GetPos(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), dlg->GetDlgItem(IDC_DOWNLOAD));
+}
+
+TEST_F(Jobs, DownloadPressedTwiceRunsOneJob) {
+    auto chip = bus->Plug(Vq7170(500));
+    Open(ROW_VQ7170);
+    ShowImage(Pattern(64, 1));
+    const int beeps = BeepCount();
+    Click(IDC_DOWNLOAD);
+    Click(IDC_DOWNLOAD);
+    ASSERT_EQ(modal.boxes.size(), 1u);
+    EXPECT_EQ(modal.boxes[0].text, QStringLiteral("Downloading, please wait!"));
+    EXPECT_EQ(modal.boxes[0].caption, QStringLiteral("Quillmar"));
+    EXPECT_EQ(modal.boxes[0].buttons, 1);
+    EXPECT_EQ(BeepCount(), beeps + 1);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(CommandCount(*chip, HID_CMD_EEPROM_WRITE), 64u);
+    EXPECT_EQ(Status(), QStringLiteral("Successful!"));
+}
+
+TEST_F(Jobs, ReadPressedDuringADownloadShowsReadingText) {
+    bus->Plug(Vq7170(500));
+    Open(ROW_VQ7170);
+    ShowImage(Pattern(48, 1));
+    Click(IDC_DOWNLOAD);
+    ASSERT_FALSE(Enabled(IDC_READ));
+    dlg->OnBnClickedRead();  // as an automatic press would
+    ASSERT_EQ(modal.boxes.size(), 1u);
+    EXPECT_EQ(modal.boxes[0].text, QStringLiteral("Reading, please wait!"));
+}
+
+TEST_F(Jobs, ControlsDuringADownload) {
+    bus->Plug(Vq7170(500));
+    Open(ROW_VQ7170);
+    ShowImage(Pattern(64, 1));
+    Click(IDC_DOWNLOAD);
+    for (int id : {1012, 1013, 1000, 1006, 1009, 1001, 1028, 1029, 1030, 1072, 1066, IDC_OPTION_TAB})
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : {IDC_DOWNLOAD, IDC_AUTO_DOWNLOAD, IDC_HEX_VIEW}) EXPECT_TRUE(Enabled(id)) << id;
+    ASSERT_TRUE(WaitIdle());
+    for (int id : {1011, 1012, 1013, 1000, 1006, 1009, 1001, 1072, 1066, 1028, 1029, IDC_OPTION_TAB})
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_FALSE(Enabled(IDC_RADIO_FLASH));  // not a memory type of this chip
+}
+
+TEST_F(Jobs, ReadShowsVersionBytesAndImage) {
+    auto chip = bus->Plug({.type = emu::ChipType::VQ7140XX});
+    std::vector<BYTE> stored = Pattern(0x30, 0x41);
+    const std::vector<BYTE> version = {22, 3, 15, 12};
+    std::copy(version.begin(), version.end(), stored.begin() + 12);
+    chip->WriteEeprom(0, 0, stored);
+    Open(ROW_VQ7140XX);
+    ShowImage(Pattern(80, 0));
+
+    Click(IDC_READ);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(Text(IDC_VERSION), QStringLiteral("22031512"));
+    EXPECT_EQ(ViewBytes(), stored);
+    EXPECT_EQ(std::vector<BYTE>(g_image + 12, g_image + 16), version);
+    EXPECT_EQ(Status(), QStringLiteral("Reading completed!"));
+    EXPECT_EQ(g_progress.GetPos(), 0);
+}
+
+TEST_F(Jobs, ControlsDuringAReadAndTheReadLengthEditAfterIt) {
+    for (bool ticked : {false, true}) {
+        auto chip = bus->Plug({.type = emu::ChipType::VQ7140XX, .latencyMicros = 2000});
+        Open(ROW_VQ7140XX);
+        if (ticked) Click(IDC_MODIFY_LENGTH);
+        ASSERT_EQ(dlg->IsDlgButtonChecked(IDC_MODIFY_LENGTH), ticked ? 1u : 0u);
+        Click(IDC_READ);
+        ASSERT_EQ(g_bBusy, 1);
+        for (int id : {1011, 1013, 1000, 1006, 1009, 1001, 1028, 1029, 1030, 1072, 1066, 1056, IDC_OPTION_TAB})
+            EXPECT_FALSE(Enabled(id)) << id;
+        for (int id : {IDC_READ, IDC_AUTO_DOWNLOAD, IDC_HEX_VIEW}) EXPECT_TRUE(Enabled(id)) << id;
+        ASSERT_TRUE(WaitIdle());
+        EXPECT_EQ(Enabled(IDC_READ_LENGTH), ticked);
+        for (int id : {1011, 1012, 1013, 1000, 1006, 1009, 1001, 1072, 1066, 1028, 1029})
+            EXPECT_TRUE(Enabled(id)) << id;
+        bus->Unplug(chip);
+        dlg.reset();
+    }
+}
+
+TEST_F(Jobs, ReadLengthTexts) {
+    Open(ROW_VQ7170);
+    Click(IDC_MODIFY_LENGTH);
+    ASSERT_TRUE(Enabled(IDC_READ_LENGTH));
+    struct Case {
+        const char* typed;
+        const char* shown;
+        DWORD readLen;
+        bool invalid;
+    };
+    const Case cases[] = {
+        {"9000000", "8000000", 0x8000000, false},
+        {"FFFFFFFF", "0", 0, false},
+        {"1G", "1", 1, true},
+        {"G", "0", 0, true},
+        {"100", "100", 0x100, false},
+    };
+    for (const Case& c : cases) {
+        modal.boxes.clear();
+        TypeInto(IDC_READ_LENGTH, QString::fromLatin1(c.typed));
+        EXPECT_EQ(Text(IDC_READ_LENGTH), QString::fromLatin1(c.shown)) << c.typed;
+        EXPECT_EQ(g_readLen, c.readLen) << c.typed;
+        ASSERT_EQ(modal.boxes.size(), c.invalid ? 1u : 0u) << c.typed;
+        if (c.invalid) {
+            EXPECT_EQ(modal.boxes[0].text, QStringLiteral("Invalid parameters"));
+            EXPECT_EQ(modal.boxes[0].caption, QStringLiteral("Quillmar"));
+        }
+    }
+    // Unticking keeps the length; ticking again takes the edit's text.
+    TypeInto(IDC_READ_LENGTH, QStringLiteral("40"));
+    Click(IDC_MODIFY_LENGTH);
+    EXPECT_FALSE(Enabled(IDC_READ_LENGTH));
+    g_readLen = 7;
+    Click(IDC_MODIFY_LENGTH);
+    EXPECT_EQ(g_readLen, 0x40u);
+}
+
+TEST_F(Jobs, SaveToBinWritesTheEditedBytes) {
+    Open(ROW_VQ7170);
+    std::vector<BYTE> image = Pattern(50, 0x60);
+    ShowImage(image);
+    TypeIntoView(49, "0F");
+    image[49] = 0x0F;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("saved.bin"));
+    modal.QueuePath(path);
+    Click(IDC_SAVE_TO_BIN);
+    ASSERT_EQ(modal.fileDialogs.size(), 1u);
+    EXPECT_TRUE(modal.fileDialogs[0].save);
+    EXPECT_TRUE(modal.fileDialogs[0].filters.contains(QStringLiteral("Bin File(*.bin)")));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(std::vector<BYTE>(bytes.begin(), bytes.end()), image);
+    EXPECT_EQ(Status(), QStringLiteral("Successful!"));
+}
+
+TEST_F(Jobs, ClosingDuringAJobIsRefused) {
+    bus->Plug(Vq7170(500));
+    Open(ROW_VQ7170);
+    ShowImage(Pattern(64, 1));
+    Click(IDC_DOWNLOAD);
+    const int beeps = BeepCount();
+    dlg->close();  // the close box
+    ASSERT_EQ(modal.boxes.size(), 1u);
+    EXPECT_EQ(modal.boxes[0].text, QStringLiteral("Downloading, please wait!"));
+    EXPECT_EQ(BeepCount(), beeps + 1);
+    EXPECT_TRUE(dlg->isVisible());
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    EXPECT_EQ(modal.boxes.size(), 2u);
+    EXPECT_TRUE(dlg->isVisible());
+    ASSERT_TRUE(WaitIdle());
+    dlg->close();
+    EXPECT_FALSE(dlg->isVisible());
+}
+
+TEST_F(Jobs, ReadRemovalDuringTheJobRescansAfterIt) {
+    auto chip = bus->Plug({.type = emu::ChipType::VQ7140XX, .latencyMicros = 2000});
+    auto other = bus->Plug({.type = emu::ChipType::VQ7140XX});
+    Open(ROW_VQ7140XX);
+    ASSERT_EQ(dlg->ComboGetCurSel(IDC_DEVICE), 1);
+    dlg->ComboSetCurSel(IDC_DEVICE, 0);
+    dlg->SendNotify(IDC_DEVICE, CBN_SELCHANGE);
+    chip->WriteEeprom(0, 0, Pattern(0x30, 3));
+    Click(IDC_READ);
+    bus->Unplug(other);
+    QTest::qWait(50);
+    ASSERT_EQ(g_bBusy, 1);
+    EXPECT_EQ(dlg->ComboGetCount(IDC_DEVICE), 2);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(ViewBytes(), Pattern(0x30, 3));
+    EXPECT_EQ(dlg->ComboGetCount(IDC_DEVICE), 1);
+}
