@@ -12,9 +12,11 @@ struct Layer {
     std::vector<std::shared_ptr<Device>> slots;
 };
 
+// Never destroyed: the global chip programmers close their handles at exit,
+// after every function-local static built later than them is gone.
 Layer& TheLayer() {
-    static Layer layer;
-    return layer;
+    static Layer* layer = new Layer;
+    return *layer;
 }
 
 std::shared_ptr<Backend> BackendLocked(Layer& layer) {
