@@ -30,10 +30,26 @@ public:
     bool WriteXdata(WORD addr, BYTE value);
 
     void SetAccessMode(int mode);
+    // Flash transfers of up to one step: bulk reports on report-id-1
+    // devices, 8-byte read / 6-byte write steps on report-id-0 devices.
+    // FALSE at the first request that fails.
     BOOL ReadFlash(DWORD addr, WORD len, BYTE* out);
     BOOL WriteFlash(DWORD addr, WORD len, const BYTE* data);
 
     int m_bUseReportId1 = 0;
+
+private:
+    BYTE ReportId() const { return m_bUseReportId1 ? 1 : 0; }
+    // XDATA 0xF051: saved and cleared around every job.
+    BYTE SaveGuard();
+    void RestoreGuard(BYTE saved);
+    // Start/set-up report of a flash transfer (idZeroCommand on id-0 devices).
+    bool StartFlashTransfer(BYTE idZeroCommand, DWORD addr, WORD len);
+    // Erase before a flash download of len bytes; false on any failure.
+    bool EraseForDownload(DWORD len);
+    bool ChipErase();
+    bool EraseSectors(DWORD len);
+    bool SendSectorErase(DWORD addr);
 };
 
 class CVQ5632Patch : public CVQ7340Patch {
