@@ -51,11 +51,13 @@ private:
     int base_;
 };
 
+}  // namespace
+
 // The memory a job works on: flash in steps of up to 4096 bytes, or the
 // EEPROM one byte at a time (16-bit addresses).
-class JobMemory {
+class FlashJobMemory {
 public:
-    JobMemory(CVQ7340Patch& chip, BYTE memType)
+    FlashJobMemory(CVQ7340Patch& chip, BYTE memType)
         : chip_(chip), flash_(memType == MEMTYPE_FLASH), selector_(MemorySelector(memType)) {}
 
     bool IsFlash() const { return flash_; }
@@ -64,13 +66,13 @@ public:
     // n is at most one flash step.
     bool Read(DWORD addr, DWORD n, BYTE* out) {
         if (flash_) return chip_.ReadFlash(addr, static_cast<WORD>(n), out) != FALSE;
-        for (DWORD i = 0; i < n; ++i) chip_.ReadData(selector_, static_cast<WORD>(addr + i), 1, out + i);
+        for (DWORD i = 0; i < n; ++i) chip_.ReadEeprom(selector_, static_cast<WORD>(addr + i), 1, out + i);
         return true;
     }
     bool Write(DWORD addr, DWORD n, const BYTE* data) {
         if (flash_) return chip_.WriteFlash(addr, static_cast<WORD>(n), data) != FALSE;
         for (DWORD i = 0; i < n; ++i) {
-            chip_.WriteByte(selector_, static_cast<WORD>(addr + i), data[i]);
+            chip_.WriteEeprom(selector_, static_cast<WORD>(addr + i), data[i]);
             Sleep(EEPROM_WRITE_MS);
         }
         return true;
@@ -81,8 +83,6 @@ private:
     bool flash_;
     BYTE selector_;
 };
-
-}  // namespace
 
 // --- registers ---------------------------------------------------------------
 
@@ -100,6 +100,36 @@ void CVQ7340Patch::SetAccessMode(int mode) {
     }
     ReadXdata(0xF01F, &v);
     WriteXdata(0xF01F, static_cast<BYTE>(mode == ACCESS_FLASH ? ((v & 0x6F) | 0x10) : (v & 0xEF)));
+}
+
+void CVQ7340Patch::ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
+    if (!m_bUseReportId1) {
+        ReadData(memSel, addr, count, out);
+        return;
+    }
+    FEATURE_REPORT r;
+    r[0] = 1;
+    r[1] = HID_CMD_EEPROM_READ;
+    WriteBE16(&r[2], addr);
+    r[8] = memSel;
+    Send(r);
+    Sleep(1);
+    Fetch(r);
+    std::memcpy(out, &r[3], std::min<BYTE>(count, 5));
+}
+
+void CVQ7340Patch::WriteEeprom(BYTE memSel, WORD addr, BYTE value) {
+    if (!m_bUseReportId1) {
+        WriteByte(memSel, addr, value);
+        return;
+    }
+    FEATURE_REPORT r;
+    r[0] = 1;
+    r[1] = HID_CMD_EEPROM_WRITE;
+    WriteBE16(&r[2], addr);
+    r[4] = value;
+    r[8] = memSel;
+    Send(r);
 }
 
 BYTE CVQ7340Patch::SaveGuard() {
@@ -239,7 +269,7 @@ bool CVQ7340Patch::EraseSectors(DWORD len) {
 void CVQ7340Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
     const BYTE guard = SaveGuard();
     SetProgress(0);
-    JobMemory memory(*this, memType);
+    FlashJobMemory memory(*this, memType);
     bool erased = true;
     if (!memory.IsFlash()) {
         SetAccessMode(ACCESS_EEPROM_WRITE);
@@ -288,7 +318,7 @@ void CVQ7340Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
 void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     const BYTE guard = SaveGuard();
     SetStatusText("Reading......", STATUS_GREEN);
-    JobMemory memory(*this, memType);
+    FlashJobMemory memory(*this, memType);
     SetAccessMode(memory.IsFlash() ? ACCESS_FLASH : ACCESS_EEPROM_READ);
 
     DWORD n = 0;
@@ -331,7 +361,7 @@ void CVQ7340Patch::ReadDeviceVersion(BYTE memType, BYTE out[4]) {
         ReadFlash(12, 4, out);
     } else {
         SetAccessMode(ACCESS_EEPROM_READ);
-        ReadData(MemorySelector(memType), 12, 4, out);
+        ReadEeprom(MemorySelector(memType), 12, 4, out);
     }
     RestoreGuard(guard);
 }
