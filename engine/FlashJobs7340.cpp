@@ -36,6 +36,16 @@ void PutBE32(BYTE* p, DWORD v) {
     PutBE24(p + 1, v);
 }
 
+// An EEPROM request as a report-id-1 device takes it.
+FEATURE_REPORT EepromRequestId1(BYTE command, BYTE memSel, WORD addr) {
+    FEATURE_REPORT r;
+    r[0] = 1;
+    r[1] = command;
+    WriteBE16(&r[2], addr);
+    r[8] = memSel;
+    return r;
+}
+
 // Progress of one phase: base + (off + 1) * (span / total), in double
 // precision, truncated, sent as the low byte.
 class PhaseProgress {
@@ -107,11 +117,7 @@ void CVQ7340Patch::ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
         ReadData(memSel, addr, count, out);
         return;
     }
-    FEATURE_REPORT r;
-    r[0] = 1;
-    r[1] = HID_CMD_EEPROM_READ;
-    WriteBE16(&r[2], addr);
-    r[8] = memSel;
+    FEATURE_REPORT r = EepromRequestId1(HID_CMD_EEPROM_READ, memSel, addr);
     Send(r);
     Sleep(1);
     Fetch(r);
@@ -123,12 +129,8 @@ void CVQ7340Patch::WriteEeprom(BYTE memSel, WORD addr, BYTE value) {
         WriteByte(memSel, addr, value);
         return;
     }
-    FEATURE_REPORT r;
-    r[0] = 1;
-    r[1] = HID_CMD_EEPROM_WRITE;
-    WriteBE16(&r[2], addr);
+    FEATURE_REPORT r = EepromRequestId1(HID_CMD_EEPROM_WRITE, memSel, addr);
     r[4] = value;
-    r[8] = memSel;
     Send(r);
 }
 

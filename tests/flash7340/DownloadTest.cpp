@@ -175,12 +175,7 @@ TEST_P(DownloadTest, EepromWriteLostInTheTail) {
     EXPECT_EQ(chip->Xdata(GUARD), 0x00);
 }
 
-INSTANTIATE_TEST_SUITE_P(Chips, DownloadTest,
-                         ::testing::Values(Target{"VQ7340Id0", ChipType::VQ7340, 0},
-                                           Target{"VQ7340Id1", ChipType::VQ7340, 1},
-                                           Target{"VQ5632Id0", ChipType::VQ5632, 0},
-                                           Target{"VQ5632Id1", ChipType::VQ5632, 1}),
-                         [](const auto& info) { return TargetName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Chips, DownloadTest, AllTargets(), [](const auto& info) { return TargetName(info.param); });
 
 // --- erase plans ------------------------------------------------------------------
 
@@ -262,7 +257,9 @@ protected:
         patch->Download(MEMTYPE_FLASH, 0x80000, data.data());
         EXPECT_EQ(chip->Flash(0, data.size()), data);
     }
-    std::size_t Polls() const { return static_cast<std::size_t>(std::count(host.pauses.begin(), host.pauses.end(), 100u)); }
+    std::size_t Polls() const {
+        return static_cast<std::size_t>(std::count(host.pauses.begin(), host.pauses.end(), 100u));
+    }
 };
 
 TEST_F(ChipEraseTest, CompletionAtTheFirstPoll) {

@@ -117,6 +117,13 @@ struct Target {
 
 inline std::string TargetName(const Target& t) { return t.label; }
 
+// Both classes, each on a chip of either report id.
+inline auto AllTargets() {
+    using emu::ChipType;
+    return ::testing::Values(Target{"VQ7340Id0", ChipType::VQ7340, 0}, Target{"VQ7340Id1", ChipType::VQ7340, 1},
+                             Target{"VQ5632Id0", ChipType::VQ5632, 0}, Target{"VQ5632Id1", ChipType::VQ5632, 1});
+}
+
 class FlashFixture {
 protected:
     RecordingHost host;
@@ -139,7 +146,12 @@ protected:
         host.Clear();
     }
 
-    void SetAccessModeFlash() { patch->SetAccessMode(ACCESS_FLASH); }
+    // Flash on the bus, data stored at addr (when any), an empty log.
+    void PrepareFlash(DWORD addr = 0, const std::vector<BYTE>& data = {}) {
+        if (!data.empty()) chip->WriteFlash(addr, data);
+        patch->SetAccessMode(ACCESS_FLASH);
+        chip->ClearLog();
+    }
 
     std::vector<emu::LoggedReport> Sets(BYTE command) const {
         std::vector<emu::LoggedReport> out;

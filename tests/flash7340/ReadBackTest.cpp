@@ -125,12 +125,7 @@ TEST_P(ReadBackTest, VersionFromFlashAndEeprom) {
     EXPECT_EQ(chip->Xdata(GUARD), 0xA6);
 }
 
-INSTANTIATE_TEST_SUITE_P(Chips, ReadBackTest,
-                         ::testing::Values(Target{"VQ7340Id0", ChipType::VQ7340, 0},
-                                           Target{"VQ7340Id1", ChipType::VQ7340, 1},
-                                           Target{"VQ5632Id0", ChipType::VQ5632, 0},
-                                           Target{"VQ5632Id1", ChipType::VQ5632, 1}),
-                         [](const auto& info) { return TargetName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Chips, ReadBackTest, AllTargets(), [](const auto& info) { return TargetName(info.param); });
 
 class ReadBackLimitTest : public FlashFixture, public ::testing::Test {};
 

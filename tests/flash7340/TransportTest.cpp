@@ -17,9 +17,7 @@ class TransportTest : public FlashFixture, public ::testing::Test {};
 TEST_F(TransportTest, BulkReadOf4096IsOneSetupAndTwoReports) {
     Connect(ChipType::VQ5632, 1);
     const auto data = RandomBytes(4096, 1);
-    chip->WriteFlash(0x3000, data);
-    SetAccessModeFlash();
-    chip->ClearLog();
+    PrepareFlash(0x3000, data);
 
     std::vector<BYTE> out(4100, 0xEE);
     EXPECT_EQ(patch->ReadFlash(0x3000, 4096, out.data()), TRUE);
@@ -36,9 +34,7 @@ TEST_F(TransportTest, BulkReadOf4096IsOneSetupAndTwoReports) {
 TEST_F(TransportTest, BulkReadOf48IsOneReport) {
     Connect(ChipType::VQ5632, 1);
     const auto data = RandomBytes(48, 2);
-    chip->WriteFlash(0, data);
-    SetAccessModeFlash();
-    chip->ClearLog();
+    PrepareFlash(0, data);
 
     std::vector<BYTE> out(64, 0xEE);
     EXPECT_EQ(patch->ReadFlash(0, 48, out.data()), TRUE);
@@ -50,9 +46,7 @@ TEST_F(TransportTest, BulkReadOf48IsOneReport) {
 TEST_F(TransportTest, StreamedReadStepsCarryTheStartAddress) {
     Connect(ChipType::VQ7340, 0);
     const auto data = RandomBytes(20, 3);
-    chip->WriteFlash(0x012345, data);
-    SetAccessModeFlash();
-    chip->ClearLog();
+    PrepareFlash(0x012345, data);
 
     std::vector<BYTE> out(24, 0xEE);
     EXPECT_EQ(patch->ReadFlash(0x012345, 20, out.data()), TRUE);
@@ -70,8 +64,7 @@ TEST_F(TransportTest, StreamedReadStepsCarryTheStartAddress) {
 
 TEST_F(TransportTest, StreamedWriteOf4096IsOneStartAnd683Steps) {
     Connect(ChipType::VQ7340, 0);
-    SetAccessModeFlash();
-    chip->ClearLog();
+    PrepareFlash();
     const auto data = RandomBytes(4096, 4);
 
     EXPECT_EQ(patch->WriteFlash(0x20000, 4096, data.data()), TRUE);
@@ -85,8 +78,7 @@ TEST_F(TransportTest, StreamedWriteOf4096IsOneStartAnd683Steps) {
 
 TEST_F(TransportTest, ShortLastBulkReportKeepsThePreviousBytes) {
     Connect(ChipType::VQ7340, 1);
-    SetAccessModeFlash();
-    chip->ClearLog();
+    PrepareFlash();
     const auto data = RandomBytes(4096, 5);
 
     EXPECT_EQ(patch->WriteFlash(0, 4096, data.data()), TRUE);
@@ -117,8 +109,7 @@ class TransferResultTest : public FlashFixture, public ::testing::TestWithParam<
 TEST_P(TransferResultTest, ReturnsFalseAtTheFirstFailedRequest) {
     const FailCase& c = GetParam();
     Connect(ChipType::VQ7340, c.reportId);
-    SetAccessModeFlash();
-    chip->ClearLog();
+    PrepareFlash();
     picky->rule = c.rule;
     std::vector<BYTE> buf(5000, 0x11);
     const BOOL got = c.write ? patch->WriteFlash(0, c.len, buf.data()) : patch->ReadFlash(0, c.len, buf.data());
