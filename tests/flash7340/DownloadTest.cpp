@@ -186,6 +186,8 @@ struct EraseCase {
     bool chipErase;
 };
 
+void PrintTo(const EraseCase& c, std::ostream* os) { *os << "len " << c.len; }
+
 class EraseTest : public FlashFixture, public ::testing::TestWithParam<EraseCase> {};
 
 TEST_P(EraseTest, ErasesByLength) {
@@ -218,6 +220,8 @@ struct WindowCase {
     DWORD len;
     DWORD start;
 };
+
+void PrintTo(const WindowCase& c, std::ostream* os) { *os << "len " << c.len; }
 
 class VerifyWindowTest : public FlashFixture, public ::testing::TestWithParam<WindowCase> {};
 

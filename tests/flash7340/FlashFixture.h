@@ -116,6 +116,7 @@ struct Target {
 };
 
 inline std::string TargetName(const Target& t) { return t.label; }
+inline void PrintTo(const Target& t, std::ostream* os) { *os << t.label; }
 
 // Both classes, each on a chip of either report id.
 inline auto AllTargets() {

@@ -104,6 +104,8 @@ struct FailCase {
     std::size_t reportsReachingChip;
 };
 
+void PrintTo(const FailCase& c, std::ostream* os) { *os << c.label; }
+
 class TransferResultTest : public FlashFixture, public ::testing::TestWithParam<FailCase> {};
 
 TEST_P(TransferResultTest, ReturnsFalseAtTheFirstFailedRequest) {
@@ -144,6 +146,8 @@ struct ModeCase {
     int mode;
     std::vector<std::string> writes;
 };
+
+void PrintTo(const ModeCase& c, std::ostream* os) { *os << "mode " << c.mode; }
 
 class AccessModeTest : public FlashFixture, public ::testing::TestWithParam<ModeCase> {};
 
