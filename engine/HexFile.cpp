@@ -16,6 +16,13 @@ DWORD HexDigit(char ch) {
     return static_cast<DWORD>(c - 0x37);  // negative values wrap, as the sum does
 }
 
+// Low byte of HexTextToInt over the two characters hi, lo.
+BYTE PairValue(char hi, char lo) {
+    if (hi == '\0') return 0;
+    if (lo == '\0') return static_cast<BYTE>(HexDigit(hi));
+    return static_cast<BYTE>(HexDigit(hi) * 16 + HexDigit(lo));
+}
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 constexpr std::string_view END_RECORD = ":00000001FF";
@@ -53,9 +60,7 @@ public:
     int Finish(BYTE* out) {
         FlushToken();
         std::memset(out, 0xFF, HEX_OUTPUT_SIZE);
-        const std::string_view work(work_);
-        for (std::size_t a = 0; a < HEX_OUTPUT_SIZE; ++a)
-            out[a] = static_cast<BYTE>(HexTextToInt(work.substr(2 * a, 2)));
+        for (std::size_t a = 0; a < HEX_OUTPUT_SIZE; ++a) out[a] = PairValue(work_[2 * a], work_[2 * a + 1]);
         return static_cast<int>(std::min<std::uint64_t>(end_, INT_MAX));
     }
 

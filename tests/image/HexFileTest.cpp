@@ -79,6 +79,7 @@ TEST(ReadHexFile, RecordQuirks) {
         {"type 04 record writes at 0x0000", Record(0, {0, 0}, 4), 2, {{0, 0}, {1, 0}, {2, 0xFF}}},
         {"type 02 record writes at 0x0000", Record(0, {0x12, 0x34}, 2), 2, {{0, 0x12}, {1, 0x34}}},
         {"non-hex data characters", ":01000500GG00", 6, {{5, 0x10}}},
+        {"a NUL ends a byte's digit text", std::string(":02000700" "\0" "5" "5" "\0" "XX", 15), 9, {{7, 0}, {8, 5}}},
         {"byte at 0xFFFF counts but is not output", Record(0xFFFE, {0xAB, 0xCD}), 0x10000, {{0xFFFE, 0xAB}}},
         {"tokens split on white space only", Record(0x20, {1}) + " " + Record(0x21, {2}) + "\t" + END_RECORD, 0x22,
          {{0x20, 1}, {0x21, 2}}},
@@ -195,7 +196,7 @@ TEST(ReadHexFile, RandomAndMutatedTextsStayInBounds) {
     // The output buffer is exactly 0xFFFF bytes: the sanitizer build catches
     // any write past it.
     std::vector<BYTE> out(HEX_OUTPUT_SIZE);
-    for (int i = 0; i < 1500; ++i) {
+    for (int i = 0; i < 2000; ++i) {
         std::string text;
         if (i % 2 == 0) {
             const std::size_t n = rng() % 600;

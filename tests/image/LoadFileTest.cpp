@@ -86,7 +86,9 @@ protected:
         WORD codeLen, checksum;
         bool operator==(const State&) const = default;
     };
-    static State Snapshot() { return {std::vector<BYTE>(g_image, g_image + WATCHED), g_imageLen, g_codeLen, g_checksum}; }
+    static State Snapshot() {
+        return {std::vector<BYTE>(g_image, g_image + WATCHED), g_imageLen, g_codeLen, g_checksum};
+    }
 
     std::vector<BYTE> ImageBytes(std::size_t from, std::size_t n) const {
         return std::vector<BYTE>(g_image + from, g_image + from + n);
@@ -182,10 +184,11 @@ TEST_F(LoadFileTest, HexEndAddressWindowPerChip) {
         }
         SetUp();
         // One byte past the window, and a file ending below the code base.
-        ExpectRefused(Chip(c), dir.Write("long.hex", HexOf(chip.base - chip.header, Concat(header, Bytes(chip.maxEnd - chip.base + 1, 1)))),
-                      "Not a valid firmware!\n");
-        ExpectRefused(Chip(c), dir.Write("short.hex", HexOf(chip.base - chip.header, std::vector<BYTE>(header.begin(), header.end() - 1))),
-                      "Not a valid firmware!\n");
+        const unsigned start = chip.base - chip.header;
+        const auto tooLong = Concat(header, Bytes(chip.maxEnd - chip.base + 1, 1));
+        const std::vector<BYTE> tooShort(header.begin(), header.end() - 1);
+        ExpectRefused(Chip(c), dir.Write("long.hex", HexOf(start, tooLong)), "Not a valid firmware!\n");
+        ExpectRefused(Chip(c), dir.Write("short.hex", HexOf(start, tooShort)), "Not a valid firmware!\n");
     }
 }
 
