@@ -12,6 +12,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QContextMenuEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -291,6 +293,33 @@ TEST_F(MainDialog, AboutCommandOpensTheAboutBox) {
     EXPECT_EQ(version, QStringLiteral("Quillmar Version_1.9.13.56"));
     EXPECT_TRUE(okDefault);
     EXPECT_TRUE(dlg->isVisible());
+}
+
+TEST_F(MainDialog, ContextMenuCarriesTheAboutCommand) {
+    Open();
+    QStringList entries;
+    QString aboutTitle;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) entries << a->text();
+        QTimer::singleShot(0, [&] {
+            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(about, nullptr);
+            aboutTitle = about->windowTitle();
+            about->reject();
+        });
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    // A right click on the dialog's background (a label passes it on).
+    QWidget* label = dlg->childAt(dlg->GetDlgItem(IDC_CHIP_TYPE)->geometry().topLeft() - QPoint(20, -4));
+    ASSERT_NE(label, nullptr);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), label->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(label, &event);
+    EXPECT_EQ(entries, QStringList{QStringLiteral("About")});
+    EXPECT_EQ(aboutTitle, QStringLiteral("About Quillmar"));
 }
 
 namespace {
