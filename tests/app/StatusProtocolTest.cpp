@@ -75,9 +75,10 @@ public:
 }  // namespace
 
 TEST_F(StatusProtocol, StatusTextFromAWorkerIsDrawnInItsColour) {
-    EXPECT_FALSE(g_statusBar.IsOwnerDrawn(0));  // "Reday" in the normal drawing
+    // The scan at start-up found no chip.
+    EXPECT_TRUE(g_statusBar.IsOwnerDrawn(0));
+    EXPECT_EQ(g_statusBar.m_pPaneTexts[0], QStringLiteral("Disconnected!"));
     EXPECT_EQ(CountPane0(Hue::Green), 0);
-    EXPECT_EQ(CountPane0(Hue::Red), 0);
 
     RunOnWorkerThread([] { SetStatusText("Successful!", STATUS_GREEN); });
     EXPECT_TRUE(g_statusBar.IsOwnerDrawn(0));
