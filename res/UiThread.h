@@ -3,37 +3,23 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QThread>
 
 #include <type_traits>
 #include <utility>
 
-#if defined(__SANITIZE_THREAD__)
-extern "C" void __tsan_acquire(void* addr);
-extern "C" void __tsan_release(void* addr);
-#endif
-
-namespace uithread_detail {
-// The blocking call orders the caller's writes before f and f's writes
-// before the caller goes on. Qt's own wait is invisible to ThreadSanitizer
-// (Qt is not built with it), so the order is told to it here.
-inline void Release([[maybe_unused]] void* token) {
-#if defined(__SANITIZE_THREAD__)
-    __tsan_release(token);
-#endif
-}
-inline void Acquire([[maybe_unused]] void* token) {
-#if defined(__SANITIZE_THREAD__)
-    __tsan_acquire(token);
-#endif
-}
-}  // namespace uithread_detail
-
 inline bool OnUiThread() {
     const QCoreApplication* app = QCoreApplication::instance();
     return !app || QThread::currentThread() == app->thread();
 }
+
+namespace uithread_detail {
+// Posts run(context) to the user-interface thread and blocks until it has
+// returned there (or until the call is dropped because the application
+// goes away). The hand-over and the wait use the standard library's locks,
+// so that ThreadSanitizer sees the order too (Qt is not built with it).
+void CallOnUiThread(void (*run)(void*), void* context);
+}  // namespace uithread_detail
 
 // Calls f on the user-interface thread: at once when already there, else
 // queued to it while the calling thread blocks until f has returned. The
@@ -42,32 +28,18 @@ template <class F>
 auto RunOnUiThread(F&& f) -> std::invoke_result_t<F&> {
     using R = std::invoke_result_t<F&>;
     if (OnUiThread()) return f();
-    using uithread_detail::Acquire;
-    using uithread_detail::Release;
-    char token = 0;
     if constexpr (std::is_void_v<R>) {
-        Release(&token);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [&f, &token] {
-                Acquire(&token);
-                f();
-                Release(&token);
-            },
-            Qt::BlockingQueuedConnection);
-        Acquire(&token);
+        uithread_detail::CallOnUiThread([](void* p) { (*static_cast<std::remove_reference_t<F>*>(p))(); },
+                                        const_cast<void*>(static_cast<const void*>(&f)));
     } else {
-        R result{};
-        Release(&token);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [&f, &result, &token] {
-                Acquire(&token);
-                result = f();
-                Release(&token);
-            },
-            Qt::BlockingQueuedConnection);
-        Acquire(&token);
-        return result;
+        struct Context {
+            std::remove_reference_t<F>* f;
+            R result{};
+        } ctx{&f};
+        uithread_detail::CallOnUiThread([](void* p) {
+            auto* c = static_cast<Context*>(p);
+            c->result = (*c->f)();
+        }, &ctx);
+        return std::move(ctx.result);
     }
 }

@@ -1,6 +1,8 @@
 // The download and read jobs, Save To BIN, the read length and ending the
 // dialog during a job, through the real window with emulated chips.
+#include "DialogText.h"
 #include "JobsFixture.h"
+#include "Jobs.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,6 +12,7 @@ namespace {
 
 constexpr int ROW_VQ7140XX = 1;
 constexpr int ROW_VQ7170 = 2;
+constexpr int ROW_VQ7340 = 5;
 
 class Jobs : public JobsTest {};
 
@@ -207,4 +210,60 @@ TEST_F(Jobs, ReadRemovalDuringTheJobRescansAfterIt) {
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(ViewBytes(), Pattern(0x30, 3));
     EXPECT_EQ(dlg->ComboGetCount(IDC_DEVICE), 1);
+}
+
+TEST_F(Jobs, OpenFileThenDownloadEditedBytes) {
+    auto chip = bus->Plug(Vq7170());
+    Open(ROW_VQ7170);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("patch.bin"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const std::vector<BYTE> bytes = Pattern(300, 0x11);
+        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+    modal.QueuePath(path);
+    Click(IDC_OPEN_FILE);
+    ASSERT_EQ(modal.fileDialogs.size(), 1u);
+    EXPECT_FALSE(modal.fileDialogs[0].save);
+    EXPECT_EQ(Status(), QStringLiteral("Opened file successfully!"));
+    EXPECT_EQ(StatusColour(), STATUS_GREEN);
+    ASSERT_EQ(g_imageLen, 300u);
+    EXPECT_EQ(ViewBytes(), std::vector<BYTE>(g_image, g_image + 300));
+    EXPECT_EQ(Text(IDC_VERSION), VersionText(&g_image[12]));
+
+    TypeIntoView(100, "5C");
+    std::vector<BYTE> expected(g_image, g_image + 300);
+    expected[100] = 0x5C;
+    Click(IDC_DOWNLOAD);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(chip->Eeprom(0, 0, 300), expected);
+    EXPECT_EQ(Status(), QStringLiteral("Successful!"));
+
+    // A cancelled file dialog leaves everything as it was.
+    Click(IDC_OPEN_FILE);
+    EXPECT_EQ(Status(), QStringLiteral("Open file failed!"));
+    EXPECT_EQ(StatusColour(), STATUS_RED);
+    EXPECT_EQ(ViewBytes(), expected);
+}
+
+TEST_F(Jobs, ReadAsksForAtMostTheWorkBuffer) {
+    auto chip = bus->Plug({.type = emu::ChipType::VQ7340, .reportId = 1});
+    chip->SetLogging(false);
+    const std::vector<BYTE> head = Pattern(4096, 0x33);
+    chip->WriteFlash(0, head);
+    Open(ROW_VQ7340);
+    Click(IDC_RADIO_FLASH);
+    ASSERT_EQ(dlg->m_nMemoryType, MEMTYPE_FLASH);
+    Click(IDC_MODIFY_LENGTH);
+    TypeInto(IDC_READ_LENGTH, QStringLiteral("8000000"));
+    ASSERT_EQ(g_readLen, READ_LENGTH_MAX);
+    Click(IDC_READ);
+    EXPECT_EQ(g_readLen, 0x1000000u);
+    ASSERT_TRUE(WaitIdle(120000));
+    ASSERT_EQ(dlg->m_hexEdit.GetDataSize(), 0x1000000u);
+    const std::vector<BYTE> view = ViewBytes();
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), view.begin()));
+    EXPECT_EQ(view.back(), 0xFF);  // erased flash
 }

@@ -1,0 +1,95 @@
+#include "UiThread.h"
+
+#include <QEvent>
+#include <QObject>
+
+#include <condition_variable>
+#include <mutex>
+
+#if defined(__SANITIZE_THREAD__)
+extern "C" void __tsan_acquire(void* addr);
+extern "C" void __tsan_release(void* addr);
+#endif
+
+namespace uithread_detail {
+namespace {
+
+// The caller's event is built before it is posted; Qt's queue orders that,
+// but ThreadSanitizer can't see into Qt, so the order is told to it.
+void Release([[maybe_unused]] void* token) {
+#if defined(__SANITIZE_THREAD__)
+    __tsan_release(token);
+#endif
+}
+void Acquire([[maybe_unused]] void* token) {
+#if defined(__SANITIZE_THREAD__)
+    __tsan_acquire(token);
+#endif
+}
+
+struct Call {
+    void (*run)(void*);
+    void* context;
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool done = false;
+};
+
+QEvent::Type CallEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+class CallEvent final : public QEvent {
+public:
+    explicit CallEvent(Call* call) : QEvent(CallEventType()), m_call(call) {}
+    // An event dropped without being run (the application is going away)
+    // still lets its caller go on.
+    ~CallEvent() override {
+        if (m_call) Finish();
+    }
+    void Run() {
+        m_call->run(m_call->context);
+        Finish();
+    }
+
+private:
+    void Finish() {
+        Call* call = m_call;
+        m_call = nullptr;
+        std::lock_guard lock(call->mutex);
+        call->done = true;
+        call->cv.notify_one();
+    }
+    Call* m_call;
+};
+
+// Lives on the user-interface thread and runs the calls posted to it.
+class Receiver final : public QObject {
+public:
+    Receiver() { moveToThread(QCoreApplication::instance()->thread()); }
+    bool event(QEvent* e) override {
+        Acquire(e);
+        if (e->type() != CallEventType()) return QObject::event(e);
+        static_cast<CallEvent*>(e)->Run();
+        return true;
+    }
+};
+
+Receiver& TheReceiver() {
+    static Receiver* receiver = new Receiver;  // never destroyed: callers may come late
+    return *receiver;
+}
+
+}  // namespace
+
+void CallOnUiThread(void (*run)(void*), void* context) {
+    Call call{run, context, {}, {}, false};
+    auto* event = new CallEvent(&call);
+    Release(event);
+    QCoreApplication::postEvent(&TheReceiver(), event);
+    std::unique_lock lock(call.mutex);
+    call.cv.wait(lock, [&call] { return call.done; });
+}
+
+}  // namespace uithread_detail
