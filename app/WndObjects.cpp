@@ -17,8 +17,7 @@ void CProgressCtrl::SetPos(int pos) {
         const int clamped = std::clamp(pos, m_nLower, std::max(m_nLower, m_nUpper));
         m_nPos.store(clamped, std::memory_order_release);
         if (!m_wnd) return;
-        m_wnd->setValue(clamped);
-        m_wnd->repaint();
+        m_wnd->setValue(clamped);  // painted on the next pass of the event loop
     });
 }
 

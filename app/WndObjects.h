@@ -17,8 +17,10 @@ public:
     QProgressBar* GetWnd() const { return m_wnd.data(); }
 
     void SetRange(int lower, int upper);
-    // Moves the bar (clamped to the range) and repaints it before returning.
-    // Any thread; the window is changed on the user-interface thread.
+    // Moves the bar (clamped to the range); the bar is painted on the next
+    // pass of the user-interface thread's event loop, so a job's hundred
+    // steps cost no hundred paints. Any thread; the window is changed on the
+    // user-interface thread before the call returns.
     void SetPos(int pos);
     // The position shown now; any thread.
     int GetPos() const { return m_nPos.load(std::memory_order_acquire); }
