@@ -225,6 +225,8 @@ void CHexEditBase::SetData(const BYTE* pData, UINT nSize) {
     }
     m_bRecalc = 1;
     viewport()->update();
+    // An empty view has no caret; one left from the old bytes would stay on screen.
+    if (m_pData == nullptr || m_nDataSize == 0) DestroyCaret();
     SetEditCaretPos(0, true);
 }
 

@@ -149,7 +149,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
     void OnKeyDown(UINT nChar);
-    bool OnChar(UINT ch);
+    bool OnChar(UINT ch);  // true when a digit was typed
     void OnSize();
     void OnSetFocus();
     void OnKillFocus();

@@ -48,6 +48,11 @@ struct ViewHarness {
         QCoreApplication::processEvents();
     }
 
+    // Presses a key a number of times.
+    void Keys(Qt::Key key, int times, Qt::KeyboardModifiers mods = Qt::NoModifier) const {
+        for (int i = 0; i < times; ++i) QTest::keyClick(view, key, mods);
+    }
+
     QImage Grab() const { return view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
     hexview::Layout Layout() const { return view->GetLayout(); }

@@ -50,6 +50,14 @@ TEST(HexView, NullAndEmptyBuffersPaintOnlyTheBackground) {
     img = h.Grab();
     EXPECT_EQ(Ink(img, img.rect()), 0);
     EXPECT_FALSE(h.view->IsCaretShown());
+
+    // Emptied after showing bytes: the caret goes too.
+    h.SetData({1, 2, 3});
+    ASSERT_TRUE(h.view->IsCaretShown());
+    h.view->SetData(nullptr, 0);
+    img = h.Grab();
+    EXPECT_EQ(Ink(img, img.rect()), 0);
+    EXPECT_FALSE(h.view->IsCaretShown());
 }
 
 TEST(HexView, TwoBytesShowOneRowWithItsLabel) {
@@ -172,18 +180,9 @@ TEST(HexView, OnlyThumbTrackMovesTheView) {
 TEST(HexView, SelectionAndCaretLandOnTheirDigits) {
     ViewHarness h;
     h.SetData(ViewHarness::Pattern(0x100));
-    h.view->SetEditCaretPos(17, true);
-    h.view->OnEditSelectAll();
-    h.view->MoveCaret(0, true);  // clears the selection; Shift is up
-    ASSERT_FALSE(h.view->IsSelection());
-
     // Select bytes 18..20 of row 1 with Shift+Right moves from byte 18.
     h.view->SetEditCaretPos(18, true);
-    QTest::keyClick(h.view, Qt::Key_Right, Qt::ShiftModifier);
-    QTest::keyClick(h.view, Qt::Key_Right, Qt::ShiftModifier);
-    QTest::keyClick(h.view, Qt::Key_Right, Qt::ShiftModifier);
-    QTest::keyClick(h.view, Qt::Key_Right, Qt::ShiftModifier);
-    QTest::keyClick(h.view, Qt::Key_Right, Qt::ShiftModifier);
+    h.Keys(Qt::Key_Right, 5, Qt::ShiftModifier);
     ASSERT_EQ(h.view->GetSelStart(), 18u);
     ASSERT_EQ(h.view->GetSelEnd(), 20u);
     ASSERT_EQ(h.view->GetCaretPos(), 20u);
