@@ -13,8 +13,10 @@ struct Layer {
 };
 
 Layer& TheLayer() {
-    static Layer layer;
-    return layer;
+    // Never destroyed: the global chip programmers close their handles when
+    // the process exits, after the statics made on first use are gone.
+    static Layer* const layer = new Layer;
+    return *layer;
 }
 
 std::shared_ptr<Backend> BackendLocked(Layer& layer) {
