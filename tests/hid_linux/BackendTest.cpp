@@ -55,6 +55,14 @@ protected:
 
 std::vector<BYTE> XdataRead(BYTE id, WORD addr) { return {id, 0xB5, BYTE(addr >> 8), BYTE(addr), 0, 0, 0, 0, 0}; }
 
+// Vendor, product and version; all -1 when the device tells none.
+using Triple = std::array<int, 3>;
+Triple Ids(hid::Device& dev) {
+    hid::Attributes a;
+    if (!dev.GetAttributes(&a)) return {-1, -1, -1};
+    return {a.vendorId, a.productId, a.versionNumber};
+}
+
 // The process's descriptors and what they refer to.
 std::map<int, std::string> Descriptors() {
     std::map<int, std::string> fds;
@@ -87,11 +95,7 @@ TEST_F(HidrawBackend, OpenWithoutAccessAnswersFromSysfsAndSendsNothing) {
 
     std::unique_ptr<hid::Device> dev = Backend().Open("/dev/hidraw0", hid::Access::None);
     ASSERT_TRUE(dev);
-    hid::Attributes a;
-    ASSERT_TRUE(dev->GetAttributes(&a));
-    EXPECT_EQ(a.vendorId, 0x3b71);
-    EXPECT_EQ(a.productId, 0x0042);
-    EXPECT_EQ(a.versionNumber, 0x0210);
+    EXPECT_EQ(Ids(*dev), (Triple{0x3b71, 0x0042, 0x0210}));
     std::vector<BYTE> report = XdataRead(0, 0xF800);
     EXPECT_FALSE(dev->SetFeature(report.data(), report.size()));
     EXPECT_FALSE(dev->GetFeature(report.data(), report.size()));
@@ -100,10 +104,7 @@ TEST_F(HidrawBackend, OpenWithoutAccessAnswersFromSysfsAndSendsNothing) {
     // Ids of a node without a USB device come from its HID device.
     std::unique_ptr<hid::Device> virt = Backend().Open("/dev/hidraw1", hid::Access::None);
     ASSERT_TRUE(virt);
-    ASSERT_TRUE(virt->GetAttributes(&a));
-    EXPECT_EQ(a.vendorId, 0x5156);
-    EXPECT_EQ(a.productId, 0x7170);
-    EXPECT_EQ(a.versionNumber, 0);
+    EXPECT_EQ(Ids(*virt), (Triple{0x5156, 0x7170, 0}));
 
     EXPECT_FALSE(Backend().Open("/dev/hidraw7", hid::Access::None));
     EXPECT_FALSE(Backend().Open("/dev/hidraw7", hid::Access::ReadWrite));
@@ -117,11 +118,7 @@ TEST_F(HidrawBackend, OpenNodeTakesIdsFromTheNodeAndVersionFromSysfs) {
 
     std::unique_ptr<hid::Device> dev = Backend().Open("/dev/hidraw0", hid::Access::ReadWrite);
     ASSERT_TRUE(dev);
-    hid::Attributes a;
-    ASSERT_TRUE(dev->GetAttributes(&a));
-    EXPECT_EQ(a.vendorId, 0x3b71);
-    EXPECT_EQ(a.productId, 0x9999);
-    EXPECT_EQ(a.versionNumber, 0x0102);
+    EXPECT_EQ(Ids(*dev), (Triple{0x3b71, 0x9999, 0x0102}));
     ASSERT_EQ(fake.Calls().size(), 1u);
     EXPECT_EQ(fake.Calls()[0].nr, kInfo);
 }
