@@ -1,8 +1,11 @@
+// Start-up: the global objects are built before main; the application
+// object then runs the main dialog until the user closes it.
+#include "Globals.h"
+
 #include <QApplication>
-#include <QMessageBox>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMessageBox::information(nullptr, "Quillmar", "The Quillmar window is not built yet.");
+    theApp.InitInstance();  // returns FALSE once the dialog has ended
     return 0;
 }

@@ -1,14 +1,230 @@
-// Download, read-back and version of the EEPROM-only chips (to be built).
+// Download, verify, read-back and version of the EEPROM-only chips
+// (VQ7140S, VQ7140XX, VQ7170, VQ7170S).
+//
+// Byte i of an image is EEPROM address i; the addresses are 16 bits wide,
+// so nothing here ever reaches beyond the 65,536-byte EEPROM space.
+#include "ImageFormat.h"
 #include "VQ7140Patch.h"
 #include "VQ7170Patch.h"
 
-void CVQ7140SPatch::Download(BYTE, DWORD, const BYTE*) {}
-void CVQ7140SPatch::ReadBack(BYTE, DWORD, BYTE*) {}
-void CVQ7140SPatch::ReadDeviceVersion(BYTE, BYTE out[4]) { (void)out; }
-void CVQ7140XXPatch::Download(BYTE, DWORD, const BYTE*) {}
-void CVQ7140XXPatch::ReadBack(BYTE, DWORD, BYTE*) {}
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// XDATA byte that must be 0 while the host talks to the EEPROM.
+constexpr WORD GUARD_ADDR = 0xF002;
+// EEPROM reads of the multi-byte chips go in pieces of this size.
+constexpr DWORD PIECE = 5;
+// Image bytes behind the code: header sum and code sum.
+constexpr DWORD CHECKSUM_BYTES = 4;
+// Longest code a stored VQ7170 header may announce for a header-led read.
+constexpr DWORD MAX_HEADER_CODE_LEN = 8191;
+
+// Progress position: done / total of a span of the bar, starting at base.
+// Double precision, truncated.
+int ProgressOf(DWORD done, double span, DWORD total, int base = 0) {
+    return static_cast<int>(static_cast<double>(done) * span / static_cast<double>(total)) + base;
+}
+
+DWORD ClampToEeprom(DWORD len) { return len > EEPROM_SPACE ? static_cast<DWORD>(EEPROM_SPACE) : len; }
+
+// An image longer than the EEPROM address space would wrap onto its own
+// start: refuse it before anything reaches the chip.
+bool RefuseOversizedDownload(DWORD len) {
+    if (len <= EEPROM_SPACE) return false;
+    char text[64];
+    std::snprintf(text, sizeof text, "Length(0x%X) Overflow!!!", static_cast<unsigned>(len));
+    SetProgress(0);
+    SetStatusText(text, STATUS_RED);
+    return true;
+}
+
+// Reads len bytes (at most EEPROM_SPACE) from EEPROM address 0 into out in
+// five-byte pieces, then the short rest. The bar moves after each full piece
+// over `span` positions from `base`.
+void ReadInPieces(CVQPatch& chip, BYTE sel, DWORD len, BYTE* out, double span, int base) {
+    const DWORD full = len / PIECE;
+    for (DWORD k = 0; k < full; ++k) {
+        const DWORD o = k * PIECE;
+        chip.ReadData(sel, static_cast<WORD>(o), PIECE, out + o);
+        SetProgress(ProgressOf(o + PIECE, span, len, base));
+    }
+    const DWORD rest = len % PIECE;
+    if (rest != 0) chip.ReadData(sel, static_cast<WORD>(full * PIECE), static_cast<BYTE>(rest), out + full * PIECE);
+}
+
+// Write pass shared by all four chips: one WriteByte per byte, the bar over
+// 0..50, with an optional pause after each byte.
+void WritePass(CVQPatch& chip, BYTE sel, DWORD len, const BYTE* data, DWORD pauseMs) {
+    for (DWORD i = 0; i < len; ++i) {
+        chip.WriteByte(sel, static_cast<WORD>(i), data[i]);
+        if (pauseMs != 0) Sleep(pauseMs);
+        SetProgress(ProgressOf(i + 1, 50, len));
+    }
+}
+
+void VerifyFailed() {
+    SetProgress(100);
+    SetStatusText("Verify error!", STATUS_RED);
+}
+
+void Succeeded() {
+    SetProgress(100);
+    SetStatusText("Successful!", STATUS_GREEN);
+}
+
+// Download of VQ7140XX (keepGuard false: the guard byte stays 0) and of
+// VQ7170/VQ7170S (keepGuard true: restored after a good verify).
+void DownloadWithVerifyCopy(CVQPatch& chip, BYTE memType, DWORD len, const BYTE* data, bool keepGuard) {
+    if (RefuseOversizedDownload(len)) return;
+    const BYTE sel = MemorySelector(memType);
+
+    BYTE saved = 0xFF;
+    if (keepGuard) chip.ReadXdataByte(GUARD_ADDR, &saved);
+    chip.WriteXdataByteTwoTry(GUARD_ADDR, 0);
+
+    SetStatusText("Downloading......", STATUS_GREEN);
+    WritePass(chip, sel, len, data, 0);
+
+    SetStatusText("Verifying......", STATUS_GREEN);
+    std::vector<BYTE> copy(EEPROM_SPACE);
+    ReadInPieces(chip, sel, len, copy.data(), 50, 50);
+    if (len != 0 && std::memcmp(data, copy.data(), len) != 0) {
+        VerifyFailed();
+        return;
+    }
+
+    if (keepGuard) chip.WriteXdataByteTwoTry(GUARD_ADDR, saved);
+    Succeeded();
+}
+
+void ReadingCompleted() {
+    SetProgress(100);
+    SetStatusText("Reading completed!", STATUS_GREEN);
+}
+
+}  // namespace
+
+// --- VQ7140S ---------------------------------------------------------------
+
+void CVQ7140SPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    if (RefuseOversizedDownload(len)) return;
+    const BYTE sel = MemorySelector(memType);
+
+    SetStatusText("Downloading......", STATUS_GREEN);
+    // The chip needs 6 ms to store each byte.
+    WritePass(*this, sel, len, data, 6);
+
+    SetStatusText("Verifying......", STATUS_GREEN);
+    for (DWORD i = 0; i < len; ++i) {
+        BYTE b = 0;
+        ReadData(sel, static_cast<WORD>(i), 1, &b);
+        SetProgress(ProgressOf(i + 1, 50, len, 50));
+        if (b != data[i]) {
+            VerifyFailed();
+            return;
+        }
+    }
+    Succeeded();
+}
+
+void CVQ7140SPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
+    const BYTE sel = MemorySelector(memType);
+    len = ClampToEeprom(len);
+    SetStatusText("Reading......", STATUS_GREEN);
+    for (DWORD i = 0; i < len; ++i) {
+        ReadData(sel, static_cast<WORD>(i), 1, buffer + i);
+        SetProgress(ProgressOf(i + 1, 100, len));
+    }
+    ReadingCompleted();
+}
+
+void CVQ7140SPatch::ReadDeviceVersion(BYTE memType, BYTE out[4]) {
+    const BYTE sel = MemorySelector(memType);
+    for (WORD k = 0; k < 4; ++k) ReadData(sel, static_cast<WORD>(12 + k), 1, out + k);
+}
+
+// --- VQ7140XX --------------------------------------------------------------
+
+void CVQ7140XXPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    DownloadWithVerifyCopy(*this, memType, len, data, false);
+}
+
+void CVQ7140XXPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
+    SetStatusText("Reading......", STATUS_GREEN);
+    ReadInPieces(*this, MemorySelector(memType), ClampToEeprom(len), buffer, 100, 0);
+    ReadingCompleted();
+}
+
 void CVQ7140XXPatch::ReadDeviceVersion(BYTE memType, BYTE out[4]) { ReadEepromDeviceVersion(*this, memType, out); }
-void CVQ7170Patch::Download(BYTE, DWORD, const BYTE*) {}
-void CVQ7170Patch::ReadBack(BYTE, DWORD, BYTE*) {}
+
+void ReadEepromDeviceVersion(CVQPatch& chip, BYTE memType, BYTE out[4]) {
+    chip.ReadData(MemorySelector(memType), 12, 4, out);
+}
+
+// --- VQ7170 / VQ7170S ------------------------------------------------------
+
+void CVQ7170Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    DownloadWithVerifyCopy(*this, memType, len, data, true);
+}
+
+void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
+    const BYTE sel = MemorySelector(memType);
+
+    BYTE saved = 0xFF;
+    ReadXdataByte(GUARD_ADDR, &saved);
+    WriteXdataByteTwoTry(GUARD_ADDR, 0);
+
+    SetStatusText("Reading......", STATUS_GREEN);
+
+    DWORD codeLen = 0;
+    if (Host().IsModifyLengthChecked()) {
+        // Exactly the bytes asked for, whatever the stored header says.
+        len = ClampToEeprom(len);
+        ReadInPieces(*this, sel, len, buffer, 100, 0);
+        SetProgress(100);
+        if (len > IMAGE_HEADER_SIZE + CHECKSUM_BYTES)
+            codeLen = static_cast<WORD>(len - (IMAGE_HEADER_SIZE + CHECKSUM_BYTES));
+    } else {
+        ReadInPieces(*this, sel, IMAGE_HEADER_SIZE, buffer, 100, 0);
+        SetProgress(100);
+        codeLen = ImageCodeLength(buffer);
+        if (codeLen == 0 || codeLen > MAX_HEADER_CODE_LEN) {
+            g_readLen = IMAGE_HEADER_SIZE;
+            g_codeLen = 0;
+            SetStatusText("...", STATUS_GREEN);
+        } else {
+            ReadInPieces(*this, sel, codeLen + IMAGE_HEADER_SIZE + CHECKSUM_BYTES, buffer, 100, 0);
+            SetProgress(100);
+        }
+    }
+
+    // The stored image counts only when both of its sums hold. An image that
+    // would reach beyond the EEPROM space can't have come from the chip.
+    const DWORD imageLen = codeLen + IMAGE_HEADER_SIZE + CHECKSUM_BYTES;
+    bool good = false;
+    WORD codeSum = 0;
+    if (imageLen <= EEPROM_SPACE) {
+        const BYTE* sums = buffer + IMAGE_HEADER_SIZE + codeLen;
+        codeSum = CodeChecksum(buffer, static_cast<WORD>(codeLen), ChecksumLayout::VQ7170);
+        good = HeaderChecksum(buffer, ChecksumLayout::VQ7170) == ReadBE16(sums) && codeSum == ReadBE16(sums + 2);
+    }
+    if (good) {
+        g_readLen = imageLen;
+        std::memcpy(g_image, buffer, imageLen);
+        g_codeLen = static_cast<WORD>(codeLen);
+        g_checksum = codeSum;
+    } else {
+        g_codeLen = 0;
+        g_checksum = 0;
+    }
+
+    WriteXdataByteTwoTry(GUARD_ADDR, saved);
+    Host().RefreshOptionPage();
+    SetStatusText("Reading completed!", STATUS_GREEN);
+}
+
 void CVQ7170Patch::ReadDeviceVersion(BYTE memType, BYTE out[4]) { ReadEepromDeviceVersion(*this, memType, out); }
-void ReadEepromDeviceVersion(CVQPatch&, BYTE, BYTE out[4]) { (void)out; }

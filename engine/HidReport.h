@@ -43,3 +43,28 @@ inline constexpr BYTE HID_CMD_FLASH_BULK = 0xE7;
 inline constexpr BYTE HID_CMD_FLASH_SECTOR_ERASE = 0xFB;
 inline constexpr BYTE HID_CMD_FLASH_CHIP_ERASE = 0xFF;
 inline constexpr BYTE HID_CMD_FLASH_STATUS = 0xFD;
+
+// A request whose parameters start with a big-endian 16-bit address at [2..3]
+// (EEPROM and XDATA commands).
+inline FEATURE_REPORT AddressRequest(BYTE reportId, BYTE command, WORD addr) {
+    FEATURE_REPORT r;
+    r[0] = reportId;
+    r[1] = command;
+    r[2] = static_cast<BYTE>(addr >> 8);
+    r[3] = static_cast<BYTE>(addr);
+    return r;
+}
+
+// A request with a one-byte register number at [2] and a value at [3] (SFR commands).
+inline FEATURE_REPORT RegisterRequest(BYTE reportId, BYTE command, BYTE reg, BYTE value = 0) {
+    FEATURE_REPORT r;
+    r[0] = reportId;
+    r[1] = command;
+    r[2] = reg;
+    r[3] = value;
+    return r;
+}
+
+// Where a reply byte that a report-id-0 device puts at pos arrives: one
+// position earlier with report id 1.
+inline constexpr std::size_t ReplyPos(BYTE reportId, std::size_t pos) { return reportId ? pos - 1 : pos; }

@@ -21,8 +21,7 @@ WORD HeaderChecksum(const BYTE* image, ChecksumLayout layout) {
 }
 
 WORD CodeChecksum(const BYTE* image, WORD len, ChecksumLayout layout) {
-    const std::size_t start = layout == ChecksumLayout::VQ7140S ? IMAGE_HEADER16_SIZE : IMAGE_HEADER_SIZE;
-    return ByteSum16(image + start, len);
+    return ByteSum16(image + CodeOffset(layout), len);
 }
 
 WORD StoreChecksums(BYTE* image, ChecksumLayout layout) {
@@ -32,4 +31,12 @@ WORD StoreChecksums(BYTE* image, ChecksumLayout layout) {
     WriteBE16(image + IMAGE_HEADER_SIZE + len, HeaderChecksum(image, layout));
     WriteBE16(image + IMAGE_HEADER_SIZE + len + 2, code);
     return code;
+}
+
+bool StoredChecksumsMatch(const BYTE* image, WORD len, ChecksumLayout layout, WORD* codeSum) {
+    const WORD code = CodeChecksum(image, len, layout);
+    if (codeSum) *codeSum = code;
+    if (layout == ChecksumLayout::VQ7140S) return true;
+    const BYTE* stored = image + IMAGE_HEADER_SIZE + len;
+    return ReadBE16(stored) == HeaderChecksum(image, layout) && ReadBE16(stored + 2) == code;
 }

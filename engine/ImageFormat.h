@@ -59,3 +59,29 @@ WORD CodeChecksum(const BYTE* image, WORD len, ChecksumLayout layout);
 // at 48 + len (header) and 50 + len (code). Returns the code checksum.
 // Does nothing but return the code sum on the VQ7140S layout.
 WORD StoreChecksums(BYTE* image, ChecksumLayout layout);
+// True when the four bytes at 48 + len hold the header checksum and the code
+// checksum for this len (high byte first); *codeSum gets the computed code
+// checksum either way. Always true on the VQ7140S layout, which stores none.
+bool StoredChecksumsMatch(const BYTE* image, WORD len, ChecksumLayout layout, WORD* codeSum);
+
+// Offset of the code: 16 on the VQ7140S layout, 48 on all others.
+inline constexpr std::size_t CodeOffset(ChecksumLayout layout) {
+    return layout == ChecksumLayout::VQ7140S ? IMAGE_HEADER16_SIZE : IMAGE_HEADER_SIZE;
+}
+
+// VQ7140XX images: option byte 10 bit 2 announces a four-byte BCSH block
+// (brightness, contrast, saturation, hue) behind the two checksums. Neither
+// checksum covers it.
+inline constexpr BYTE OPTION10_BCSH = 0x04;
+inline constexpr std::size_t BCSH_SIZE = 4;
+inline bool HasBcshBlock(const BYTE* image, ChecksumLayout layout) {
+    return layout == ChecksumLayout::VQ7140XX && (image[10] & OPTION10_BCSH) != 0;
+}
+inline constexpr std::size_t BcshOffset(WORD len) { return IMAGE_HEADER_SIZE + len + 4; }
+
+// Total image length for code length len: 16 + len on VQ7140S, 52 + len
+// elsewhere, plus the BCSH block where the image announces one.
+inline DWORD ImageLength(const BYTE* image, WORD len, ChecksumLayout layout) {
+    if (layout == ChecksumLayout::VQ7140S) return static_cast<DWORD>(IMAGE_HEADER16_SIZE + len);
+    return static_cast<DWORD>(IMAGE_HEADER_SIZE + len + 4 + (HasBcshBlock(image, layout) ? BCSH_SIZE : 0));
+}

@@ -1,9 +1,298 @@
-// Flash and EEPROM jobs of VQ5520 (to be built).
+// Flash and EEPROM jobs of VQ5520: memory bus multiplexer, download with a
+// full verify, read-back and the version stamp.
+//
+// The chip shares one memory bus between its serial EEPROM and its flash;
+// every job switches the multiplexer for its own transfer first and leaves
+// it that way. Flash is erased in 4 KB sectors by a one-byte sector index,
+// written four bytes a report and read eight bytes a report.
+#include "ImageFormat.h"
 #include "VQ5520Patch.h"
 
-void CVQ5520Patch::Download(BYTE, DWORD, const BYTE*) {}
-void CVQ5520Patch::ReadBack(BYTE, DWORD, BYTE*) {}
-void CVQ5520Patch::ReadDeviceVersion(BYTE, BYTE out[4]) { (void)out; }
-void CVQ5520Patch::SelectEepromMux() {}
-void CVQ5520Patch::SelectFlashMux() {}
-void CVQ5520Patch::ReadFlash8(DWORD, BYTE out[8]) { (void)out; }
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD FLASH_SECTOR_SIZE = 4096;
+// The erase request carries a one-byte sector index: sectors 0..255.
+constexpr DWORD FLASH_ERASABLE_SECTORS = 256;
+constexpr DWORD ERASE_PAUSE_MS = 200;
+constexpr DWORD EEPROM_BYTE_PAUSE_MS = 6;
+constexpr DWORD VERIFY_PAUSE_MS = 10;
+
+constexpr BYTE SFR_P2 = 0xA0;
+constexpr BYTE SFR_P3 = 0xB0;
+constexpr WORD XDATA_PIN_MUX = 0xF016;
+
+const char* const TEXT_ERASING = "Flash擦除中......";
+const char* const TEXT_LINK_ERROR = "Flash 连接异常！";
+
+// Sectors erased before a flash download of len bytes: one more than the
+// whole sectors the image covers, as many as the sector index reaches.
+DWORD EraseSectorCount(DWORD len) { return std::min(len / FLASH_SECTOR_SIZE + 1, FLASH_ERASABLE_SECTORS); }
+
+// Progress of a pass over n bytes: trunc((off + 1) * (100 / n)), with the
+// quotient taken once in double precision.
+class PassProgress {
+public:
+    explicit PassProgress(DWORD n) : perByte_(n ? 100.0 / n : 0.0) {}
+    void At(DWORD off) const {
+        const int pos = static_cast<int>((static_cast<double>(off) + 1.0) * perByte_);
+        SetProgress(static_cast<BYTE>(pos));
+    }
+
+private:
+    double perByte_;
+};
+
+void PutAddress24(FEATURE_REPORT& r, DWORD addr) {
+    r[2] = static_cast<BYTE>(addr >> 16);
+    r[3] = static_cast<BYTE>(addr >> 8);
+    r[4] = static_cast<BYTE>(addr);
+}
+
+void EndWith(const char* text, COLORREF colour) {
+    SetProgress(100);
+    SetStatusText(text, colour);
+}
+
+}  // namespace
+
+// --- registers and the memory bus -------------------------------------------
+
+void CVQ5520Patch::ModifySfr(BYTE sfr, BYTE andMask, BYTE orMask) {
+    const BYTE value = ReadRegister(sfr, false);
+    WriteSfr(sfr, static_cast<BYTE>((value & andMask) | orMask));
+}
+
+void CVQ5520Patch::SelectEepromMux() {
+    ModifySfr(SFR_P3, 0xFF, 0xDC);
+    ModifySfr(SFR_P2, 0xE7, 0x00);
+    WriteXdata(XDATA_PIN_MUX, static_cast<BYTE>(ReadXdata(XDATA_PIN_MUX) | 0x04));
+}
+
+void CVQ5520Patch::SelectFlashMux() {
+    ModifySfr(SFR_P3, 0xFF, 0xDC);
+    ModifySfr(SFR_P2, 0xE7, 0x00);
+    ModifySfr(SFR_P2, 0xFF, 0x04);
+    WriteXdata(XDATA_PIN_MUX, static_cast<BYTE>(ReadXdata(XDATA_PIN_MUX) & 0xFB));
+}
+
+void CVQ5520Patch::SelectMux(BYTE memType) {
+    if (memType == MEMTYPE_FLASH) SelectFlashMux();
+    else SelectEepromMux();
+}
+
+// --- flash requests ---------------------------------------------------------
+
+bool CVQ5520Patch::TryReadFlash8(DWORD addr, BYTE out[8]) {
+    FEATURE_REPORT r;
+    r[0] = ReportId();
+    r[1] = HID_CMD_FLASH_READ8;
+    PutAddress24(r, addr);
+    if (!Send(r)) return false;
+    Fetch(r);
+    std::memcpy(out, &r[ReportId() ? 0 : 1], 8);
+    return true;
+}
+
+void CVQ5520Patch::ReadFlash8(DWORD addr, BYTE out[8]) { TryReadFlash8(addr, out); }
+
+bool CVQ5520Patch::WriteFlash4(DWORD addr, const BYTE* four) {
+    FEATURE_REPORT r;
+    r[0] = ReportId();
+    r[1] = HID_CMD_FLASH_WRITE4;
+    PutAddress24(r, addr);
+    std::memcpy(&r[5], four, 4);
+    return Send(r);
+}
+
+void CVQ5520Patch::WriteFlash1(DWORD addr, BYTE value) {
+    FEATURE_REPORT r;
+    r[0] = ReportId();
+    r[1] = HID_CMD_FLASH_WRITE1;
+    PutAddress24(r, addr);
+    r[5] = value;
+    Send(r);
+}
+
+bool CVQ5520Patch::EraseFlashFor(DWORD len) {
+    const DWORD sectors = EraseSectorCount(len);
+    for (DWORD i = 0; i < sectors; ++i) {
+        SetProgress(static_cast<int>(i * 100 / sectors));
+        FEATURE_REPORT r;
+        r[0] = ReportId();
+        r[1] = HID_CMD_FLASH_SECTOR_ERASE;
+        r[2] = 0;
+        r[3] = static_cast<BYTE>(i);
+        if (!Send(r)) return false;
+        Sleep(ERASE_PAUSE_MS);
+    }
+    return true;
+}
+
+// --- download ---------------------------------------------------------------
+
+bool CVQ5520Patch::WritePhase(BYTE memType, DWORD len, const BYTE* data) {
+    const PassProgress progress(len);
+    if (memType == MEMTYPE_FLASH) {
+        DWORD off = 0;
+        for (; len - off >= 4; off += 4) {
+            progress.At(off);
+            if (!WriteFlash4(off, data + off)) {
+                EndWith(TEXT_LINK_ERROR, STATUS_RED);
+                return false;
+            }
+        }
+        // The last one to three bytes go one by one.
+        for (; off < len; ++off) {
+            progress.At(off);
+            WriteFlash1(off, data[off]);
+        }
+        return true;
+    }
+    const BYTE selector = MemorySelector(memType);
+    for (DWORD off = 0; off < len; ++off) {
+        progress.At(off);
+        ModifySfr(SFR_P2, 0xDF, 0x00);
+        ModifySfr(SFR_P3, 0xFF, 0x20);
+        WriteEeprom(selector, static_cast<WORD>(off), data[off]);
+        Sleep(EEPROM_BYTE_PAUSE_MS);
+    }
+    return true;
+}
+
+bool CVQ5520Patch::VerifyPhase(BYTE memType, DWORD len, const BYTE* data) {
+    const PassProgress progress(len);
+    const bool flash = memType == MEMTYPE_FLASH;
+    const BYTE selector = MemorySelector(memType);
+    const DWORD step = flash ? 8 : 1;
+    for (DWORD off = 0; off < len; off += step) {
+        progress.At(off);
+        BYTE got[8];
+        // A flash read that can't be sent proves nothing: it counts as a
+        // difference rather than comparing stale bytes.
+        bool same = false;
+        if (flash) {
+            same = TryReadFlash8(off, got) && std::memcmp(got, data + off, std::min<DWORD>(8, len - off)) == 0;
+        } else {
+            ReadEeprom(selector, static_cast<WORD>(off), 1, got);
+            same = got[0] == data[off];
+        }
+        if (!same) {
+            EndWith("Verify error!", STATUS_RED);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CVQ5520Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    if (memType == MEMTYPE_FLASH) {
+        SetStatusText(TEXT_ERASING, STATUS_GREEN);
+        SelectFlashMux();
+        if (!EraseFlashFor(len)) {
+            EndWith(TEXT_LINK_ERROR, STATUS_RED);
+            return;
+        }
+    } else {
+        SelectEepromMux();
+    }
+    SetStatusText("Downloading......", STATUS_GREEN);
+    if (!WritePhase(memType, len, data)) return;
+    ModifySfr(SFR_P3, 0xDF, 0x00);
+    Sleep(VERIFY_PAUSE_MS);
+
+    SetStatusText("Verifying......", STATUS_GREEN);
+    if (len != 0 && !VerifyPhase(memType, len, data)) return;
+    EndWith("Successful!", STATUS_GREEN);
+}
+
+// --- read-back --------------------------------------------------------------
+
+DWORD CVQ5520Patch::ReadStoredLength(BYTE memType) {
+    const bool flash = memType == MEMTYPE_FLASH;
+    const BYTE selector = MemorySelector(memType);
+    BYTE hdr[IMAGE_HEADER_SIZE];
+    BYTE sums[8];
+    std::memset(hdr, 0xFF, sizeof hdr);
+    std::memset(sums, 0xFF, sizeof sums);
+
+    if (flash) {
+        for (DWORD off = 0; off < IMAGE_HEADER_SIZE; off += 8) TryReadFlash8(off, hdr + off);
+    } else {
+        for (DWORD i = 0; i < IMAGE_HEADER_SIZE; ++i) ReadEeprom(selector, static_cast<WORD>(i), 1, hdr + i);
+    }
+    const WORD codeLen = ImageCodeLength(hdr);
+    const DWORD sumsAt = IMAGE_HEADER_SIZE + codeLen;
+    if (flash) {
+        TryReadFlash8(sumsAt, sums);
+    } else {
+        for (DWORD i = 0; i < 4; ++i) ReadEeprom(selector, static_cast<WORD>(sumsAt + i), 1, sums + i);
+    }
+
+    if (HeaderChecksum(hdr, ChecksumLayout::VQ7170) == ReadBE16(sums)) {
+        g_codeLen = codeLen;
+        g_checksum = ReadBE16(sums + 2);
+        g_readLen = codeLen + 52;
+    } else {
+        g_codeLen = 0;
+        g_checksum = 0xFFFF;
+        g_readLen = 52;
+    }
+    return g_readLen;
+}
+
+// buf is g_workBuf: it holds a whole image (at most 65,587 bytes) and every
+// length up to its own size; longer requests are cut to that size.
+void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
+    len = std::min<DWORD>(len, IMAGE_BUFFER_SIZE);
+    std::memset(buf, 0xFF, len);
+    SetStatusText("Reading......", STATUS_GREEN);
+    SelectMux(memType);
+
+    const DWORD n = Host().IsModifyLengthChecked() ? len : ReadStoredLength(memType);
+
+    const bool flash = memType == MEMTYPE_FLASH;
+    const BYTE selector = MemorySelector(memType);
+    const PassProgress progress(n);
+    for (DWORD off = 0; off < n; off += flash ? 8 : 1) {
+        progress.At(off);
+        if (flash) {
+            BYTE got[8];
+            // Bytes of a read that can't be sent keep what they held.
+            if (TryReadFlash8(off, got)) std::memcpy(buf + off, got, std::min<DWORD>(8, n - off));
+        } else {
+            ReadEeprom(selector, static_cast<WORD>(off), 1, buf + off);
+        }
+    }
+
+    if (!Host().IsModifyLengthChecked()) {
+        const WORD codeLen = g_codeLen;
+        const BYTE* sums = buf + IMAGE_HEADER_SIZE + codeLen;
+        g_checksum = ByteSum16(buf + IMAGE_HEADER_SIZE, codeLen);
+        if (HeaderChecksum(buf, ChecksumLayout::VQ7170) == ReadBE16(sums) && g_checksum == ReadBE16(sums + 2)) {
+            g_readLen = codeLen + 52;
+        } else {
+            g_checksum = 0;
+            g_codeLen = 0;
+        }
+        std::memcpy(g_image, buf, n);
+    }
+
+    SetProgress(100);
+    Host().RefreshOptionPage();
+    SetStatusText("Reading completed!", STATUS_GREEN);
+}
+
+// --- version ----------------------------------------------------------------
+
+void CVQ5520Patch::ReadDeviceVersion(BYTE memType, BYTE out[4]) {
+    SelectMux(memType);
+    if (memType == MEMTYPE_FLASH) {
+        BYTE got[8];
+        if (TryReadFlash8(12, got)) std::memcpy(out, got, 4);
+    } else {
+        ReadEeprom(MemorySelector(memType), 12, 4, out);
+    }
+}

@@ -1,10 +1,277 @@
-// Loading .hex and .bin image files (to be built).
+// Loading .hex and .bin image files into g_image.
+//
+// All seven chip programmers share one flow; the rules below hold what
+// differs between them.
 #include "ChipPatches.h"
+#include "HexFile.h"
+#include "ImageFormat.h"
 
-bool CVQ7140SPatch::LoadFile() { return false; }
-bool CVQ7140XXPatch::LoadFile() { return false; }
-bool CVQ7170Patch::LoadFile() { return false; }
-bool CVQ7170SPatch::LoadFile() { return false; }
-bool CVQ5520Patch::LoadFile() { return false; }
-bool CVQ7340Patch::LoadFile() { return false; }
-bool CVQ5632Patch::LoadFile() { return false; }
+#include <algorithm>
+#include <cstdarg>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+enum class Stamp {
+    None,
+    YearMonthDayHour,  // year % 100, month, day, hour
+    ZeroYearMonthDay,  // 0, year % 100, month, day
+};
+
+// What a binary file's size and stored checksums mean to a chip type.
+enum class BinRule {
+    SizeLimited,  // size % 65536, refused above binLimit; len from the size; checksums recomputed
+    Verify,       // size % 65536; len from bytes 2..3; stored checksums verified
+    Verify16M,    // first 16 MB; len from bytes 2..3, below 52 refused; stored checksums verified
+    Firmware16M,  // first 16 MB through a temporary buffer; len limit by byte 8 bit 7; recomputed
+};
+
+struct LoadRules {
+    const char* title;
+    const char* filterDescription;
+    ChecksumLayout layout;
+    DWORD codeBase;  // HEX address of the code; the header lies directly below
+    DWORD maxEnd;    // highest accepted HEX end address
+    Stamp stamp;
+    BYTE builtByte8;  // nonzero: HEX firmware from address 0 is accepted, with this byte 8
+    BinRule bin;
+    DWORD binLimit;  // SizeLimited only
+    bool refreshPage;
+};
+
+constexpr const char* PATCH_TITLE = "Open Patch file!";
+constexpr const char* PATCH_FILTER = "Patch (*.hex,*.bin)";
+constexpr const char* FIRMWARE_TITLE = "Open Firmware file!";
+
+constexpr LoadRules RULES_7140S{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7140S, 0xC400, 0xD000,
+                                Stamp::YearMonthDayHour, 0, BinRule::SizeLimited, 0xC10, false};
+constexpr LoadRules RULES_7140XX{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7140XX, 0xC800, 0xD400,
+                                 Stamp::YearMonthDayHour, 0, BinRule::SizeLimited, 0xC30, true};
+constexpr LoadRules RULES_7170{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7170, 0xCC00, 0xE000,
+                               Stamp::YearMonthDayHour, 0, BinRule::SizeLimited, 0x1430, true};
+constexpr LoadRules RULES_7170S{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7170, 0xCC00, 0xE000,
+                                Stamp::YearMonthDayHour, 0, BinRule::Verify, 0, true};
+constexpr LoadRules RULES_5520{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7170, 0xC830, 0xE800,
+                               Stamp::ZeroYearMonthDay, 0, BinRule::Verify16M, 0, true};
+constexpr LoadRules RULES_7340{FIRMWARE_TITLE, "VQ734x_FW (*.hex,*.bin)", ChecksumLayout::VQ7340, 0xF000, 0xFC00,
+                               Stamp::None, 0x80, BinRule::Firmware16M, 0, true};
+constexpr LoadRules RULES_5632{FIRMWARE_TITLE, "VQ5632_FW (*.hex,*.bin)", ChecksumLayout::VQ7340, 0xF000, 0xFC00,
+                               Stamp::None, 0xC0, BinRule::Firmware16M, 0, true};
+
+constexpr DWORD FIRMWARE_MAX_END = 0xFC00;
+constexpr WORD FLASH_CODE_MAX_LEN = 0xFC00;   // byte 8 bit 7 set
+constexpr WORD EEPROM_CODE_MAX_LEN = 0x0C00;  // byte 8 bit 7 clear
+constexpr BYTE OPTION8_FLASH_CODE = 0x80;
+constexpr std::uint64_t LOAD_LIMIT = IMAGE_BUFFER_SIZE;  // 16 MB
+constexpr DWORD MIN_CODE_LEN_5520 = 52;
+
+[[gnu::format(printf, 1, 2)]] std::string Format(const char* format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+void Message(const std::string& text) { Host().MessageBox(text); }
+
+// The text after the last dot of the file name, in lower case.
+std::string LowerExtension(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext;
+}
+
+void StampVersion(Stamp stamp) {
+    if (stamp == Stamp::None) return;
+    const std::tm t = Host().LocalTime();
+    const BYTE year = static_cast<BYTE>((t.tm_year + 1900) % 100);
+    const BYTE month = static_cast<BYTE>(t.tm_mon + 1);
+    const BYTE day = static_cast<BYTE>(t.tm_mday);
+    const BYTE hour = static_cast<BYTE>(t.tm_hour);
+    BYTE* version = g_image + 12;
+    if (stamp == Stamp::YearMonthDayHour) {
+        version[0] = year, version[1] = month, version[2] = day, version[3] = hour;
+    } else {
+        version[0] = 0, version[1] = year, version[2] = month, version[3] = day;
+    }
+}
+
+// The last steps of a load whose checksums are computed here.
+bool FinishRecomputed(const LoadRules& rules, WORD len) {
+    g_codeLen = len;
+    WriteBE16(g_image + 2, len);
+    g_checksum = StoreChecksums(g_image, rules.layout);
+    if (rules.refreshPage) Host().RefreshOptionPage();
+    return true;
+}
+
+// The last steps of a load whose stored checksums must match.
+bool FinishVerified(const LoadRules& rules, WORD len) {
+    g_codeLen = len;
+    WORD codeSum = 0;
+    if (!StoredChecksumsMatch(g_image, len, rules.layout, &codeSum)) {
+        Message("Check SUM failed!\n");
+        return false;
+    }
+    g_checksum = codeSum;
+    if (rules.refreshPage) Host().RefreshOptionPage();
+    return true;
+}
+
+struct HexWindow {
+    DWORD base;
+    DWORD maxEnd;
+    bool builtHeader;  // firmware from address 0: no header in the file
+    Stamp stamp;
+    const char* invalidText;
+};
+
+HexWindow SelectHexWindow(const LoadRules& rules, const BYTE* hex) {
+    const bool headerWindow = hex[3] == 0xFF && hex[4] == 0xFF && hex[5] == 0xFF;
+    if (rules.builtByte8 != 0 && !headerWindow)
+        return {0, FIRMWARE_MAX_END, true, Stamp::YearMonthDayHour, "Not a valid firmware!\n\n"};
+    return {rules.codeBase, rules.maxEnd, false, rules.stamp, "Not a valid firmware!\n"};
+}
+
+bool LoadHex(const LoadRules& rules, const std::string& path) {
+    std::vector<BYTE> hex(HEX_ADDRESS_SPACE, 0xFF);
+    int end = 0;
+    {
+        const FilePtr file = OpenForRead(path);
+        if (!file) {
+            Message("Open HEX file failed!\n");
+            return false;
+        }
+        end = ReadHexFile(file.get(), hex.data());
+    }
+
+    const HexWindow window = SelectHexWindow(rules, hex.data());
+    if (end < static_cast<int>(window.base) || end > static_cast<int>(window.maxEnd)) {
+        Message(window.invalidText);
+        return false;
+    }
+
+    const std::size_t headerSize = CodeOffset(rules.layout);
+    const std::size_t codeBytes = static_cast<std::size_t>(end) - window.base;
+    if (window.builtHeader) {
+        g_image[0] = 0x3C;  // flash magic
+        g_image[1] = 0xC3;
+        g_image[8] = rules.builtByte8;
+    } else {
+        std::memcpy(g_image, hex.data() + window.base - headerSize, headerSize);
+    }
+    std::memcpy(g_image + headerSize, hex.data() + window.base, codeBytes);
+    StampVersion(window.stamp);
+
+    // With a BCSH block the last four bytes copied make room for the
+    // checksums; the block itself keeps what the image held.
+    const WORD len = static_cast<WORD>(codeBytes - (HasBcshBlock(g_image, rules.layout) ? BCSH_SIZE : 0));
+    g_imageLen = ImageLength(g_image, len, rules.layout);
+    return FinishRecomputed(rules, len);
+}
+
+bool LoadBin(const LoadRules& rules, const std::string& path) {
+    FilePtr file = OpenForRead(path);
+    const long long fileSize = file ? FileSize(file.get()) : -1;
+    if (fileSize < 0) {
+        Message("Open BIN file failed!\n");
+        return false;
+    }
+
+    switch (rules.bin) {
+    case BinRule::SizeLimited: {
+        const DWORD size = static_cast<DWORD>(fileSize % 0x10000);
+        if (size > rules.binLimit) {
+            Message(Format("Length(0x%X) Overflow!!!\n", size));
+            return false;
+        }
+        ReadRaw(file.get(), g_image, size);
+        file.reset();
+        const WORD len = static_cast<WORD>(size - ImageLength(g_image, 0, rules.layout));
+        g_imageLen = ImageLength(g_image, len, rules.layout);
+        return FinishRecomputed(rules, len);
+    }
+    case BinRule::Verify: {
+        const DWORD size = static_cast<DWORD>(fileSize % 0x10000);
+        ReadRaw(file.get(), g_image, size);
+        file.reset();
+        g_imageLen = size;
+        return FinishVerified(rules, ImageCodeLength(g_image));
+    }
+    case BinRule::Verify16M: {
+        std::uint64_t size = static_cast<std::uint64_t>(fileSize);
+        if (size > LOAD_LIMIT) {
+            Message(Format("Length(0x%llX) Overflow, only load (%f M)!!!\n", static_cast<unsigned long long>(size),
+                           16.0));
+            size = LOAD_LIMIT;
+        }
+        ReadRaw(file.get(), g_image, size);
+        file.reset();
+        const WORD len = ImageCodeLength(g_image);
+        g_codeLen = len;
+        g_imageLen = static_cast<DWORD>(size);
+        if (len < MIN_CODE_LEN_5520) {
+            Message("Open file failed!\n");
+            return false;
+        }
+        return FinishVerified(rules, len);
+    }
+    case BinRule::Firmware16M: {
+        std::uint64_t size = static_cast<std::uint64_t>(fileSize);
+        if (size > LOAD_LIMIT) {
+            Message(Format("File Length: %0.2fM Overflow, only load 16M !!!\n",
+                           static_cast<double>(size) / 1024 / 1024));
+            size = LOAD_LIMIT;
+        }
+        // Room for the header fields even when the file is shorter; what the
+        // file does not cover reads as 0.
+        std::vector<BYTE> buffer(std::max<std::size_t>(size, IMAGE_HEADER16_SIZE), 0);
+        ReadRaw(file.get(), buffer.data(), size);
+        file.reset();
+        const WORD len = ReadBE16(buffer.data() + 2);
+        const bool flashCode = (buffer[8] & OPTION8_FLASH_CODE) != 0;
+        if (len > (flashCode ? FLASH_CODE_MAX_LEN : EEPROM_CODE_MAX_LEN)) {
+            Message(Format("Length(0x%X) Overflow!!!\n", len));
+            return false;
+        }
+        // An EEPROM image takes its own 52 + len bytes, never more than the
+        // file holds.
+        const std::size_t copy = flashCode ? size : std::min<std::size_t>(size, IMAGE_HEADER_SIZE + len + 4);
+        std::memcpy(g_image, buffer.data(), copy);
+        g_imageLen = static_cast<DWORD>(size);
+        return FinishRecomputed(rules, len);
+    }
+    }
+    return false;
+}
+
+bool LoadImageFile(const LoadRules& rules) {
+    FileDialogSpec spec;
+    spec.title = rules.title;
+    spec.filter = std::string(rules.filterDescription) + "|*.hex;*.bin|";
+    const std::string path = Host().OpenFileDialog(spec);
+    if (path.empty()) return false;
+
+    const std::string ext = LowerExtension(path);
+    if (ext == "bin") return LoadBin(rules, path);
+    if (ext == "hex") return LoadHex(rules, path);
+    Message("Open file failed!\n");
+    return false;
+}
+
+}  // namespace
+
+bool CVQ7140SPatch::LoadFile() { return LoadImageFile(RULES_7140S); }
+bool CVQ7140XXPatch::LoadFile() { return LoadImageFile(RULES_7140XX); }
+bool CVQ7170Patch::LoadFile() { return LoadImageFile(RULES_7170); }
+bool CVQ7170SPatch::LoadFile() { return LoadImageFile(RULES_7170S); }
+bool CVQ5520Patch::LoadFile() { return LoadImageFile(RULES_5520); }
+bool CVQ7340Patch::LoadFile() { return LoadImageFile(RULES_7340); }
+bool CVQ5632Patch::LoadFile() { return LoadImageFile(RULES_5632); }

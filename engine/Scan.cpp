@@ -121,43 +121,28 @@ void CVQ5520Patch::OpenDevice(BYTE index) {
 }
 
 BYTE CVQ5520Patch::ReadXdata(WORD addr) {
-    FEATURE_REPORT r;
-    r[0] = m_bUseReportId1;
-    r[1] = HID_CMD_XDATA_READ;
-    r[2] = static_cast<BYTE>(addr >> 8);
-    r[3] = static_cast<BYTE>(addr);
+    FEATURE_REPORT r = AddressRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_XDATA_READ, addr);
     if (!Send(r)) return 0;
     Fetch(r);
-    return r[m_bUseReportId1 ? 3 : 4];
+    return r[ReplyPos(static_cast<BYTE>(m_bUseReportId1), 4)];
 }
 
 BYTE CVQ5520Patch::ReadRegister(WORD addr, bool xdata) {
     if (xdata) return ReadXdata(addr);
-    FEATURE_REPORT r;
-    r[0] = m_bUseReportId1;
-    r[1] = HID_CMD_SFR_READ;
-    r[2] = static_cast<BYTE>(addr);
+    FEATURE_REPORT r = RegisterRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_SFR_READ, static_cast<BYTE>(addr));
     if (!Send(r)) return 0;
     Fetch(r);
-    return r[m_bUseReportId1 ? 2 : 3];
+    return r[ReplyPos(static_cast<BYTE>(m_bUseReportId1), 3)];
 }
 
 bool CVQ5520Patch::WriteXdata(WORD addr, BYTE value) {
-    FEATURE_REPORT r;
-    r[0] = m_bUseReportId1;
-    r[1] = HID_CMD_XDATA_WRITE;
-    r[2] = static_cast<BYTE>(addr >> 8);
-    r[3] = static_cast<BYTE>(addr);
+    FEATURE_REPORT r = AddressRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_XDATA_WRITE, addr);
     r[4] = value;
     return Send(r);
 }
 
 bool CVQ5520Patch::WriteSfr(BYTE sfr, BYTE value) {
-    FEATURE_REPORT r;
-    r[0] = m_bUseReportId1;
-    r[1] = HID_CMD_SFR_WRITE;
-    r[2] = sfr;
-    r[3] = value;
+    FEATURE_REPORT r = RegisterRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_SFR_WRITE, sfr, value);
     return Send(r);
 }
 
@@ -166,11 +151,7 @@ bool CVQ5520Patch::WriteSfr(BYTE sfr, BYTE value) {
 BYTE CVQ7340Patch::ScanDevices() {
     auto probe = [this] {
         // XDATA 0xFF01 with report id 1: a chip that takes id 1 answers 0x13.
-        FEATURE_REPORT r;
-        r[0] = 0x01;
-        r[1] = HID_CMD_XDATA_READ;
-        r[2] = 0xFF;
-        r[3] = 0x01;
+        FEATURE_REPORT r = AddressRequest(1, HID_CMD_XDATA_READ, 0xFF01);
         bool id1 = false;
         if (Send(r)) {
             Fetch(r);
@@ -180,14 +161,10 @@ BYTE CVQ7340Patch::ScanDevices() {
     };
     auto read = [this](WORD addr, bool* fetchFailed) {
         *fetchFailed = false;
-        FEATURE_REPORT r;
-        r[0] = static_cast<BYTE>(m_bUseReportId1);
-        r[1] = HID_CMD_XDATA_READ;
-        r[2] = static_cast<BYTE>(addr >> 8);
-        r[3] = static_cast<BYTE>(addr);
+        FEATURE_REPORT r = AddressRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_XDATA_READ, addr);
         if (!Send(r)) return BYTE{0xFF};
         Fetch(r);
-        return r[m_bUseReportId1 ? 3 : 4];
+        return r[ReplyPos(static_cast<BYTE>(m_bUseReportId1), 4)];
     };
     // The id ends as the probe result of the device left open (the last
     // accepted one), even when rejected devices were probed after it.
@@ -202,46 +179,31 @@ BYTE CVQ7340Patch::ScanDevices() {
 }
 
 DWORD CVQ7340Patch::ReadSfr(BYTE sfr, BYTE* out) {
-    FEATURE_REPORT r;
-    r[0] = static_cast<BYTE>(m_bUseReportId1);
-    r[1] = HID_CMD_SFR_READ;
-    r[2] = sfr;
+    FEATURE_REPORT r = RegisterRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_SFR_READ, sfr);
     Send(r);
     Fetch(r);
-    *out = r[m_bUseReportId1 ? 2 : 3];
+    *out = r[ReplyPos(static_cast<BYTE>(m_bUseReportId1), 3)];
     return 0;
 }
 
 DWORD CVQ7340Patch::ReadXdata(WORD addr, BYTE* out) {
-    FEATURE_REPORT r;
-    r[0] = static_cast<BYTE>(m_bUseReportId1);
-    r[1] = HID_CMD_XDATA_READ;
-    r[2] = static_cast<BYTE>(addr >> 8);
-    r[3] = static_cast<BYTE>(addr);
+    FEATURE_REPORT r = AddressRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_XDATA_READ, addr);
     if (!Send(r)) {
         *out = 0xFF;
         return 0;
     }
     const bool fetched = Fetch(r);
-    *out = r[m_bUseReportId1 ? 3 : 4];
+    *out = r[ReplyPos(static_cast<BYTE>(m_bUseReportId1), 4)];
     return fetched ? 0 : 1;
 }
 
 bool CVQ7340Patch::WriteSfr(BYTE sfr, BYTE value) {
-    FEATURE_REPORT r;
-    r[0] = static_cast<BYTE>(m_bUseReportId1);
-    r[1] = HID_CMD_SFR_WRITE;
-    r[2] = sfr;
-    r[3] = value;
+    FEATURE_REPORT r = RegisterRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_SFR_WRITE, sfr, value);
     return Send(r);
 }
 
 bool CVQ7340Patch::WriteXdata(WORD addr, BYTE value) {
-    FEATURE_REPORT r;
-    r[0] = static_cast<BYTE>(m_bUseReportId1);
-    r[1] = HID_CMD_XDATA_WRITE;
-    r[2] = static_cast<BYTE>(addr >> 8);
-    r[3] = static_cast<BYTE>(addr);
+    FEATURE_REPORT r = AddressRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_XDATA_WRITE, addr);
     r[4] = value;
     return Send(r);
 }

@@ -34,4 +34,29 @@ public:
 private:
     // Nine zero bytes; report id 1 when that send fails.
     void DetectReportId();
+
+    BYTE ReportId() const { return m_bUseReportId1 ? 1 : 0; }
+    // EEPROM byte access with the device's report id: a device that takes
+    // report id 1 rejects the id-0 requests of ReadData and WriteByte.
+    void ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
+        ReadDataWithId(ReportId(), memSel, addr, count, out);
+    }
+    void WriteEeprom(BYTE memSel, WORD addr, BYTE value) { WriteByteWithId(ReportId(), memSel, addr, value); }
+    // Read-modify-write of an SFR: (value & andMask) | orMask.
+    void ModifySfr(BYTE sfr, BYTE andMask, BYTE orMask);
+    void SelectMux(BYTE memType);
+    // One HID_CMD_FLASH_READ8 exchange; false (out untouched) when the
+    // request can't be sent.
+    bool TryReadFlash8(DWORD addr, BYTE out[8]);
+    // Erases the sectors an image of len bytes needs; false when an erase
+    // request can't be sent.
+    bool EraseFlashFor(DWORD len);
+    bool WriteFlash4(DWORD addr, const BYTE* four);
+    void WriteFlash1(DWORD addr, BYTE value);
+    // Write and verify phases; false when the job has already ended.
+    bool WritePhase(BYTE memType, DWORD len, const BYTE* data);
+    bool VerifyPhase(BYTE memType, DWORD len, const BYTE* data);
+    // Normal-mode read-back: the stored header decides the length. Sets
+    // g_codeLen, g_checksum and g_readLen; returns the number of bytes to read.
+    DWORD ReadStoredLength(BYTE memType);
 };

@@ -37,26 +37,24 @@ bool CVQPatch::Send(FEATURE_REPORT& r) { return hid::SetFeature(m_hDevice, r.dat
 bool CVQPatch::Fetch(FEATURE_REPORT& r) { return hid::GetFeature(m_hDevice, r.data(), FEATURE_REPORT_SIZE); }
 
 DWORD CVQPatch::ReadData(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
-    FEATURE_REPORT r;
-    r[0] = 0;
-    r[1] = HID_CMD_EEPROM_READ;
-    r[2] = static_cast<BYTE>(addr >> 8);
-    r[3] = static_cast<BYTE>(addr);
+    return ReadDataWithId(0, memSel, addr, count, out);
+}
+
+DWORD CVQPatch::WriteByte(BYTE memSel, WORD addr, BYTE value) { return WriteByteWithId(0, memSel, addr, value); }
+
+DWORD CVQPatch::ReadDataWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE count, BYTE* out) {
+    FEATURE_REPORT r = AddressRequest(reportId, HID_CMD_EEPROM_READ, addr);
     r[8] = memSel;
     Send(r);
     Sleep(1);
     Fetch(r);
     const BYTE n = count < 5 ? count : 5;
-    if (n != 0) std::memcpy(out, &r[4], n);
+    if (n != 0) std::memcpy(out, &r[ReplyPos(reportId, 4)], n);
     return count > 5 ? 1 : 0;
 }
 
-DWORD CVQPatch::WriteByte(BYTE memSel, WORD addr, BYTE value) {
-    FEATURE_REPORT r;
-    r[0] = 0;
-    r[1] = HID_CMD_EEPROM_WRITE;
-    r[2] = static_cast<BYTE>(addr >> 8);
-    r[3] = static_cast<BYTE>(addr);
+DWORD CVQPatch::WriteByteWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE value) {
+    FEATURE_REPORT r = AddressRequest(reportId, HID_CMD_EEPROM_WRITE, addr);
     r[4] = value;
     r[8] = memSel;
     Send(r);
@@ -64,31 +62,22 @@ DWORD CVQPatch::WriteByte(BYTE memSel, WORD addr, BYTE value) {
 }
 
 DWORD CVQPatch::ReadXdataByte(WORD addr, BYTE* out) {
-    FEATURE_REPORT r;
-    r[0] = 0;
-    r[1] = HID_CMD_XDATA_READ;
-    r[2] = static_cast<BYTE>(addr >> 8);
-    r[3] = static_cast<BYTE>(addr);
-    int pos = 4;
+    FEATURE_REPORT r = AddressRequest(0, HID_CMD_XDATA_READ, addr);
     if (!Send(r)) {
         r[0] = 1;
-        pos = 3;
         if (!Send(r)) {
             *out = 0xFF;
             return 0;
         }
     }
+    const BYTE id = r[0];
     const bool fetched = Fetch(r);
-    *out = r[pos];
+    *out = r[ReplyPos(id, 4)];
     return fetched ? 0 : 1;
 }
 
 bool CVQPatch::WriteXdataByteTwoTry(WORD addr, BYTE value) {
-    FEATURE_REPORT r;
-    r[0] = 0;
-    r[1] = HID_CMD_XDATA_WRITE;
-    r[2] = static_cast<BYTE>(addr >> 8);
-    r[3] = static_cast<BYTE>(addr);
+    FEATURE_REPORT r = AddressRequest(0, HID_CMD_XDATA_WRITE, addr);
     r[4] = value;
     if (Send(r)) return true;
     r[0] = 1;

@@ -92,6 +92,12 @@ protected:
     BYTE MagicMemoryType(const MemoryTypeMagic& magic) const;
     void SetMagicMemoryType(const MemoryTypeMagic& magic, BYTE memType);
 
+    // The EEPROM requests of ReadData and WriteByte with a given report id
+    // (ReadData and WriteByte always use 0; with id 1 the reply arrives one
+    // byte earlier).
+    DWORD ReadDataWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE count, BYTE* out);
+    DWORD WriteByteWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE value);
+
     // Sends one 9-byte report and, when wanted, fetches the reply into it.
     bool Send(FEATURE_REPORT& r);
     bool Fetch(FEATURE_REPORT& r);

@@ -1,1 +1,0 @@
-// The application (to be built).

@@ -1,0 +1,88 @@
+#include "QtEngineHost.h"
+
+#include "Globals.h"
+#include "UiThread.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <chrono>
+#include <thread>
+
+QString QtFileFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        const QString patterns = parts[i + 1].trimmed().split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+        if (description.isEmpty() && patterns.isEmpty()) continue;
+        // A description that already ends in its patterns in brackets is kept.
+        if (description.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')')))
+            filters << description;
+        else
+            filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+namespace {
+
+QWidget* DialogOwner() {
+    if (theApp.m_pMainWnd) return theApp.m_pMainWnd;
+    return QApplication::activeWindow();
+}
+
+std::string RunFileDialog(const FileDialogSpec& spec, bool open) {
+    return RunOnUiThread([&]() -> std::string {
+        QFileDialog dlg(DialogOwner(), QString::fromStdString(spec.title));
+        dlg.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        dlg.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dlg.setNameFilter(QtFileFilter(spec.filter));
+        if (!spec.defaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(spec.defaultExt));
+        if (!spec.initialName.empty()) dlg.selectFile(QString::fromStdString(spec.initialName));
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+        return dlg.selectedFiles().first().toStdString();
+    });
+}
+
+}  // namespace
+
+void CQtEngineHost::SetStatusText(const std::string& text, COLORREF colour) {
+    RunOnUiThread([&] { g_statusBar.SetStatusText(QString::fromStdString(text), colour); });
+}
+
+void CQtEngineHost::SetProgress(int pos) {
+    // A position already shown needs no trip to the user-interface thread.
+    if (g_progress.GetPos() == pos) return;
+    g_progress.SetPos(pos);
+}
+
+bool CQtEngineHost::IsModifyLengthChecked() { return g_chkModifyLength.GetCheck() != 0; }
+
+void CQtEngineHost::RefreshOptionPage() {
+    RunOnUiThread([] {
+        if (g_pCurPage) g_pCurPage->LoadFromImage();
+    });
+}
+
+std::string CQtEngineHost::OpenFileDialog(const FileDialogSpec& spec) { return RunFileDialog(spec, true); }
+
+std::string CQtEngineHost::SaveFileDialog(const FileDialogSpec& spec) { return RunFileDialog(spec, false); }
+
+void CQtEngineHost::MessageBox(const std::string& text) {
+    RunOnUiThread([&] {
+        QMessageBox box(QMessageBox::NoIcon, theApp.m_pszAppName, QString::fromStdString(text), QMessageBox::Ok,
+                        DialogOwner());
+        box.exec();
+    });
+}
+
+void CQtEngineHost::Sleep(DWORD ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::tm CQtEngineHost::LocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm out{};
+    localtime_r(&now, &out);
+    return out;
+}

@@ -1,0 +1,21 @@
+// The application object: start-up runs the main dialog modally, and the
+// life of that dialog is the life of the tool.
+#pragma once
+
+#include "WinApp.h"
+
+// Text of the company key the settings live under.
+inline constexpr const char* kRegistryKey = "应用程序向导生成的本地应用程序";
+
+class CTessadaneApp : public CWinApp {
+public:
+    CTessadaneApp();
+    ~CTessadaneApp() override;
+
+    // Runs the main dialog; always returns FALSE (no message loop follows).
+    BOOL InitInstance() override;
+};
+
+// When QUILLMAR_EMULATE is set, replaces the HID backend by emulated chips.
+// Returns false (and says why on standard error) when the text is not valid.
+bool InstallEmulatorFromEnvironment();

@@ -1,0 +1,99 @@
+// The main dialog: chip type, image information, hex view, the option page
+// host, the device and job controls, and the status bar.
+#pragma once
+
+#include "DialogWnd.h"
+#include "HexEditBase.h"
+#include "WinTypes.h"
+
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+#include <map>
+
+using UINT_PTR = std::uintptr_t;
+
+class COptionPage;
+class QSocketNotifier;
+
+// Device-change events and the device type of HID interfaces.
+inline constexpr UINT DBT_DEVICEARRIVAL = 0x8000;
+inline constexpr UINT DBT_DEVICEREMOVECOMPLETE = 0x8004;
+inline constexpr DWORD DBT_DEVTYP_DEVICEINTERFACE = 5;
+
+// Window commands that reach OnSysCommand.
+inline constexpr UINT SC_MINIMIZE = 0xF020;
+inline constexpr UINT SC_MAXIMIZE = 0xF030;
+inline constexpr UINT SC_CLOSE = 0xF060;
+inline constexpr UINT SC_RESTORE = 0xF120;
+
+class CTessadaneDlg : public CDialogWnd {
+    Q_OBJECT
+
+public:
+    explicit CTessadaneDlg(QWidget* pParent = nullptr);
+    ~CTessadaneDlg() override;
+
+    // Shows the image: hex view, code length, checksum, memory type radio.
+    // Called by the option pages after every edit.
+    void UpdateImageInfo();
+    // The chip-type switch (combo 1000).
+    void OnCbnSelchangeChipType();
+    // Window commands; IDM_ABOUTBOX opens the about box.
+    void OnSysCommand(UINT nID, qintptr lParam);
+
+    void OnEnChangeVersion();
+    void OnBnClickedRadio24c01();
+    void OnBnClickedRadio24c32();
+    void OnBnClickedRadioFlash();
+    void OnSize(UINT nType, int cx, int cy);
+
+    // Devices and jobs (TessadaneDlgJobs.cpp).
+    void OnBnClickedConnect();
+    void OnCbnSelchangeDevice();
+    BOOL OnDeviceChange(UINT nEventType, DWORD dwDeviceType);
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnBnClickedDownload();
+    void OnBnClickedRead();
+    void OnBnClickedOpenFile();
+    void OnBnClickedSaveToBin();
+    void OnEnChangeModifyLength();
+    void OnBnClickedModifyLength();
+    // Whether Enter, Escape or the close box may end the dialog now.
+    bool CanEndDialog();
+
+    // Timers reported to OnTimer by id every nElapse ms until KillTimer.
+    void SetTimer(UINT_PTR nIDEvent, UINT nElapse);
+    void KillTimer(UINT_PTR nIDEvent);
+
+    QPixmap m_hIcon;
+    BOOL m_bInitDone = FALSE;
+    QRect m_rcInit;
+    CHexEditBase m_hexEdit;
+    QWidget* m_tab = nullptr;
+    COptionPage* m_pCurPage = nullptr;
+    BYTE m_nChipType = 0;
+    BYTE m_nMemoryType = 0;
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    void resizeEvent(QResizeEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+
+private:
+    void DoDataExchange();
+    void RegisterHidNotification();
+    void OnHidChangesPending();
+    void EnableMemoryTypeRadios(BYTE mask);
+    // A memory-type radio: the chip's magic for that type, then the view.
+    void OnMemoryTypeRadio(BYTE memType);
+
+    QString m_strAboutMenu;  // entry of the context menu; empty: none
+    QSocketNotifier* m_pHidNotifier = nullptr;
+    std::map<UINT_PTR, int> m_timers;  // timer id -> Qt timer
+};

@@ -1,0 +1,571 @@
+// The chip model: memories, the command set on 9-byte feature reports, bulk
+// reports, faults and the report log.
+#include "Emulator.h"
+#include "EmulatorBus.h"
+
+#include "../engine/HidReport.h"
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+namespace emu {
+namespace {
+
+std::size_t Be16(const BYTE* p) { return static_cast<std::size_t>(p[0]) << 8 | p[1]; }
+std::size_t Be24(const BYTE* p) { return static_cast<std::size_t>(p[0]) << 16 | Be16(p + 1); }
+std::size_t Be32(const BYTE* p) { return static_cast<std::size_t>(p[0]) << 24 | Be24(p + 1); }
+
+// Identification cells that other chip types find at 0xF840..0xF842, so that
+// only a VQ7140S answers 00 00 00 there.
+constexpr WORD VQ7140S_ID_ADDR = 0xF840;
+
+// Bus set-up registers (see GateRules below).
+constexpr BYTE SFR_P2 = 0xA0;
+constexpr BYTE SFR_P3 = 0xB0;
+constexpr WORD XDATA_5520_MUX = 0xF016;      // bit 2: EEPROM on the bus, else flash
+constexpr WORD XDATA_7340_MODE = 0xF01F;     // bit 4: flash on the bus, else EEPROM
+constexpr WORD XDATA_5520_WRITE_TEST = 0xC450;
+
+}  // namespace
+
+Chip::Chip(const ChipConfig& config)
+    : config_(config),
+      eraseBusyPolls_(config.eraseBusyPolls),
+      idAddr_(IdentificationAddress(config.type)),
+      latency_(config.latencyMicros) {
+    if (config_.type != ChipType::Keyboard) {
+        for (int s = 0; s < 2; ++s) eeprom_[s].assign(config_.eepromSize[s], 0xFF);
+        if (HasFlash(config_.type)) {
+            const std::size_t sectors = (config_.flashSize + SECTOR_SIZE - 1) / SECTOR_SIZE;
+            flash_.resize(sectors);
+        }
+        if (config_.type != ChipType::VQ7140S) {
+            for (int k = 0; k < 3; ++k) xdata_[VQ7140S_ID_ADDR + k] = 0xFF;
+        }
+        const auto id = IdentificationBytes(config_.type, config_.idVariant);
+        for (int k = 0; k < 3; ++k) xdata_[static_cast<WORD>(idAddr_ + k)] = id[static_cast<std::size_t>(k)];
+    }
+    reply_[0] = static_cast<BYTE>(config_.reportId);
+}
+
+Chip::~Chip() = default;
+
+std::string Chip::path() const {
+    std::lock_guard lock(mutex_);
+    return path_;
+}
+
+std::string Chip::location() const {
+    std::lock_guard lock(mutex_);
+    return location_;
+}
+
+bool Chip::present() const {
+    std::lock_guard lock(mutex_);
+    return present_;
+}
+
+// --- direct memory access ------------------------------------------------------
+
+BYTE Chip::Xdata(WORD addr) const {
+    std::lock_guard lock(mutex_);
+    return xdata_[addr];
+}
+
+void Chip::SetXdata(WORD addr, BYTE value) {
+    std::lock_guard lock(mutex_);
+    xdata_[addr] = value;
+}
+
+BYTE Chip::Sfr(BYTE addr) const {
+    std::lock_guard lock(mutex_);
+    return sfr_[addr];
+}
+
+void Chip::SetSfr(BYTE addr, BYTE value) {
+    std::lock_guard lock(mutex_);
+    sfr_[addr] = value;
+}
+
+std::size_t Chip::EepromSize(int selector) const {
+    return selector == 0 || selector == 1 ? eeprom_[selector].size() : 0;
+}
+
+std::vector<BYTE> Chip::Eeprom(int selector, std::size_t addr, std::size_t len) const {
+    std::lock_guard lock(mutex_);
+    std::vector<BYTE> out(len);
+    for (std::size_t i = 0; i < len; ++i) out[i] = EepromByteLocked(selector, addr + i);
+    return out;
+}
+
+void Chip::WriteEeprom(int selector, std::size_t addr, std::span<const BYTE> data) {
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = 0; i < data.size(); ++i) WriteEepromByteLocked(selector, addr + i, data[i]);
+}
+
+std::size_t Chip::FlashSize() const { return flash_.size() * SECTOR_SIZE; }
+
+std::vector<BYTE> Chip::Flash(std::size_t addr, std::size_t len) const {
+    std::lock_guard lock(mutex_);
+    std::vector<BYTE> out(len);
+    ReadFlashLocked(addr, out.data(), len);
+    return out;
+}
+
+void Chip::WriteFlash(std::size_t addr, std::span<const BYTE> data) {
+    std::lock_guard lock(mutex_);
+    StoreFlashLocked(addr, data.data(), data.size(), false);
+}
+
+void Chip::EraseFlash() {
+    std::lock_guard lock(mutex_);
+    for (auto& sector : flash_) sector.reset();
+}
+
+std::size_t Chip::SectorEraseCount() const {
+    std::lock_guard lock(mutex_);
+    return sectorErases_;
+}
+
+std::size_t Chip::ChipEraseCount() const {
+    std::lock_guard lock(mutex_);
+    return chipErases_;
+}
+
+int Chip::EraseBusyPollsLeft() const {
+    std::lock_guard lock(mutex_);
+    return busyPollsLeft_;
+}
+
+void Chip::SetEraseBusyPolls(int polls) {
+    std::lock_guard lock(mutex_);
+    eraseBusyPolls_ = polls;
+}
+
+void Chip::SetIdentification(BYTE a, BYTE b, BYTE c) {
+    std::lock_guard lock(mutex_);
+    xdata_[idAddr_] = a;
+    xdata_[static_cast<WORD>(idAddr_ + 1)] = b;
+    xdata_[static_cast<WORD>(idAddr_ + 2)] = c;
+}
+
+void Chip::SetIdVariant(int variant) {
+    const auto id = IdentificationBytes(config_.type, variant);
+    SetIdentification(id[0], id[1], id[2]);
+}
+
+std::array<BYTE, 3> Chip::Identification() const {
+    std::lock_guard lock(mutex_);
+    return {xdata_[idAddr_], xdata_[static_cast<WORD>(idAddr_ + 1)], xdata_[static_cast<WORD>(idAddr_ + 2)]};
+}
+
+// --- faults, timing, log ---------------------------------------------------------
+
+void Chip::FailSetFeatureFrom(unsigned n) {
+    std::lock_guard lock(mutex_);
+    failSetAt_ = setCount_ + std::max(n, 1u);
+}
+
+void Chip::FailGetFeatureFrom(unsigned n) {
+    std::lock_guard lock(mutex_);
+    failGetAt_ = getCount_ + std::max(n, 1u);
+}
+
+void Chip::UnplugAfter(unsigned reports) {
+    bool now = false;
+    {
+        std::lock_guard lock(mutex_);
+        unplugAt_ = reportCount_ + reports;
+        if (reports == 0 && present_) {
+            present_ = false;
+            unplugAt_ = 0;
+            now = true;
+        }
+    }
+    if (now) NotifyVanished();
+}
+
+void Chip::ClearFaults() {
+    std::lock_guard lock(mutex_);
+    failSetAt_ = failGetAt_ = unplugAt_ = 0;
+}
+
+void Chip::SetLatency(std::chrono::microseconds latency) {
+    std::lock_guard lock(mutex_);
+    latency_ = latency;
+}
+
+std::vector<LoggedReport> Chip::Log() const {
+    std::lock_guard lock(mutex_);
+    return log_;
+}
+
+void Chip::ClearLog() {
+    std::lock_guard lock(mutex_);
+    log_.clear();
+}
+
+void Chip::SetLogging(bool on) {
+    std::lock_guard lock(mutex_);
+    logging_ = on;
+}
+
+std::size_t Chip::SetFeatureCount() const {
+    std::lock_guard lock(mutex_);
+    return setCount_;
+}
+
+std::size_t Chip::GetFeatureCount() const {
+    std::lock_guard lock(mutex_);
+    return getCount_;
+}
+
+void Chip::LogLocked(LoggedReport::Kind kind, const BYTE* bytes, std::size_t len, bool ok) {
+    if (!logging_) return;
+    log_.push_back({kind, std::vector<BYTE>(bytes, bytes + len), ok});
+}
+
+bool Chip::CountReportLocked() {
+    ++reportCount_;
+    if (unplugAt_ != 0 && reportCount_ >= unplugAt_ && present_) {
+        present_ = false;
+        unplugAt_ = 0;
+        return true;
+    }
+    return false;
+}
+
+void Chip::NotifyVanished() {
+    if (auto bus = bus_.lock()) bus->Remove(this);
+}
+
+// --- the backend's side -------------------------------------------------------------
+
+void Chip::Attach(std::weak_ptr<Bus> bus, std::string path, std::string location) {
+    std::lock_guard lock(mutex_);
+    bus_ = std::move(bus);
+    path_ = std::move(path);
+    location_ = std::move(location);
+}
+
+void Chip::MarkPresent() {
+    std::lock_guard lock(mutex_);
+    present_ = true;
+    ++generation_;
+}
+
+unsigned Chip::CurrentGeneration() const {
+    std::lock_guard lock(mutex_);
+    return generation_;
+}
+
+void Chip::MarkGone() {
+    std::lock_guard lock(mutex_);
+    present_ = false;
+}
+
+// --- the HID side -------------------------------------------------------------------
+
+bool Chip::HostAttributes(hid::Attributes* out, unsigned generation) const {
+    std::lock_guard lock(mutex_);
+    if (!AliveLocked(generation)) return false;
+    out->vendorId = config_.vendorId ? config_.vendorId : DefaultVendorId(config_.type);
+    out->productId = config_.productId ? config_.productId : DefaultProductId(config_.type);
+    out->versionNumber = 0x0100;
+    return true;
+}
+
+bool Chip::HostSetFeature(const BYTE* report, std::size_t len, unsigned generation, bool access) {
+    std::chrono::microseconds latency;
+    bool vanished = false;
+    bool ok = false;
+    {
+        std::lock_guard lock(mutex_);
+        latency = latency_;
+        ++setCount_;
+        const bool faulted = failSetAt_ != 0 && setCount_ >= failSetAt_;
+        if (AliveLocked(generation) && access && !faulted && report && config_.type != ChipType::Keyboard) {
+            const int id = len > 0 ? report[0] : -1;
+            if (len == FEATURE_REPORT_SIZE && id == config_.reportId) {
+                ok = ExecuteLocked(report);
+            } else if (len == BULK_REPORT_SIZE && id == BULK_REPORT_ID && config_.reportId == 1 && !flash_.empty()) {
+                ok = BulkSetLocked(report);
+            }
+        }
+        if (report) LogLocked(LoggedReport::Set, report, len, ok);
+        if (AliveLocked(generation)) vanished = CountReportLocked();
+    }
+    if (vanished) NotifyVanished();
+    if (latency.count() > 0) std::this_thread::sleep_for(latency);
+    return ok;
+}
+
+bool Chip::HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bool access) {
+    std::chrono::microseconds latency;
+    bool vanished = false;
+    bool ok = false;
+    {
+        std::lock_guard lock(mutex_);
+        latency = latency_;
+        ++getCount_;
+        const bool faulted = failGetAt_ != 0 && getCount_ >= failGetAt_;
+        if (AliveLocked(generation) && access && !faulted && report && config_.type != ChipType::Keyboard) {
+            const int id = len > 0 ? report[0] : -1;
+            if (len == FEATURE_REPORT_SIZE && id == config_.reportId) {
+                if (config_.reportId == 1) {
+                    // The firmware's reply starts one byte early on numbered reports.
+                    std::memcpy(report, reply_.data() + 1, FEATURE_REPORT_SIZE - 1);
+                    report[FEATURE_REPORT_SIZE - 1] = 0;
+                } else {
+                    std::memcpy(report, reply_.data(), FEATURE_REPORT_SIZE);
+                    report[0] = 0;
+                }
+                ok = true;
+            } else if (len == BULK_REPORT_SIZE && id == BULK_REPORT_ID && config_.reportId == 1 && !flash_.empty()) {
+                ok = BulkGetLocked(report);
+            }
+        }
+        if (report) LogLocked(LoggedReport::Get, report, len, ok);
+        if (AliveLocked(generation)) vanished = CountReportLocked();
+    }
+    if (vanished) NotifyVanished();
+    if (latency.count() > 0) std::this_thread::sleep_for(latency);
+    return ok;
+}
+
+// --- memories as the chip sees them ------------------------------------------------------
+
+void Chip::ReadFlashLocked(std::size_t addr, BYTE* out, std::size_t len) const {
+    if (flash_.empty()) {
+        std::memset(out, 0xFF, len);
+        return;
+    }
+    std::size_t a = addr % FlashSize();
+    while (len > 0) {
+        const std::size_t in = a % SECTOR_SIZE;
+        const std::size_t n = std::min(len, SECTOR_SIZE - in);
+        const auto& sector = flash_[a / SECTOR_SIZE];
+        if (sector) std::memcpy(out, sector->data() + in, n);
+        else std::memset(out, 0xFF, n);
+        out += n;
+        len -= n;
+        a = (a + n) % FlashSize();
+    }
+}
+
+void Chip::StoreFlashLocked(std::size_t addr, const BYTE* data, std::size_t len, bool program) {
+    if (flash_.empty()) return;
+    std::size_t a = addr % FlashSize();
+    while (len > 0) {
+        const std::size_t in = a % SECTOR_SIZE;
+        const std::size_t n = std::min(len, SECTOR_SIZE - in);
+        auto& sector = flash_[a / SECTOR_SIZE];
+        if (!sector && !std::all_of(data, data + n, [](BYTE b) { return b == 0xFF; })) {
+            sector = std::make_unique<std::array<BYTE, SECTOR_SIZE>>();
+            sector->fill(0xFF);
+        }
+        if (sector && program) {
+            for (std::size_t k = 0; k < n; ++k) (*sector)[in + k] &= data[k];  // NOR: clears bits only
+        } else if (sector) {
+            std::memcpy(sector->data() + in, data, n);
+        }
+        data += n;
+        len -= n;
+        a = (a + n) % FlashSize();
+    }
+}
+
+void Chip::EraseSectorLocked(std::size_t addr) {
+    if (flash_.empty()) return;
+    flash_[(addr % FlashSize()) / SECTOR_SIZE].reset();
+    ++sectorErases_;
+}
+
+BYTE Chip::EepromByteLocked(int selector, std::size_t addr) const {
+    if (selector != 0 && selector != 1) return 0xFF;  // nothing answers on the bus
+    const auto& mem = eeprom_[selector];
+    return mem.empty() ? 0xFF : mem[addr % mem.size()];
+}
+
+void Chip::WriteEepromByteLocked(int selector, std::size_t addr, BYTE value) {
+    if (selector != 0 && selector != 1) return;
+    auto& mem = eeprom_[selector];
+    if (!mem.empty()) mem[addr % mem.size()] = value;
+}
+
+// GateRules: with ChipConfig::gateBus the chip obeys its bus set-up.
+// - VQ5520: XDATA 0xF016 bit 2 set puts the EEPROM on the shared bus, clear
+//   the flash; an EEPROM byte is written only while SFR 0xA0 bit 5 is clear
+//   and SFR 0xB0 bit 5 is set.
+// - VQ7340/VQ5632: XDATA 0xF01F bit 4 set puts the flash on the bus, clear
+//   the EEPROM; SFR 0xA0 bit 2 set write-protects the EEPROM.
+// - The other types have their EEPROM on the bus always.
+// Off the bus a memory reads 0xFF and ignores writes and erases.
+bool Chip::EepromOnBusLocked(bool write) const {
+    if (!config_.gateBus) return true;
+    switch (config_.type) {
+    case ChipType::VQ5520:
+        if (!(xdata_[XDATA_5520_MUX] & 0x04)) return false;
+        return !write || ((sfr_[SFR_P2] & 0x20) == 0 && (sfr_[SFR_P3] & 0x20) != 0);
+    case ChipType::VQ7340:
+    case ChipType::VQ5632:
+        if (xdata_[XDATA_7340_MODE] & 0x10) return false;
+        return !write || (sfr_[SFR_P2] & 0x04) == 0;
+    default:
+        return true;
+    }
+}
+
+bool Chip::FlashOnBusLocked() const {
+    if (!config_.gateBus) return true;
+    switch (config_.type) {
+    case ChipType::VQ5520: return (xdata_[XDATA_5520_MUX] & 0x04) == 0;
+    case ChipType::VQ7340:
+    case ChipType::VQ5632: return (xdata_[XDATA_7340_MODE] & 0x10) != 0;
+    default: return true;
+    }
+}
+
+void Chip::BusReadFlashLocked(std::size_t addr, BYTE* out, std::size_t len) const {
+    if (FlashOnBusLocked()) ReadFlashLocked(addr, out, len);
+    else std::memset(out, 0xFF, len);
+}
+
+void Chip::BusProgramFlashLocked(std::size_t addr, const BYTE* data, std::size_t len) {
+    if (FlashOnBusLocked()) StoreFlashLocked(addr, data, len, true);
+}
+
+void Chip::WriteXdataLocked(WORD addr, BYTE value) {
+    // The identification bytes are in ROM.
+    if (addr >= idAddr_ && addr < idAddr_ + 3) return;
+    if (addr == XDATA_5520_WRITE_TEST && config_.type == ChipType::VQ5520 && !config_.keepsC450) return;
+    xdata_[addr] = value;
+}
+
+// --- the command set ----------------------------------------------------------------------
+
+bool Chip::ExecuteLocked(const BYTE* report) {
+    std::array<BYTE, 9> r;
+    std::memcpy(r.data(), report, r.size());
+    const bool flash = !flash_.empty();
+    switch (r[1]) {
+    case HID_CMD_EEPROM_READ: {
+        const bool on = EepromOnBusLocked(false);
+        const std::size_t addr = Be16(&r[2]);
+        for (std::size_t k = 0; k < 5; ++k) r[4 + k] = on ? EepromByteLocked(r[8], addr + k) : 0xFF;
+        break;
+    }
+    case HID_CMD_EEPROM_WRITE:
+        if (EepromOnBusLocked(true)) WriteEepromByteLocked(r[8], Be16(&r[2]), r[4]);
+        break;
+    case HID_CMD_XDATA_READ:
+        r[4] = xdata_[static_cast<WORD>(Be16(&r[2]))];
+        break;
+    case HID_CMD_XDATA_WRITE:
+        WriteXdataLocked(static_cast<WORD>(Be16(&r[2])), r[4]);
+        break;
+    case HID_CMD_SFR_READ:
+        r[3] = sfr_[r[2]];
+        break;
+    case HID_CMD_SFR_WRITE:
+        sfr_[r[2]] = r[3];
+        break;
+    default:
+        if (!flash) break;  // the EEPROM-only types know no flash command
+        switch (r[1]) {
+        case HID_CMD_FLASH_READ8:
+            BusReadFlashLocked(Be24(&r[2]), &r[1], 8);
+            break;
+        case HID_CMD_FLASH_WRITE1:
+            BusProgramFlashLocked(Be24(&r[2]), &r[5], 1);
+            break;
+        case HID_CMD_FLASH_WRITE4:
+            BusProgramFlashLocked(Be24(&r[2]), &r[5], 4);
+            break;
+        case HID_CMD_FLASH_READ:
+            if (r[2] == 1) {  // start: address and length of the transfer
+                streamAddr_ = Be24(&r[3]);
+                streamLen_ = streamLeft_ = Be16(&r[6]);
+                stream_ = streamLeft_ ? Stream::Read : Stream::None;
+            } else {  // step: eight bytes at the start address plus the offset
+                if (stream_ != Stream::Read) return false;
+                const std::size_t off = Be16(&r[6]);
+                BusReadFlashLocked(Be24(&r[3]) + off, &r[1], 8);
+                if (off + 8 >= streamLen_) stream_ = Stream::None;
+            }
+            break;
+        case HID_CMD_FLASH_WRITE:
+            if (r[2] == 1) {
+                streamAddr_ = Be24(&r[3]);
+                streamLen_ = streamLeft_ = Be16(&r[6]);
+                stream_ = streamLeft_ ? Stream::Write : Stream::None;
+            } else {  // step: the next six bytes, filler beyond the length ignored
+                if (stream_ != Stream::Write) return false;
+                const std::size_t n = std::min<std::size_t>(6, streamLeft_);
+                BusProgramFlashLocked(streamAddr_, &r[3], n);
+                streamAddr_ += n;
+                streamLeft_ -= n;
+                if (streamLeft_ == 0) stream_ = Stream::None;
+            }
+            break;
+        case HID_CMD_FLASH_BULK:
+            // Only numbered-report devices have the bulk report.
+            if (config_.reportId == 1) {
+                bulkAddr_ = Be32(&r[2]);
+                bulkLeft_ = Be16(&r[6]);
+            }
+            break;
+        case HID_CMD_FLASH_SECTOR_ERASE:
+            if (FlashOnBusLocked()) {
+                // The VQ5520 takes a sector index, the others a byte address.
+                const std::size_t addr = config_.type == ChipType::VQ5520 ? r[3] * SECTOR_SIZE : Be24(&r[2]);
+                EraseSectorLocked(addr);
+            }
+            break;
+        case HID_CMD_FLASH_CHIP_ERASE:
+            if (r[2] == 0xFF && FlashOnBusLocked()) {
+                for (auto& sector : flash_) sector.reset();
+                ++chipErases_;
+                busyPollsLeft_ = eraseBusyPolls_;
+            }
+            break;
+        case HID_CMD_FLASH_STATUS: {
+            // Status lands at [3], which a numbered-report fetch shows at [2].
+            BYTE status = 0;
+            if (busyPollsLeft_ != 0) {
+                status = 0x01;
+                if (busyPollsLeft_ > 0) --busyPollsLeft_;
+            }
+            r[3] = status;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    reply_ = r;
+    return true;
+}
+
+bool Chip::BulkSetLocked(const BYTE* report) {
+    if (bulkLeft_ == 0) return false;
+    const std::size_t n = std::min(BULK_REPORT_DATA, bulkLeft_);
+    BusProgramFlashLocked(bulkAddr_, report + 1, n);
+    bulkAddr_ += n;
+    bulkLeft_ -= n;
+    return true;
+}
+
+bool Chip::BulkGetLocked(BYTE* report) {
+    if (bulkLeft_ == 0) return false;
+    const std::size_t n = std::min(BULK_REPORT_DATA, bulkLeft_);
+    report[0] = BULK_REPORT_ID;
+    BusReadFlashLocked(bulkAddr_, report + 1, n);
+    std::memset(report + 1 + n, 0, BULK_REPORT_DATA - n);
+    bulkAddr_ += n;
+    bulkLeft_ -= n;
+    return true;
+}
+
+}  // namespace emu

@@ -1,0 +1,188 @@
+// QUILLMAR_EMULATE: which emulated chips the application attaches.
+//
+//   spec    = entry { "," entry }
+//   entry   = type { ":" option } [ "*" count ]
+//   type    = vq7140s | vq7140xx | vq7170 | vq7170s | vq5520 | vq7340 | vq5632 | keyboard
+//   option  = id0 | id1 | a7 | b7 | c7 | d7 | nokeep | gate
+//           | flash=SIZE | ee0=SIZE | ee1=SIZE | busy=N | latency=MICROSECONDS
+//   SIZE    = decimal with an optional k or m suffix (x1024), or 0x hex
+#include "Emulator.h"
+#include "EmulatorBus.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace emu {
+namespace {
+
+std::string Trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    return s.substr(b, e - b);
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::vector<std::string> Split(const std::string& s, char sep) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t pos = s.find(sep, start);
+        out.push_back(s.substr(start, pos - start));
+        if (pos == std::string::npos) return out;
+        start = pos + 1;
+    }
+}
+
+// A number, decimal or 0x hex, with an optional k/m multiplier when sized.
+bool ParseNumber(const std::string& text, bool sized, unsigned long long max, unsigned long long* out) {
+    std::string digits = text;
+    unsigned long long scale = 1;
+    int base = 10;
+    if (digits.size() > 2 && digits[0] == '0' && digits[1] == 'x') {
+        base = 16;
+        digits = digits.substr(2);
+    } else if (sized && !digits.empty() && (digits.back() == 'k' || digits.back() == 'm')) {
+        scale = digits.back() == 'k' ? 1024ull : 1024ull * 1024ull;
+        digits.pop_back();
+    }
+    if (digits.empty() || digits.size() > 12) return false;
+    for (char c : digits) {
+        if (!(base == 16 ? std::isxdigit(static_cast<unsigned char>(c)) : std::isdigit(static_cast<unsigned char>(c)))) {
+            return false;
+        }
+    }
+    const unsigned long long value = std::strtoull(digits.c_str(), nullptr, base) * scale;
+    if (value > max) return false;
+    *out = value;
+    return true;
+}
+
+bool ApplyOption(const std::string& option, ChipConfig* config, std::string* error) {
+    const ChipType type = config->type;
+    const std::string name = TypeName(type);
+    const auto fail = [&](const std::string& why) {
+        *error = "QUILLMAR_EMULATE: " + why;
+        return false;
+    };
+    if (type == ChipType::Keyboard) return fail("a keyboard takes no options ('" + option + "')");
+    if (option == "id0" || option == "id1") {
+        config->reportId = option == "id1";
+        return true;
+    }
+    if (option.size() == 2 && option[1] == '7' && std::string("abcd").find(option[0]) != std::string::npos) {
+        const BYTE first = static_cast<BYTE>(std::strtoul(option.c_str(), nullptr, 16));
+        for (int variant = 0; variant < 2; ++variant) {
+            if (IdentificationBytes(type, variant)[0] == first) {
+                config->idVariant = variant;
+                return true;
+            }
+        }
+        return fail("option '" + option + "' does not apply to " + name);
+    }
+    if (option == "nokeep") {
+        if (type != ChipType::VQ5520) return fail("option 'nokeep' applies to vq5520 only");
+        config->keepsC450 = false;
+        return true;
+    }
+    if (option == "gate") {
+        config->gateBus = true;
+        return true;
+    }
+    const std::size_t eq = option.find('=');
+    if (eq == std::string::npos) return fail("unknown option '" + option + "'");
+    const std::string key = option.substr(0, eq);
+    const std::string value = option.substr(eq + 1);
+    unsigned long long n = 0;
+    if (key == "flash") {
+        if (!HasFlash(type)) return fail(name + " has no flash");
+        if (!ParseNumber(value, true, 1ull << 30, &n) || n == 0 || n % SECTOR_SIZE != 0) {
+            return fail("flash size '" + value + "' is not a multiple of 4k up to 1024m");
+        }
+        config->flashSize = static_cast<std::size_t>(n);
+        return true;
+    }
+    if (key == "ee0" || key == "ee1") {
+        if (!ParseNumber(value, true, 65536, &n)) return fail("EEPROM size '" + value + "' is not 0..64k");
+        config->eepromSize[key == "ee1"] = static_cast<std::size_t>(n);
+        return true;
+    }
+    if (key == "busy") {
+        if (value == "-1") {
+            config->eraseBusyPolls = -1;
+            return true;
+        }
+        if (!ParseNumber(value, false, 1000000, &n)) return fail("busy polls '" + value + "' is not -1..1000000");
+        config->eraseBusyPolls = static_cast<int>(n);
+        return true;
+    }
+    if (key == "latency") {
+        if (!ParseNumber(value, false, 1000000, &n)) return fail("latency '" + value + "' is not 0..1000000 us");
+        config->latencyMicros = static_cast<unsigned>(n);
+        return true;
+    }
+    return fail("unknown option '" + option + "'");
+}
+
+}  // namespace
+
+bool ParseSpec(const std::string& spec, std::vector<ChipConfig>* out, std::string* error) {
+    std::vector<ChipConfig> configs;
+    std::string message;
+    if (!error) error = &message;
+    if (Trim(spec).empty()) {
+        if (out) out->clear();
+        return true;
+    }
+    for (const std::string& raw : Split(Lower(spec), ',')) {
+        std::string entry = Trim(raw);
+        if (entry.empty()) {
+            *error = "QUILLMAR_EMULATE: empty entry";
+            return false;
+        }
+        unsigned long long count = 1;
+        const std::size_t star = entry.find('*');
+        if (star != std::string::npos) {
+            if (!ParseNumber(Trim(entry.substr(star + 1)), false, 64, &count) || count == 0) {
+                *error = "QUILLMAR_EMULATE: count in '" + entry + "' is not 1..64";
+                return false;
+            }
+            entry = Trim(entry.substr(0, star));
+        }
+        const std::vector<std::string> parts = Split(entry, ':');
+        ChipConfig config;
+        if (!TypeFromName(Trim(parts[0]), &config.type)) {
+            *error = "QUILLMAR_EMULATE: unknown chip type '" + Trim(parts[0]) + "'";
+            return false;
+        }
+        for (std::size_t i = 1; i < parts.size(); ++i) {
+            if (!ApplyOption(Trim(parts[i]), &config, error)) return false;
+        }
+        configs.insert(configs.end(), static_cast<std::size_t>(count), config);
+    }
+    if (out) *out = std::move(configs);
+    return true;
+}
+
+std::shared_ptr<EmulatorBackend> InstallFromSpec(const std::string& spec, std::string* error) {
+    std::vector<ChipConfig> configs;
+    if (!ParseSpec(spec, &configs, error)) return nullptr;
+    auto backend = MakeBackend();
+    for (const ChipConfig& config : configs) backend->Plug(config);
+    backend->TakeChanges();  // present from the start: no arrivals to report
+    hid::SetBackend(backend);
+    return backend;
+}
+
+std::shared_ptr<EmulatorBackend> InstallFromEnvironment(std::string* error) {
+    if (error) error->clear();
+    const char* spec = std::getenv("QUILLMAR_EMULATE");
+    if (!spec || Trim(spec).empty()) return nullptr;
+    return InstallFromSpec(spec, error);
+}
+
+}  // namespace emu

@@ -1,0 +1,35 @@
+// Turns a dialog template into Qt widgets placed by the dialog-unit rule of
+// the template's font.
+#pragma once
+
+#include "DialogTemplate.h"
+
+#include <QFont>
+#include <QPalette>
+#include <QString>
+
+#include <vector>
+
+class QWidget;
+
+struct BuiltControl {
+    int id = -1;
+    CtlKind kind = CtlKind::Static;
+    QWidget* widget = nullptr;
+};
+
+// The template's font at the screen's logical resolution.
+QFont DialogFont(const DialogTemplate& t);
+// The system colours as a palette a widget keeps whatever its parent uses.
+QPalette SystemPalette();
+// Base units of a font, measured as the dialog manager does.
+DialogBaseUnits MeasureBaseUnits(const QFont& font);
+
+// Creates the template's controls as children of host, in tab order, and
+// chains their tab order. host takes the template's font. Each widget
+// carries its control id (ControlIdOf).
+std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* host, const DialogBaseUnits& units);
+
+// The control id a built widget carries; -1 when it has none.
+int ControlIdOf(const QWidget* w);
+void SetControlId(QWidget* w, int id);

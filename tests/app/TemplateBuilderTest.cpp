@@ -1,0 +1,147 @@
+// Templates turned into widgets: kinds, styles, places and tab order.
+#include "AppTestEnv.h"
+#include "DialogBuilder.h"
+#include "DialogWnd.h"
+#include "DlgWidgets.h"
+#include "HexEditBase.h"
+#include "Resource.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TemplateBuilder : public ::testing::Test, protected WithTestApplication {
+protected:
+    void SetUp() override {
+        TestApplication();
+        ASSERT_TRUE(wnd.CreateFromTemplate(IDD_TESSADANE_DIALOG));
+    }
+    CChildDialogWnd wnd{nullptr};
+};
+
+}  // namespace
+
+TEST_F(TemplateBuilder, FontIsTheTemplatesAtTenPoints) {
+    EXPECT_EQ(QFontInfo(wnd.font()).family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(wnd.font().pixelSize(), 13);
+    const DialogBaseUnits u = wnd.BaseUnits();
+    EXPECT_EQ(u, MeasureBaseUnits(wnd.font()));
+    EXPECT_GE(u.cx, 5);
+    EXPECT_LE(u.cx, 8);
+    EXPECT_GE(u.cy, 13);
+    EXPECT_LE(u.cy, 17);
+    EXPECT_EQ(wnd.size(), QSize(MulDiv(426, u.cx, 4), MulDiv(318, u.cy, 8)));
+}
+
+TEST_F(TemplateBuilder, ControlsSitWhereTheirDialogUnitsSay) {
+    const DialogTemplate& t = *FindDialogTemplate(IDD_TESSADANE_DIALOG);
+    ASSERT_EQ(wnd.Controls().size(), t.controls.size());
+    for (size_t i = 0; i < t.controls.size(); ++i) {
+        const ControlTemplate& c = t.controls[i];
+        const BuiltControl& b = wnd.Controls()[i];
+        EXPECT_EQ(b.id, c.id);
+        EXPECT_EQ(ControlIdOf(b.widget), c.id);
+        const PixelRect r = MapDialogRect(c.rect, wnd.BaseUnits());
+        const QRect g = b.widget->geometry();
+        EXPECT_EQ(g.topLeft(), QPoint(r.x, r.y)) << "control " << i << " id " << c.id;
+        if (c.kind == CtlKind::StaticIcon) {
+            EXPECT_EQ(g.size(), QSize(32, 32));  // an icon control takes its icon's size
+        } else if (c.kind == CtlKind::DropDownList) {
+            EXPECT_EQ(g.width(), r.width);
+            EXPECT_LE(g.height(), r.height);
+        } else {
+            EXPECT_EQ(g.size(), QSize(r.width, r.height)) << "control " << i << " id " << c.id;
+        }
+    }
+}
+
+TEST_F(TemplateBuilder, KindsAndStyles) {
+    auto* codeLen = wnd.DlgItem<CDlgEdit>(IDC_CODE_LENGTH);
+    ASSERT_NE(codeLen, nullptr);
+    EXPECT_FALSE(codeLen->isEnabled());
+    EXPECT_TRUE(codeLen->alignment() & Qt::AlignRight);
+
+    auto* version = wnd.DlgItem<CDlgEdit>(IDC_VERSION);
+    ASSERT_NE(version, nullptr);
+    EXPECT_TRUE(version->isEnabled());
+    EXPECT_TRUE(version->Rules().digitsOnly);
+    EXPECT_TRUE(version->Rules().upperCase);
+
+    auto* devVersion = wnd.DlgItem<CDlgEdit>(IDC_DEVICE_VERSION);
+    ASSERT_NE(devVersion, nullptr);
+    EXPECT_TRUE(devVersion->isReadOnly());
+    EXPECT_FALSE(devVersion->isEnabled());
+    EXPECT_FALSE(devVersion->alignment() & Qt::AlignRight);
+
+    EXPECT_NE(wnd.DlgItem<CAutoRadioButton>(IDC_RADIO_24C01), nullptr);
+    EXPECT_NE(wnd.DlgItem<CAutoRadioButton>(IDC_RADIO_FLASH), nullptr);
+    EXPECT_NE(wnd.DlgItem<QCheckBox>(IDC_MODIFY_LENGTH), nullptr);
+    EXPECT_EQ(wnd.DlgItem<QCheckBox>(IDC_MODIFY_LENGTH)->text(), QStringLiteral("Modify  Length(H):"));
+    EXPECT_NE(wnd.DlgItem<QComboBox>(IDC_CHIP_TYPE), nullptr);
+    EXPECT_EQ(wnd.DlgItem<QPushButton>(IDC_DOWNLOAD)->text(), QStringLiteral("Download"));
+    auto* progress = wnd.DlgItem<QProgressBar>(IDC_PROGRESS);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->minimum(), 0);
+    EXPECT_EQ(progress->maximum(), 100);
+    auto* icon = wnd.DlgItem<QLabel>(IDC_CONNECT_ICON);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(icon->pixmap().isNull());
+    EXPECT_EQ(wnd.GetDlgItem(IDC_STATIC), nullptr);
+    EXPECT_EQ(wnd.GetDlgItem(4242), nullptr);
+}
+
+TEST_F(TemplateBuilder, TabOrderFollowsTheTemplate) {
+    std::vector<QWidget*> stops;
+    for (const BuiltControl& b : wnd.Controls())
+        if (b.widget->focusPolicy() & Qt::TabFocus) stops.push_back(b.widget);
+    ASSERT_GT(stops.size(), 10u);
+    for (size_t i = 0; i + 1 < stops.size(); ++i) {
+        QWidget* next = stops[i]->nextInFocusChain();
+        while (next && !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();
+        EXPECT_EQ(next, stops[i + 1]) << "after stop " << i << " id " << ControlIdOf(stops[i]);
+    }
+}
+
+TEST(TemplateBuilderCustom, HexViewClassesComeFromTheHexViewsFactory) {
+    TestApplication();
+    DialogTemplate t{999, "", "Times New Roman", 10, {0, 0, 100, 80}, 0,
+                     {{7, CtlKind::Custom, "", {4, 8, 40, 16}, 0, 0, "CHexEditBase"},
+                      {8, CtlKind::Custom, "", {4, 30, 40, 16}, 0, 0, "CHexEditBase_SC"},
+                      {9, CtlKind::Custom, "", {4, 52, 40, 16}, 0, 0, "NoSuchClass"}}};
+    QWidget host;
+    const DialogBaseUnits u{6, 15};
+    const auto built = BuildDialogControls(t, &host, u);
+    ASSERT_EQ(built.size(), 3u);
+    auto* plain = qobject_cast<CHexEditBase*>(built[0].widget);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->m_bAutoDelete, 0);
+    auto* superclassed = qobject_cast<CHexEditBase*>(built[1].widget);
+    ASSERT_NE(superclassed, nullptr);
+    EXPECT_EQ(superclassed->m_bAutoDelete, 1);
+    EXPECT_EQ(built[0].widget->parentWidget(), &host);
+    EXPECT_EQ(built[0].widget->geometry(), QRect(6, 15, 60, 30));
+    ASSERT_NE(built[2].widget, nullptr);  // an unknown class still holds its place
+    EXPECT_EQ(qobject_cast<CHexEditBase*>(built[2].widget), nullptr);
+    EXPECT_EQ(built[2].widget->geometry(), QRect(6, 98, 60, 30));
+}
+
+TEST(TemplateBuilderCustom, AboutBoxTemplate) {
+    TestApplication();
+    const DialogTemplate* t = FindDialogTemplate(IDD_ABOUTBOX);
+    ASSERT_NE(t, nullptr);
+    EXPECT_STREQ(t->caption, "About Quillmar");
+    ASSERT_EQ(t->controls.size(), 4u);
+    EXPECT_STREQ(t->controls[1].text, "Quillmar Version_1.9.13.56");
+    EXPECT_EQ(t->controls[3].id, IDOK);
+    EXPECT_EQ(t->controls[3].kind, CtlKind::DefPushButton);
+    for (int id : {136, 137, 138, 139, 140, 141, 142}) EXPECT_NE(FindDialogTemplate(id), nullptr) << id;
+    EXPECT_EQ(FindDialogTemplate(101), nullptr);
+}
