@@ -1,6 +1,7 @@
 // A 16 MB flash download and read-back through the VQ7340 programmer on an
 // emulated chip with zero latency and virtual pauses. Engine time is the
 // wall time minus the time spent inside the emulated device.
+#include "BenchHost.h"
 #include "ChipPatches.h"
 #include "Emulator.h"
 #include "hid/Hid.h"
@@ -14,21 +15,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class QuietHost final : public IEngineHost {
-public:
-    void SetStatusText(const std::string& text, COLORREF) override { last = text; }
-    void SetProgress(int) override {}
-    bool IsModifyLengthChecked() override { return ticked; }
-    void RefreshOptionPage() override {}
-    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
-    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
-    void MessageBox(const std::string&) override {}
-    void Sleep(DWORD) override {}
-    std::tm LocalTime() override { return {}; }
-    std::string last;
-    bool ticked = false;
-};
 
 // Adds up the time spent in the emulated device.
 class TimedBackend final : public hid::Backend {
@@ -93,8 +79,7 @@ void Print(const char* what, const Figures& f) {
 }
 
 bool Run(int reportId, std::size_t len) {
-    QuietHost host;
-    SetEngineHost(&host);
+    BenchHost host;
     emu::ScopedBackend bus;
     auto timed = std::make_shared<TimedBackend>(bus.get());
     hid::SetBackend(timed);
@@ -121,7 +106,6 @@ bool Run(int reportId, std::size_t len) {
               }));
         ok = ok && std::memcmp(g_workBuf, image.data(), len) == 0;
     }
-    SetEngineHost(nullptr);
     if (!ok) std::printf("FAILED: the image did not come back\n");
     return ok;
 }

@@ -6,6 +6,7 @@
 #include "Emulator.h"
 #include "ImageFormat.h"
 #include "RecordingHost.h"
+#include "TestData.h"
 #include "hid/Hid.h"
 
 #include <gtest/gtest.h>
@@ -81,12 +82,6 @@ inline std::vector<BYTE> Join(std::vector<BYTE> a, const std::vector<BYTE>& b) {
 
 inline bool IsBulk(std::size_t len) { return len == BULK_REPORT_SIZE; }
 
-inline std::vector<BYTE> RandomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::vector<BYTE> out(n);
-    for (auto& b : out) b = static_cast<BYTE>(gen());
-    return out;
-}
 
 // A stored image: header with code length codeLen, code, both sums.
 inline std::vector<BYTE> StoredImage(WORD codeLen, unsigned seed) {
