@@ -1,10 +1,11 @@
 #include "TessadaneApp.h"
 
+#include "Emulator.h"
 #include "QtEngineHost.h"
 #include "TessadaneDlg.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <string>
 
 CTessadaneApp::CTessadaneApp() : CWinApp("Quillmar") {}
 
@@ -29,10 +30,8 @@ BOOL CTessadaneApp::InitInstance() {
 }
 
 bool InstallEmulatorFromEnvironment() {
-    const char* spec = std::getenv("QUILLMAR_EMULATE");
-    if (!spec) return true;
-    // EMULATOR HOOK: parse the text and install the emulator backend here
-    // once emulator/ offers its install function.
-    std::fprintf(stderr, "QUILLMAR_EMULATE is set, but this build has no chip emulator.\n");
+    std::string error;
+    if (emu::InstallFromEnvironment(&error) || error.empty()) return true;
+    std::fprintf(stderr, "%s\n", error.c_str());
     return false;
 }

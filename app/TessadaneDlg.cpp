@@ -184,20 +184,14 @@ void CTessadaneDlg::OnEnChangeVersion() {
     UpdateImageInfo();
 }
 
-void CTessadaneDlg::OnBnClickedRadio24c01() {
-    m_nMemoryType = MEMTYPE_24C01_16;
-    g_chipTable[m_nChipType].pPatch->SetImageMemoryType(m_nMemoryType);
-    UpdateImageInfo();
-}
+void CTessadaneDlg::OnBnClickedRadio24c01() { OnMemoryTypeRadio(MEMTYPE_24C01_16); }
 
-void CTessadaneDlg::OnBnClickedRadio24c32() {
-    m_nMemoryType = MEMTYPE_24C32_64;
-    g_chipTable[m_nChipType].pPatch->SetImageMemoryType(m_nMemoryType);
-    UpdateImageInfo();
-}
+void CTessadaneDlg::OnBnClickedRadio24c32() { OnMemoryTypeRadio(MEMTYPE_24C32_64); }
 
-void CTessadaneDlg::OnBnClickedRadioFlash() {
-    m_nMemoryType = MEMTYPE_FLASH;
+void CTessadaneDlg::OnBnClickedRadioFlash() { OnMemoryTypeRadio(MEMTYPE_FLASH); }
+
+void CTessadaneDlg::OnMemoryTypeRadio(BYTE memType) {
+    m_nMemoryType = memType;
     g_chipTable[m_nChipType].pPatch->SetImageMemoryType(m_nMemoryType);
     UpdateImageInfo();
 }

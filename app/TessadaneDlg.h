@@ -3,7 +3,7 @@
 #pragma once
 
 #include "DialogWnd.h"
-#include "HexViewStandIn.h"
+#include "HexEditBase.h"
 #include "WinTypes.h"
 
 #include <QPixmap>
@@ -90,6 +90,8 @@ private:
     void RegisterHidNotification();
     void OnHidChangesPending();
     void EnableMemoryTypeRadios(BYTE mask);
+    // A memory-type radio: the chip's magic for that type, then the view.
+    void OnMemoryTypeRadio(BYTE memType);
 
     QString m_strAboutMenu;  // entry of the context menu; empty: none
     QSocketNotifier* m_pHidNotifier = nullptr;

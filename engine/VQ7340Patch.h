@@ -30,10 +30,33 @@ public:
     bool WriteXdata(WORD addr, BYTE value);
 
     void SetAccessMode(int mode);
+    // Flash transfers of up to one step: bulk reports on report-id-1
+    // devices, 8-byte read / 6-byte write steps on report-id-0 devices.
+    // FALSE at the first request that fails.
     BOOL ReadFlash(DWORD addr, WORD len, BYTE* out);
     BOOL WriteFlash(DWORD addr, WORD len, const BYTE* data);
 
     int m_bUseReportId1 = 0;
+
+private:
+    friend class FlashJobMemory;
+
+    BYTE ReportId() const { return m_bUseReportId1 ? 1 : 0; }
+    // EEPROM byte access with the device's report id: ReadData/WriteByte on
+    // report-id-0 devices; on report-id-1 devices the same requests with id 1
+    // (such a device refuses id 0), the reply one byte earlier.
+    void ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out);
+    void WriteEeprom(BYTE memSel, WORD addr, BYTE value);
+    // XDATA 0xF051: saved and cleared around every job.
+    BYTE SaveGuard();
+    void RestoreGuard(BYTE saved);
+    // Start/set-up report of a flash transfer (idZeroCommand on id-0 devices).
+    bool StartFlashTransfer(BYTE idZeroCommand, DWORD addr, WORD len);
+    // Erase before a flash download of len bytes; false on any failure.
+    bool EraseForDownload(DWORD len);
+    bool ChipErase();
+    bool EraseSectors(DWORD len);
+    bool SendSectorErase(DWORD addr);
 };
 
 class CVQ5632Patch : public CVQ7340Patch {

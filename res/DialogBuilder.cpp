@@ -1,6 +1,7 @@
 #include "DialogBuilder.h"
 
 #include "DlgWidgets.h"
+#include "HexEditBase.h"
 #include "Resources.h"
 
 #include <QComboBox>
@@ -9,7 +10,6 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QLabel>
-#include <QMutex>
 #include <QPointer>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -41,22 +41,11 @@ QStyle* ButtonTextStyle() {
     return style;
 }
 
-QMutex g_classMutex;
-QHash<QString, ControlFactory>& ControlClasses() {
-    static QHash<QString, ControlFactory> classes;
-    return classes;
-}
-
+// A Custom control: the hex view's classes, else an empty window that keeps
+// the layout.
 QWidget* MakeCustom(const ControlTemplate& c, QWidget* host) {
-    ControlFactory factory;
-    {
-        QMutexLocker lock(&g_classMutex);
-        factory = ControlClasses().value(QString::fromUtf8(c.className));
-    }
-    QWidget* w = factory ? factory(host) : nullptr;
-    if (!w) w = new QWidget(host);  // unknown class: an empty window keeps the layout
-    w->setParent(host);
-    return w;
+    QWidget* w = CreateHexEditByClassName(QString::fromUtf8(c.className), host);
+    return w ? w : new QWidget(host);
 }
 
 QWidget* MakeEdit(const ControlTemplate& c, QWidget* host) {
@@ -82,11 +71,6 @@ QPalette SystemPalette() {
     QPalette pal = QGuiApplication::palette();
     pal.setResolveMask(~QPalette::ResolveMask(0));  // every role set: nothing comes from the parent
     return pal;
-}
-
-void RegisterControlClass(const QString& className, ControlFactory factory) {
-    QMutexLocker lock(&g_classMutex);
-    ControlClasses().insert(className, std::move(factory));
 }
 
 QFont DialogFont(const DialogTemplate& t) {

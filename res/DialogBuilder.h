@@ -8,7 +8,6 @@
 #include <QPalette>
 #include <QString>
 
-#include <functional>
 #include <vector>
 
 class QWidget;
@@ -18,12 +17,6 @@ struct BuiltControl {
     CtlKind kind = CtlKind::Static;
     QWidget* widget = nullptr;
 };
-
-// Makes the window of a Custom control, as a child of parent.
-using ControlFactory = std::function<QWidget*(QWidget* parent)>;
-
-// Makes a window class known to Custom controls ("CHexEditBase" ...).
-void RegisterControlClass(const QString& className, ControlFactory factory);
 
 // The template's font at the screen's logical resolution.
 QFont DialogFont(const DialogTemplate& t);

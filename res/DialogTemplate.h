@@ -18,7 +18,7 @@ enum class CtlKind {
     ProgressBar,
     TabControl,     // used as a plain host for child pages, no tab items
     StaticIcon,     // shows icon iconId
-    Custom,         // a registered window class, className
+    Custom,         // a window class by name, className (the hex view's)
 };
 
 // Control style bits.

@@ -22,6 +22,10 @@ public:
     void EndDialog(int nResult) { QDialog::done(nResult); }
     int TemplateId() const { return m_nIDTemplate; }
 
+    // QDialog's ways of ending go through OnOK and OnCancel.
+    void accept() override { OnOK(); }
+    void reject() override { OnCancel(); }
+
 protected:
     virtual bool OnInitDialog() { return true; }
     // Enter (no push button focused), the IDOK button: end with IDOK.
@@ -29,8 +33,6 @@ protected:
     // Escape, the close box, the IDCANCEL button: end with IDCANCEL.
     virtual void OnCancel() { EndDialog(2); }
 
-    void accept() override { OnOK(); }
-    void reject() override { OnCancel(); }
     void keyPressEvent(QKeyEvent* e) override;
 
 private:

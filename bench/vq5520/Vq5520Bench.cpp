@@ -2,6 +2,7 @@
 // latency, no log, pauses on a virtual clock): time per report and reports
 // per byte. The same reports sent straight through the HID layer give the
 // transport's share; the rest is the engine's.
+#include "BenchHost.h"
 #include "ChipPatches.h"
 #include "Emulator.h"
 #include "hid/Hid.h"
@@ -15,23 +16,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class BenchHost final : public IEngineHost {
-public:
-    void SetStatusText(const std::string& text, COLORREF) override { last = text; }
-    void SetProgress(int pos) override { progress = pos; }
-    bool IsModifyLengthChecked() override { return false; }
-    void RefreshOptionPage() override {}
-    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
-    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
-    void MessageBox(const std::string&) override {}
-    void Sleep(DWORD ms) override { virtualMs += ms; }
-    std::tm LocalTime() override { return {}; }
-
-    std::string last;
-    int progress = 0;
-    unsigned long long virtualMs = 0;
-};
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -59,7 +43,6 @@ void Run(int reportId) {
     for (BYTE& b : image) b = static_cast<BYTE>(gen());
 
     BenchHost host;
-    SetEngineHost(&host);
     emu::ScopedBackend bus;
     auto chip = bus->Plug({.type = emu::ChipType::VQ5520, .reportId = reportId});
     chip->SetLogging(false);
@@ -90,7 +73,6 @@ void Run(int reportId) {
                 "virtual pauses %llu ms a run\n",
                 reportId, best * 1e3, reports, double(reports) / kLen, perReport, rawPerReport,
                 perReport - rawPerReport, host.virtualMs / 5);
-    SetEngineHost(nullptr);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QContextMenuEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -262,6 +264,15 @@ TEST_F(MainDialog, EscapeEnterAndCloseEndTheDialog) {
     dlg->close();
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(dlg->result(), IDCANCEL);
+
+    // Enter on a focused push button presses it instead.
+    Open();
+    int presses = 0;
+    dlg->OnBnClicked(IDC_SAVE_TO_BIN, [&] { ++presses; });
+    dlg->GetDlgItem(IDC_SAVE_TO_BIN)->setFocus();
+    QTest::keyClick(dlg->GetDlgItem(IDC_SAVE_TO_BIN), Qt::Key_Return);
+    EXPECT_EQ(presses, 1);
+    EXPECT_TRUE(dlg->isVisible());
 }
 
 TEST_F(MainDialog, AboutCommandOpensTheAboutBox) {
@@ -282,6 +293,33 @@ TEST_F(MainDialog, AboutCommandOpensTheAboutBox) {
     EXPECT_EQ(version, QStringLiteral("Quillmar Version_1.9.13.56"));
     EXPECT_TRUE(okDefault);
     EXPECT_TRUE(dlg->isVisible());
+}
+
+TEST_F(MainDialog, ContextMenuCarriesTheAboutCommand) {
+    Open();
+    QStringList entries;
+    QString aboutTitle;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) entries << a->text();
+        QTimer::singleShot(0, [&] {
+            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(about, nullptr);
+            aboutTitle = about->windowTitle();
+            about->reject();
+        });
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    // A right click on the dialog's background (a label passes it on).
+    QWidget* label = dlg->childAt(dlg->GetDlgItem(IDC_CHIP_TYPE)->geometry().topLeft() - QPoint(20, -4));
+    ASSERT_NE(label, nullptr);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), label->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(label, &event);
+    EXPECT_EQ(entries, QStringList{QStringLiteral("About")});
+    EXPECT_EQ(aboutTitle, QStringLiteral("About Quillmar"));
 }
 
 namespace {
@@ -319,5 +357,16 @@ TEST_F(MainDialog, DeviceChangesAreTakenWhenSignalled) {
     for (int i = 0; i < 50 && backend->takes == 0; ++i) QTest::qWait(10);
     EXPECT_EQ(backend->takes, 1);
     dlg.reset();
+    hid::SetBackend(hid::MakeLinuxBackend());
+}
+
+TEST(Emulation, EnvironmentNamesTheEmulatedChips) {
+    qputenv("QUILLMAR_EMULATE", "vq7170,vq5632:id1");
+    EXPECT_TRUE(InstallEmulatorFromEnvironment());
+    EXPECT_EQ(hid::EnumeratePresent().size(), 2u);
+    qputenv("QUILLMAR_EMULATE", "vq9999");
+    EXPECT_FALSE(InstallEmulatorFromEnvironment());
+    qunsetenv("QUILLMAR_EMULATE");
+    EXPECT_TRUE(InstallEmulatorFromEnvironment());
     hid::SetBackend(hid::MakeLinuxBackend());
 }

@@ -3,6 +3,7 @@
 #include "DialogBuilder.h"
 #include "DialogWnd.h"
 #include "DlgWidgets.h"
+#include "HexEditBase.h"
 #include "Resource.h"
 
 #include <QCheckBox>
@@ -109,21 +110,27 @@ TEST_F(TemplateBuilder, TabOrderFollowsTheTemplate) {
     }
 }
 
-TEST(TemplateBuilderCustom, CustomClassesComeFromTheirFactory) {
+TEST(TemplateBuilderCustom, HexViewClassesComeFromTheHexViewsFactory) {
     TestApplication();
-    DialogTemplate t{999, "", "Times New Roman", 10, {0, 0, 100, 50}, 0,
-                     {{7, CtlKind::Custom, "", {4, 8, 40, 16}, 0, 0, "TestOnlyClass"},
-                      {8, CtlKind::Custom, "", {4, 30, 40, 16}, 0, 0, "NoSuchClass"}}};
-    RegisterControlClass(QStringLiteral("TestOnlyClass"), [](QWidget* parent) { return new QFrame(parent); });
+    DialogTemplate t{999, "", "Times New Roman", 10, {0, 0, 100, 80}, 0,
+                     {{7, CtlKind::Custom, "", {4, 8, 40, 16}, 0, 0, "CHexEditBase"},
+                      {8, CtlKind::Custom, "", {4, 30, 40, 16}, 0, 0, "CHexEditBase_SC"},
+                      {9, CtlKind::Custom, "", {4, 52, 40, 16}, 0, 0, "NoSuchClass"}}};
     QWidget host;
     const DialogBaseUnits u{6, 15};
     const auto built = BuildDialogControls(t, &host, u);
-    ASSERT_EQ(built.size(), 2u);
-    EXPECT_NE(qobject_cast<QFrame*>(built[0].widget), nullptr);
+    ASSERT_EQ(built.size(), 3u);
+    auto* plain = qobject_cast<CHexEditBase*>(built[0].widget);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->m_bAutoDelete, 0);
+    auto* superclassed = qobject_cast<CHexEditBase*>(built[1].widget);
+    ASSERT_NE(superclassed, nullptr);
+    EXPECT_EQ(superclassed->m_bAutoDelete, 1);
     EXPECT_EQ(built[0].widget->parentWidget(), &host);
     EXPECT_EQ(built[0].widget->geometry(), QRect(6, 15, 60, 30));
-    ASSERT_NE(built[1].widget, nullptr);  // an unknown class still holds its place
-    EXPECT_EQ(built[1].widget->geometry(), QRect(6, 56, 60, 30));
+    ASSERT_NE(built[2].widget, nullptr);  // an unknown class still holds its place
+    EXPECT_EQ(qobject_cast<CHexEditBase*>(built[2].widget), nullptr);
+    EXPECT_EQ(built[2].widget->geometry(), QRect(6, 98, 60, 30));
 }
 
 TEST(TemplateBuilderCustom, AboutBoxTemplate) {

@@ -7,6 +7,7 @@
 #include "Emulator.h"
 #include "ImageFormat.h"
 #include "RecordingHost.h"
+#include "TestData.h"
 
 #include <gtest/gtest.h>
 
@@ -121,11 +122,6 @@ private:
     std::vector<BYTE> savedHead_;
 };
 
-inline const RecordingHost::Status kDownloading{"Downloading......", STATUS_GREEN};
-inline const RecordingHost::Status kVerifying{"Verifying......", STATUS_GREEN};
-inline const RecordingHost::Status kSuccessful{"Successful!", STATUS_GREEN};
-inline const RecordingHost::Status kVerifyError{"Verify error!", STATUS_RED};
-inline const RecordingHost::Status kReading{"Reading......", STATUS_GREEN};
-inline const RecordingHost::Status kReadingCompleted{"Reading completed!", STATUS_GREEN};
+using namespace status;
 
 }  // namespace eeprom_test

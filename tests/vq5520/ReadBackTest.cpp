@@ -30,7 +30,7 @@ TEST_P(Vq5520Test, BlankDeviceReadsFiftyTwoBytes) {
         EXPECT_TRUE(std::all_of(g_image, g_image + 52, [](BYTE b) { return b == 0xFF; }));
         EXPECT_EQ(g_image[52], 0x5A);
         EXPECT_EQ(host.pageRefreshes, 1);
-        EXPECT_EQ(host.statuses, (std::vector{kReading, kReadDone}));
+        EXPECT_EQ(host.statuses, (std::vector{kReading, kReadingCompleted}));
         EXPECT_EQ(host.progress.back(), 100);
     }
 }
@@ -55,7 +55,7 @@ TEST_P(Vq5520Test, StoredImageIsReadByItsHeader) {
         EXPECT_EQ(g_checksum, row.corrupt ? 0 : ReadBE16(image.data() + 350));
         EXPECT_TRUE(std::equal(image.begin(), image.end(), g_image));
         EXPECT_EQ(host.pageRefreshes, 1);
-        EXPECT_EQ(host.LastStatus(), kReadDone);
+        EXPECT_EQ(host.LastStatus(), kReadingCompleted);
     }
 }
 
@@ -93,7 +93,7 @@ TEST_P(Vq5520Test, TickedReadBackReadsTheGivenLength) {
     EXPECT_EQ(g_checksum, 8);
     EXPECT_TRUE(std::equal(imageBefore.begin(), imageBefore.end(), g_image));
     EXPECT_EQ(host.pageRefreshes, 1);
-    EXPECT_EQ(host.statuses, (std::vector{kReading, kReadDone}));
+    EXPECT_EQ(host.statuses, (std::vector{kReading, kReadingCompleted}));
 }
 
 // The read-length edit allows more than the work buffer holds.

@@ -6,6 +6,7 @@
 #include "Emulator.h"
 #include "ImageFormat.h"
 #include "RecordingHost.h"
+#include "TestData.h"
 
 #include <gtest/gtest.h>
 
@@ -20,20 +21,10 @@ namespace vq5520test {
 using Reports = std::vector<std::vector<BYTE>>;
 
 inline const RecordingHost::Status kErasing{"Flash擦除中......", STATUS_GREEN};
-inline const RecordingHost::Status kDownloading{"Downloading......", STATUS_GREEN};
-inline const RecordingHost::Status kVerifying{"Verifying......", STATUS_GREEN};
-inline const RecordingHost::Status kSuccessful{"Successful!", STATUS_GREEN};
-inline const RecordingHost::Status kVerifyError{"Verify error!", STATUS_RED};
+using namespace status;
 inline const RecordingHost::Status kLinkError{"Flash 连接异常！", STATUS_RED};
-inline const RecordingHost::Status kReading{"Reading......", STATUS_GREEN};
-inline const RecordingHost::Status kReadDone{"Reading completed!", STATUS_GREEN};
+inline const RecordingHost::Status& kReadDone = kReadingCompleted;
 
-inline std::vector<BYTE> RandomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::vector<BYTE> out(n);
-    for (auto& b : out) b = static_cast<BYTE>(gen());
-    return out;
-}
 
 // A VQ5520 image with a code of codeLen bytes and both checksums in place.
 inline std::vector<BYTE> MakeImage(WORD codeLen, unsigned seed) {

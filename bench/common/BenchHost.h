@@ -1,0 +1,30 @@
+// An engine host for the benches: keeps the last status and progress, pauses
+// on a virtual clock and shows nothing.
+#pragma once
+
+#include "EngineHost.h"
+
+#include <string>
+
+class BenchHost final : public IEngineHost {
+public:
+    BenchHost() { SetEngineHost(this); }
+    ~BenchHost() override { SetEngineHost(nullptr); }
+    BenchHost(const BenchHost&) = delete;
+    BenchHost& operator=(const BenchHost&) = delete;
+
+    void SetStatusText(const std::string& text, COLORREF) override { last = text; }
+    void SetProgress(int pos) override { progress = pos; }
+    bool IsModifyLengthChecked() override { return ticked; }
+    void RefreshOptionPage() override {}
+    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
+    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
+    void MessageBox(const std::string&) override {}
+    void Sleep(DWORD ms) override { virtualMs += ms; }
+    std::tm LocalTime() override { return {}; }
+
+    std::string last;
+    volatile int progress = 0;
+    bool ticked = false;
+    unsigned long long virtualMs = 0;
+};
