@@ -12,10 +12,10 @@ struct Layer {
     std::vector<std::shared_ptr<Device>> slots;
 };
 
-// Never destroyed: the global chip programmers close their handles at exit,
-// after every function-local static built later than them is gone.
 Layer& TheLayer() {
-    static Layer* layer = new Layer;
+    // Never destroyed: the global chip programmers close their handles when
+    // the process exits, after the statics made on first use are gone.
+    static Layer* const layer = new Layer;
     return *layer;
 }
 

@@ -1,0 +1,104 @@
+#include "PageRules.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+int HexDigitValue(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9') return u - u'0';
+    if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f') return u - u'a' + 10;
+    return -1;
+}
+
+bool IsScanSpace(QChar c) {
+    const char16_t u = c.unicode();
+    return u == u' ' || (u >= u'\t' && u <= u'\r');
+}
+
+}  // namespace
+
+DWORD ScanHex(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && IsScanSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    // An 0x prefix counts only with a hex digit behind it; "0x" alone is the
+    // digit 0.
+    if (i + 2 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X') &&
+        HexDigitValue(text[i + 2]) >= 0)
+        i += 2;
+    DWORD value = 0;
+    bool any = false;
+    for (; i < n; ++i) {
+        const int d = HexDigitValue(text[i]);
+        if (d < 0) break;
+        value = value * 16u + static_cast<DWORD>(d);
+        any = true;
+    }
+    if (!any) return 0;
+    return negative ? 0u - value : value;
+}
+
+HexEditScan ScanHexEdit(const QString& text, HexDigits digits) {
+    HexEditScan scan;
+    scan.value = ScanHex(text);
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool ok = (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'F') ||
+                        (digits == HexDigits::AnyCase && u >= u'a' && u <= u'f');
+        if (!ok) {
+            scan.valid = false;
+            break;
+        }
+    }
+    return scan;
+}
+
+QString HexText(DWORD value) { return QString::asprintf("%X", value); }
+
+QString HexPairText(const BYTE* pair) { return QString::asprintf("%02X%02X", pair[0], pair[1]); }
+
+StringFieldValue DecodeStringField(const BYTE* image, const StringFieldLayout& layout) {
+    StringFieldValue out;
+    const int length = image[layout.lengthOffset];
+    out.present = length <= layout.capacity + 1;
+    if (!out.present) return out;
+    const BYTE* chars = image + layout.charsOffset;
+    for (int i = 0; i + 1 < length; ++i) out.text.append(QChar(chars[i]));
+    return out;
+}
+
+void EncodeStringField(BYTE* image, const StringFieldLayout& layout, bool present, const QString& text) {
+    BYTE* chars = image + layout.charsOffset;
+    if (!present) {
+        image[layout.lengthOffset] = 0xFF;
+        std::memset(chars, 0xFF, static_cast<std::size_t>(layout.capacity));
+        return;
+    }
+    const int n = static_cast<int>(std::min<qsizetype>(text.size(), layout.capacity));
+    image[layout.lengthOffset] = static_cast<BYTE>(n + 1);
+    for (int i = 0; i < n; ++i) chars[i] = static_cast<BYTE>(text[i].unicode() & 0xFF);
+}
+
+void StoreHeaderChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout) {
+    WriteBE16(image + IMAGE_HEADER_SIZE + codeLen, HeaderChecksum(image, layout));
+}
+
+WORD StoreCodeChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout) {
+    const WORD sum = CodeChecksum(image, codeLen, layout);
+    WriteBE16(image + IMAGE_HEADER_SIZE + codeLen + 2, sum);
+    return sum;
+}
+
+void WriteDefaultImage(BYTE* image, const BYTE (&header)[IMAGE_HEADER_SIZE], ChecksumLayout layout) {
+    std::memcpy(image, header, IMAGE_HEADER_SIZE);
+    StoreHeaderChecksum(image, 0, layout);
+    WriteBE16(image + IMAGE_HEADER_SIZE + 2, 0);
+}

@@ -1,0 +1,86 @@
+// The rules the option pages share, as pure functions on an image buffer and
+// on texts, so that every page applies the same rule and tests can call
+// them without windows.
+#pragma once
+
+#include "ImageFormat.h"
+#include "WinTypes.h"
+
+#include <QString>
+
+#include <cstddef>
+
+// --- Hex edits ---------------------------------------------------------------
+
+// swscanf(text, L"%X", &value) with value starting at 0: leading white
+// space, an optional sign, an optional 0x prefix, then hex digits of either
+// case, stopping at the first other character; the value wraps at 32 bits
+// and a minus sign negates it ("-1" gives FFFFFFFF). A text without digits
+// leaves 0.
+DWORD ScanHex(const QString& text);
+
+// Which letters a hex edit accepts besides the digits.
+enum class HexDigits {
+    UpperCase,  // 'A'..'F' only: the upper-case edits
+    AnyCase,    // 'a'..'f' too
+};
+
+struct HexEditScan {
+    DWORD value = 0;    // what the scan gave
+    bool valid = true;  // every character a hex digit of the allowed kind
+};
+
+// The check of a hex edit's text: its scanned value, and whether the text
+// may be stored. An invalid text is answered with "Invalid parameters" and
+// replaced by HexText(value).
+HexEditScan ScanHexEdit(const QString& text, HexDigits digits = HexDigits::UpperCase);
+
+// "%X": the text an invalid hex edit is reset to.
+QString HexText(DWORD value);
+// "%02X%02X" of a big-endian byte pair: the text of a vendor or product id.
+QString HexPairText(const BYTE* pair);
+
+// --- String fields -----------------------------------------------------------
+
+// Where a string lives: one length byte (characters + 1) and the character
+// bytes. The short layout keeps the characters right behind the length byte
+// in a 16-byte header field; a long layout keeps them elsewhere.
+struct StringFieldLayout {
+    std::size_t lengthOffset;  // image offset of the length byte
+    std::size_t charsOffset;   // image offset of the first character
+    int capacity;              // most characters the field holds
+};
+
+// The 16-byte header field at offset: up to 15 characters.
+constexpr StringFieldLayout ShortStringField(std::size_t offset) { return {offset, offset + 1, 15}; }
+// Length byte in the header, up to 64 characters in an area of their own.
+constexpr StringFieldLayout LongStringField(std::size_t lengthOffset, std::size_t charsOffset) {
+    return {lengthOffset, charsOffset, 64};
+}
+
+struct StringFieldValue {
+    bool present = false;  // length byte at most capacity + 1
+    QString text;          // one character per byte; empty for length 0 or 1
+};
+
+// Reads a string: a length byte above capacity + 1 marks an absent string.
+StringFieldValue DecodeStringField(const BYTE* image, const StringFieldLayout& layout);
+
+// Writes a string. Present: length byte = characters + 1, then the low byte
+// of each UTF-16 character; the bytes behind the last character keep what
+// they held. Absent: the length byte and all capacity character bytes FF.
+// A text longer than the field is cut to its capacity, so that nothing is
+// written outside the field.
+void EncodeStringField(BYTE* image, const StringFieldLayout& layout, bool present, const QString& text);
+
+// --- Checksums and defaults --------------------------------------------------
+
+// Header checksum of the image, stored big-endian at 48 + codeLen.
+void StoreHeaderChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout);
+// Sum of the codeLen code bytes, stored big-endian at 50 + codeLen; returns it.
+WORD StoreCodeChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout);
+
+// The 52-byte default image of a page: the 48-byte header as given, its
+// header checksum at 48..49 and a code checksum of 0 at 50..51.
+inline constexpr DWORD DEFAULT_IMAGE_LEN = IMAGE_HEADER_SIZE + 4;
+void WriteDefaultImage(BYTE* image, const BYTE (&header)[IMAGE_HEADER_SIZE], ChecksumLayout layout);

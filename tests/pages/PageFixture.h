@@ -1,0 +1,126 @@
+// The option page tests drive the real main dialog offscreen, with settings
+// in a temporary folder, an emulated HID bus (no real devices) and the
+// application's engine host, whose message boxes and file dialogs are
+// answered by the test.
+#pragma once
+
+#include "AppTestEnv.h"
+#include "Emulator.h"
+#include "Globals.h"
+#include "ImageFormat.h"
+#include "PageControls.h"
+#include "QtEngineHost.h"
+#include "Resource.h"
+#include "TessadaneDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QSettings>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pages_test {
+
+inline constexpr int ROW_VQ7170 = 2;
+inline constexpr int ROW_VQ7170S = 3;
+
+// The application's host, but message boxes are noted instead of shown and
+// the open-file dialog answers with openPath.
+class PageTestHost : public IEngineHost {
+public:
+    void SetStatusText(const std::string& text, COLORREF colour) override { qt.SetStatusText(text, colour); }
+    void SetProgress(int pos) override { qt.SetProgress(pos); }
+    bool IsModifyLengthChecked() override { return qt.IsModifyLengthChecked(); }
+    void RefreshOptionPage() override { qt.RefreshOptionPage(); }
+    std::string OpenFileDialog(const FileDialogSpec&) override { return openPath; }
+    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
+    void MessageBox(const std::string& text) override {
+        std::lock_guard lock(mutex);
+        messages.push_back(text);
+    }
+    void Sleep(DWORD) override {}
+    std::tm LocalTime() override { return qt.LocalTime(); }
+
+    std::vector<std::string> TakeMessages() {
+        std::lock_guard lock(mutex);
+        return std::exchange(messages, {});
+    }
+
+    std::string openPath;
+
+private:
+    CQtEngineHost qt;
+    std::mutex mutex;
+    std::vector<std::string> messages;
+};
+
+// "5A A5 00" -> bytes.
+inline std::vector<BYTE> Hex(const char* text) { return emu::Bytes(text); }
+
+// The image bytes [from, from + n) as "5A A5 ..." for readable failures.
+inline std::string ImageHex(std::size_t from, std::size_t n) {
+    return emu::Hex(std::span<const BYTE>(g_image + from, n));
+}
+
+class PageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApplication();
+        SetEngineHost(&host);
+    }
+    void TearDown() override {
+        dlg.reset();
+        SetEngineHost(nullptr);
+    }
+
+    // Opens the main dialog on chip-type row `row`.
+    CTessadaneDlg& Open(int row) {
+        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey),
+                    QStringLiteral("Quillmar"));
+        s.setValue(QStringLiteral("Settings/ChipType"), row);
+        s.sync();
+        dlg.reset();
+        dlg = std::make_unique<CTessadaneDlg>();
+        EXPECT_TRUE(dlg->CreateFromTemplate());
+        dlg->show();
+        QCoreApplication::processEvents();
+        return *dlg;
+    }
+    // The user picks a chip type.
+    void Choose(int row) {
+        dlg->ComboSetCurSel(IDC_CHIP_TYPE, row);
+        dlg->SendNotify(IDC_CHIP_TYPE, CBN_SELCHANGE);
+    }
+    CChildDialogWnd& Page() const { return *g_pCurPage->GetWnd(); }
+    // A click of the user on a button of the page.
+    void Click(int id) const {
+        auto* b = Page().DlgItem<QAbstractButton>(id);
+        ASSERT_NE(b, nullptr);
+        b->click();
+    }
+    // The hex view shows exactly g_image[0, g_imageLen).
+    void ExpectHexViewShowsImage() const {
+        ASSERT_EQ(dlg->m_hexEdit.GetDataSize(), g_imageLen);
+        EXPECT_EQ(std::memcmp(dlg->m_hexEdit.GetData(), g_image, g_imageLen), 0);
+    }
+    // The header checksum behind the code is the one of the header now.
+    static void ExpectHeaderChecksumRefreshed() {
+        EXPECT_EQ(ReadBE16(g_image + IMAGE_HEADER_SIZE + g_codeLen), HeaderChecksum(g_image, ChecksumLayout::VQ7170))
+            << "at " << IMAGE_HEADER_SIZE + g_codeLen;
+    }
+
+    emu::ScopedBackend bus;  // before the dialog, gone after it
+    PageTestHost host;
+    std::unique_ptr<CTessadaneDlg> dlg;
+};
+
+}  // namespace pages_test
