@@ -40,6 +40,8 @@ std::string RunFileDialog(const FileDialogSpec& spec, bool open) {
         dlg.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
         dlg.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         dlg.setNameFilter(QtFileFilter(spec.filter));
+        // Show each filter as its description reads, as the Windows dialog does.
+        dlg.setOption(QFileDialog::HideNameFilterDetails);
         if (!spec.defaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(spec.defaultExt));
         if (!spec.initialName.empty()) dlg.selectFile(QString::fromStdString(spec.initialName));
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};

@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QKeyEvent>
@@ -58,7 +59,9 @@ bool IsFixedPitchFont(const QFont& font) {
 }
 
 // The view's own font: "仿宋" 12 pt where that face exists with a fixed pitch,
-// else the system's fixed-pitch font at the same size.
+// else the system's fixed-pitch font. That face sets its Latin characters in
+// half of its em, so the stand-in is sized to the same character width: the
+// dialog's rows of 16 bytes then fit the view as they were laid out.
 QFont DefaultHexFont() {
     const QString face = QStringLiteral("仿宋");
     if (QFontDatabase::hasFamily(face)) {
@@ -66,7 +69,10 @@ QFont DefaultHexFont() {
         if (IsFixedPitchFont(font)) return font;
     }
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(12);
+    font.setPointSizeF(12);
+    const qreal em = QFontInfo(font).pixelSize();
+    const qreal advance = QFontMetricsF(font).horizontalAdvance(QLatin1Char('0'));
+    if (em > 0 && advance > em / 2) font.setPointSizeF(12 * (em / 2) / advance);
     return font;
 }
 

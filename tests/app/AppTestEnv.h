@@ -4,11 +4,17 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
 
 class QApplication;
+class CTessadaneDlg;
 
 // Creates the application once (offscreen unless QT_QPA_PLATFORM says
-// otherwise) and points the settings at a fresh temporary folder.
+// otherwise), points the settings at a fresh temporary folder and puts an
+// empty emulated HID bus in place, so no test reaches real devices.
 QApplication& TestApplication();
 // Folder holding the settings of this process.
 QString TestSettingsDir();
@@ -24,3 +30,13 @@ void RunOnWorkerThread(const std::function<void()>& work);
 struct WithTestApplication {
     WithTestApplication() { TestApplication(); }
 };
+
+// The remembered chip type in the test settings (nullopt: none stored).
+void StoreChipType(std::optional<int> value);
+QVariant StoredChipType();
+
+// Opens the main dialog as start-up does, with this chip type remembered.
+std::unique_ptr<CTessadaneDlg> OpenMainDialog(std::optional<int> storedChipType);
+
+// The user picks chip-type row `row` in the combo box.
+void ChooseChipType(CTessadaneDlg& dlg, int row);

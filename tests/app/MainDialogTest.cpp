@@ -40,34 +40,12 @@ protected:
         SetEngineHost(nullptr);
     }
 
-    static void StoreChipType(std::optional<int> value) {
-        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey),
-                    QStringLiteral("Quillmar"));
-        if (value)
-            s.setValue(QStringLiteral("Settings/ChipType"), *value);
-        else
-            s.remove(QStringLiteral("Settings/ChipType"));
-    }
-    static QVariant StoredChipType() {
-        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey),
-                    QStringLiteral("Quillmar"));
-        return s.value(QStringLiteral("Settings/ChipType"));
-    }
-
     CTessadaneDlg& Open(std::optional<int> stored = std::nullopt) {
-        StoreChipType(stored);
         dlg.reset();
-        dlg = std::make_unique<CTessadaneDlg>();
-        EXPECT_TRUE(dlg->CreateFromTemplate());
-        dlg->show();
-        QCoreApplication::processEvents();
+        dlg = OpenMainDialog(stored);
         return *dlg;
     }
-    // The user picks a chip type in the combo box.
-    void Choose(int row) {
-        dlg->ComboSetCurSel(IDC_CHIP_TYPE, row);
-        dlg->SendNotify(IDC_CHIP_TYPE, CBN_SELCHANGE);
-    }
+    void Choose(int row) { ChooseChipType(*dlg, row); }
     void Click(int id) { QTest::mouseClick(dlg->GetDlgItem(id), Qt::LeftButton, {}, QPoint(4, 6)); }
 
     CQtEngineHost host;

@@ -47,14 +47,7 @@ void JobsTest::TearDown() {
 }
 
 CTessadaneDlg& JobsTest::Open(int row) {
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey),
-                QStringLiteral("Quillmar"));
-    s.setValue(QStringLiteral("Settings/ChipType"), row);
-    s.sync();
-    dlg = std::make_unique<CTessadaneDlg>();
-    EXPECT_TRUE(dlg->CreateFromTemplate());
-    dlg->show();
-    QCoreApplication::processEvents();
+    dlg = OpenMainDialog(row);
     return *dlg;
 }
 

@@ -84,22 +84,12 @@ protected:
 
     // Opens the main dialog on chip-type row `row`.
     CTessadaneDlg& Open(int row) {
-        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey),
-                    QStringLiteral("Quillmar"));
-        s.setValue(QStringLiteral("Settings/ChipType"), row);
-        s.sync();
         dlg.reset();
-        dlg = std::make_unique<CTessadaneDlg>();
-        EXPECT_TRUE(dlg->CreateFromTemplate());
-        dlg->show();
-        QCoreApplication::processEvents();
+        dlg = OpenMainDialog(row);
         return *dlg;
     }
     // The user picks a chip type.
-    void Choose(int row) {
-        dlg->ComboSetCurSel(IDC_CHIP_TYPE, row);
-        dlg->SendNotify(IDC_CHIP_TYPE, CBN_SELCHANGE);
-    }
+    void Choose(int row) { ChooseChipType(*dlg, row); }
     CChildDialogWnd& Page() const { return *g_pCurPage->GetWnd(); }
     // A click of the user on a button of the page.
     void Click(int id) const {
