@@ -16,6 +16,14 @@ constexpr int kPaneGap = 2;
 
 }  // namespace
 
+QFont StatusBarFont() {
+    QFont f(QApplication::font());
+    f.setFamilies({QStringLiteral("Segoe UI"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                   QStringLiteral("WenQuanYi Micro Hei"), f.family()});
+    f.setPointSize(9);
+    return f;
+}
+
 QColor ColorFromColorref(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 std::vector<QRect> StatusPaneRects(const std::vector<StatusPaneSpec>& panes, int barWidth, int barHeight) {
@@ -48,9 +56,9 @@ std::vector<QRect> StatusPaneRects(const std::vector<StatusPaneSpec>& panes, int
 }
 
 CStatusBarWnd::CStatusBarWnd(CMyStatusBar* owner, QWidget* parent) : QWidget(parent), m_owner(owner) {
-    // The bar keeps the system's colours and font, whatever its parent uses.
+    // The bar keeps the system's colours, whatever its parent uses.
     setPalette(SystemPalette());
-    setFont(QApplication::font());
+    setFont(StatusBarFont());
     setAutoFillBackground(true);
 }
 

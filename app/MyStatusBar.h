@@ -6,6 +6,7 @@
 #include "WinTypes.h"
 
 #include <QColor>
+#include <QFont>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -36,6 +37,11 @@ struct StatusPaneSpec {
 // side from the left, a 2-pixel gap between them and a 2-pixel band above;
 // a stretching pane takes what the others leave.
 std::vector<QRect> StatusPaneRects(const std::vector<StatusPaneSpec>& panes, int barWidth, int barHeight);
+
+// The status bar's font: a narrow 9-point sans serif, as status bars use, so
+// that the longest status texts fit the 150 pixels of pane 0 whatever the
+// desktop's own font.
+QFont StatusBarFont();
 
 class CMyStatusBar;
 

@@ -7,6 +7,7 @@
 #include "TessadaneDlg.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
@@ -148,4 +149,19 @@ TEST_F(StatusProtocol, MessageBoxHasTheApplicationCaptionAndOk) {
     EXPECT_EQ(title, QStringLiteral("Quillmar"));
     EXPECT_EQ(text, QStringLiteral("Not a valid firmware!\n"));
     EXPECT_EQ(buttons, 1);
+}
+
+TEST_F(StatusProtocol, EveryStatusTextFitsPaneZero) {
+    // Drawn one pixel right of the pane's left edge; the progress bar covers
+    // what runs on past the pane.
+    const QFontMetrics fm(g_statusBar.GetWnd()->font());
+    const int room = g_statusBar.GetItemRect(0).width() - 1;
+    ASSERT_EQ(g_statusBar.GetItemRect(0).width(), 150);
+    for (const char* text :
+         {"Please connect the device!", "Opened file successfully!", "Open file failed!", "Connected!",
+          "Disconnected!", "Downloading......", "Verifying......", "Successful!", "Verify error!", "Reading......",
+          "Reading completed!", "Flash Erasing......", "Erase Done!", "Erase error!", "Upgrading......",
+          "Verifing......", "Upgrade Successful", "Flash擦除中......", "Flash 连接异常！"}) {
+        EXPECT_LE(fm.horizontalAdvance(QString::fromUtf8(text)), room) << text;
+    }
 }
