@@ -45,12 +45,6 @@ private:
     double perByte_;
 };
 
-void PutAddress24(FEATURE_REPORT& r, DWORD addr) {
-    r[2] = static_cast<BYTE>(addr >> 16);
-    r[3] = static_cast<BYTE>(addr >> 8);
-    r[4] = static_cast<BYTE>(addr);
-}
-
 void EndWith(const char* text, COLORREF colour) {
     SetProgress(100);
     SetStatusText(text, colour);
@@ -89,7 +83,7 @@ bool CVQ5520Patch::TryReadFlash8(DWORD addr, BYTE out[8]) {
     FEATURE_REPORT r;
     r[0] = ReportId();
     r[1] = HID_CMD_FLASH_READ8;
-    PutAddress24(r, addr);
+    WriteBE24(&r[2], addr);
     if (!Send(r)) return false;
     Fetch(r);
     std::memcpy(out, &r[ReportId() ? 0 : 1], 8);
@@ -102,7 +96,7 @@ bool CVQ5520Patch::WriteFlash4(DWORD addr, const BYTE* four) {
     FEATURE_REPORT r;
     r[0] = ReportId();
     r[1] = HID_CMD_FLASH_WRITE4;
-    PutAddress24(r, addr);
+    WriteBE24(&r[2], addr);
     std::memcpy(&r[5], four, 4);
     return Send(r);
 }
@@ -111,7 +105,7 @@ void CVQ5520Patch::WriteFlash1(DWORD addr, BYTE value) {
     FEATURE_REPORT r;
     r[0] = ReportId();
     r[1] = HID_CMD_FLASH_WRITE1;
-    PutAddress24(r, addr);
+    WriteBE24(&r[2], addr);
     r[5] = value;
     Send(r);
 }
