@@ -1,6 +1,7 @@
 // Download, read-back and version of VQ7340/41 and VQ5632: flash through the
 // flash commands (bulk reports or 9-byte steps), or the serial EEPROM for
 // any memory type other than flash. CVQ5632Patch runs these same bodies.
+#include "EepromBounds.h"
 #include "ImageFormat.h"
 #include "VQ7340Patch.h"
 #include "hid/Hid.h"
@@ -231,6 +232,7 @@ bool CVQ7340Patch::EraseSectors(DWORD len) {
 // --- jobs ----------------------------------------------------------------------
 
 void CVQ7340Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    if (memType != MEMTYPE_FLASH && RefuseOversizedEepromDownload(len)) return;
     const BYTE guard = SaveGuard();
     SetProgress(0);
     FlashJobMemory memory(*this, memType);
@@ -289,6 +291,7 @@ void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     if (Host().IsModifyLengthChecked()) {
         // The buffer is g_workBuf; a longer read can't be held.
         n = static_cast<DWORD>(std::min<std::size_t>(len, IMAGE_BUFFER_SIZE));
+        if (!memory.IsFlash()) n = ClampToEeprom(n);
     } else {
         BYTE head[IMAGE_HEADER_SIZE + STORED_SUMS] = {};
         memory.Read(0, IMAGE_HEADER_SIZE, head);

@@ -5,6 +5,7 @@
 // every job switches the multiplexer for its own transfer first and leaves
 // it that way. Flash is erased in 4 KB sectors by a one-byte sector index,
 // written four bytes a report and read eight bytes a report.
+#include "EepromBounds.h"
 #include "ImageFormat.h"
 #include "VQ5520Patch.h"
 
@@ -182,6 +183,7 @@ bool CVQ5520Patch::VerifyPhase(BYTE memType, DWORD len, const BYTE* data) {
 }
 
 void CVQ5520Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    if (memType != MEMTYPE_FLASH && RefuseOversizedEepromDownload(len)) return;
     if (memType == MEMTYPE_FLASH) {
         SetStatusText(TEXT_ERASING, STATUS_GREEN);
         SelectFlashMux();
@@ -241,6 +243,7 @@ DWORD CVQ5520Patch::ReadStoredLength(BYTE memType) {
 // length up to its own size; longer requests are cut to that size.
 void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
     len = std::min<DWORD>(len, IMAGE_BUFFER_SIZE);
+    if (memType != MEMTYPE_FLASH) len = ClampToEeprom(len);
     std::memset(buf, 0xFF, len);
     SetStatusText("Reading......", STATUS_GREEN);
     SelectMux(memType);
