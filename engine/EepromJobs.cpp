@@ -3,6 +3,7 @@
 //
 // Byte i of an image is EEPROM address i; the addresses are 16 bits wide,
 // so nothing here ever reaches beyond the 65,536-byte EEPROM space.
+#include "EepromBounds.h"
 #include "ImageFormat.h"
 #include "VQ7140Patch.h"
 #include "VQ7170Patch.h"
@@ -27,19 +28,6 @@ constexpr DWORD MAX_HEADER_CODE_LEN = 8191;
 // Double precision, truncated.
 int ProgressOf(DWORD done, double span, DWORD total, int base = 0) {
     return static_cast<int>(static_cast<double>(done) * span / static_cast<double>(total)) + base;
-}
-
-DWORD ClampToEeprom(DWORD len) { return len > EEPROM_SPACE ? static_cast<DWORD>(EEPROM_SPACE) : len; }
-
-// An image longer than the EEPROM address space would wrap onto its own
-// start: refuse it before anything reaches the chip.
-bool RefuseOversizedDownload(DWORD len) {
-    if (len <= EEPROM_SPACE) return false;
-    char text[64];
-    std::snprintf(text, sizeof text, "Length(0x%X) Overflow!!!", static_cast<unsigned>(len));
-    SetProgress(0);
-    SetStatusText(text, STATUS_RED);
-    return true;
 }
 
 // Reads len bytes (at most EEPROM_SPACE) from EEPROM address 0 into out in
@@ -79,7 +67,7 @@ void Succeeded() {
 // Download of VQ7140XX (keepGuard false: the guard byte stays 0) and of
 // VQ7170/VQ7170S (keepGuard true: restored after a good verify).
 void DownloadWithVerifyCopy(CVQPatch& chip, BYTE memType, DWORD len, const BYTE* data, bool keepGuard) {
-    if (RefuseOversizedDownload(len)) return;
+    if (RefuseOversizedEepromDownload(len)) return;
     const BYTE sel = MemorySelector(memType);
 
     BYTE saved = 0xFF;
@@ -111,7 +99,7 @@ void ReadingCompleted() {
 // --- VQ7140S ---------------------------------------------------------------
 
 void CVQ7140SPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
-    if (RefuseOversizedDownload(len)) return;
+    if (RefuseOversizedEepromDownload(len)) return;
     const BYTE sel = MemorySelector(memType);
 
     SetStatusText("Downloading......", STATUS_GREEN);

@@ -1,6 +1,7 @@
 // Download, read-back and version of VQ7340/41 and VQ5632: flash through the
 // flash commands (bulk reports or 9-byte steps), or the serial EEPROM for
 // any memory type other than flash. CVQ5632Patch runs these same bodies.
+#include "EepromBounds.h"
 #include "ImageFormat.h"
 #include "VQ7340Patch.h"
 #include "hid/Hid.h"
@@ -25,25 +26,9 @@ constexpr DWORD STORED_SUMS = 4;                 // header sum + code sum behind
 constexpr std::size_t READ_STEP_BYTES = 8;       // report-id-0 read step
 constexpr std::size_t WRITE_STEP_BYTES = 6;      // report-id-0 write step
 
-void PutBE24(BYTE* p, DWORD v) {
-    p[0] = static_cast<BYTE>(v >> 16);
-    p[1] = static_cast<BYTE>(v >> 8);
-    p[2] = static_cast<BYTE>(v);
-}
-
 void PutBE32(BYTE* p, DWORD v) {
     p[0] = static_cast<BYTE>(v >> 24);
-    PutBE24(p + 1, v);
-}
-
-// An EEPROM request as a report-id-1 device takes it.
-FEATURE_REPORT EepromRequestId1(BYTE command, BYTE memSel, WORD addr) {
-    FEATURE_REPORT r;
-    r[0] = 1;
-    r[1] = command;
-    WriteBE16(&r[2], addr);
-    r[8] = memSel;
-    return r;
+    WriteBE24(p + 1, v);
 }
 
 // Progress of one phase: base + (off + 1) * (span / total), in double
@@ -112,28 +97,6 @@ void CVQ7340Patch::SetAccessMode(int mode) {
     WriteXdata(0xF01F, static_cast<BYTE>(mode == ACCESS_FLASH ? ((v & 0x6F) | 0x10) : (v & 0xEF)));
 }
 
-void CVQ7340Patch::ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
-    if (!m_bUseReportId1) {
-        ReadData(memSel, addr, count, out);
-        return;
-    }
-    FEATURE_REPORT r = EepromRequestId1(HID_CMD_EEPROM_READ, memSel, addr);
-    Send(r);
-    Sleep(1);
-    Fetch(r);
-    std::memcpy(out, &r[3], std::min<BYTE>(count, 5));
-}
-
-void CVQ7340Patch::WriteEeprom(BYTE memSel, WORD addr, BYTE value) {
-    if (!m_bUseReportId1) {
-        WriteByte(memSel, addr, value);
-        return;
-    }
-    FEATURE_REPORT r = EepromRequestId1(HID_CMD_EEPROM_WRITE, memSel, addr);
-    r[4] = value;
-    Send(r);
-}
-
 BYTE CVQ7340Patch::SaveGuard() {
     BYTE saved = 0xFF;
     ReadXdata(GUARD_XDATA, &saved);
@@ -155,7 +118,7 @@ bool CVQ7340Patch::StartFlashTransfer(BYTE idZeroCommand, DWORD addr, WORD len) 
         r[0] = 0;
         r[1] = idZeroCommand;
         r[2] = 1;
-        PutBE24(&r[3], addr);
+        WriteBE24(&r[3], addr);
     }
     WriteBE16(&r[6], len);
     return Send(r);
@@ -181,7 +144,7 @@ BOOL CVQ7340Patch::ReadFlash(DWORD addr, WORD len, BYTE* out) {
         r[0] = 0;
         r[1] = HID_CMD_FLASH_READ;
         r[2] = 0;
-        PutBE24(&r[3], addr);  // the start of the whole read; the offset tells the step
+        WriteBE24(&r[3], addr);  // the start of the whole read; the offset tells the step
         WriteBE16(&r[6], static_cast<WORD>(off));
         if (!Send(r) || !Fetch(r)) return FALSE;
         std::memcpy(out + off, &r[1], std::min<std::size_t>(READ_STEP_BYTES, len - off));
@@ -246,7 +209,7 @@ bool CVQ7340Patch::SendSectorErase(DWORD addr) {
     FEATURE_REPORT r;
     r[0] = ReportId();
     r[1] = HID_CMD_FLASH_SECTOR_ERASE;
-    PutBE24(&r[2], addr);
+    WriteBE24(&r[2], addr);
     return Send(r);
 }
 
@@ -269,6 +232,7 @@ bool CVQ7340Patch::EraseSectors(DWORD len) {
 // --- jobs ----------------------------------------------------------------------
 
 void CVQ7340Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    if (memType != MEMTYPE_FLASH && RefuseOversizedEepromDownload(len)) return;
     const BYTE guard = SaveGuard();
     SetProgress(0);
     FlashJobMemory memory(*this, memType);
@@ -327,6 +291,7 @@ void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     if (Host().IsModifyLengthChecked()) {
         // The buffer is g_workBuf; a longer read can't be held.
         n = static_cast<DWORD>(std::min<std::size_t>(len, IMAGE_BUFFER_SIZE));
+        if (!memory.IsFlash()) n = ClampToEeprom(n);
     } else {
         BYTE head[IMAGE_HEADER_SIZE + STORED_SUMS] = {};
         memory.Read(0, IMAGE_HEADER_SIZE, head);

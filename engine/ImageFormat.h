@@ -45,6 +45,13 @@ inline void WriteBE16(BYTE* p, WORD v) {
     p[1] = static_cast<BYTE>(v);
 }
 
+// 24-bit big-endian address, as the flash requests carry it.
+inline void WriteBE24(BYTE* p, DWORD v) {
+    p[0] = static_cast<BYTE>(v >> 16);
+    p[1] = static_cast<BYTE>(v >> 8);
+    p[2] = static_cast<BYTE>(v);
+}
+
 // Plain 16-bit sum of bytes.
 WORD ByteSum16(const BYTE* p, std::size_t n);
 

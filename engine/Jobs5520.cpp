@@ -5,6 +5,7 @@
 // every job switches the multiplexer for its own transfer first and leaves
 // it that way. Flash is erased in 4 KB sectors by a one-byte sector index,
 // written four bytes a report and read eight bytes a report.
+#include "EepromBounds.h"
 #include "ImageFormat.h"
 #include "VQ5520Patch.h"
 
@@ -45,12 +46,6 @@ private:
     double perByte_;
 };
 
-void PutAddress24(FEATURE_REPORT& r, DWORD addr) {
-    r[2] = static_cast<BYTE>(addr >> 16);
-    r[3] = static_cast<BYTE>(addr >> 8);
-    r[4] = static_cast<BYTE>(addr);
-}
-
 void EndWith(const char* text, COLORREF colour) {
     SetProgress(100);
     SetStatusText(text, colour);
@@ -89,7 +84,7 @@ bool CVQ5520Patch::TryReadFlash8(DWORD addr, BYTE out[8]) {
     FEATURE_REPORT r;
     r[0] = ReportId();
     r[1] = HID_CMD_FLASH_READ8;
-    PutAddress24(r, addr);
+    WriteBE24(&r[2], addr);
     if (!Send(r)) return false;
     Fetch(r);
     std::memcpy(out, &r[ReportId() ? 0 : 1], 8);
@@ -102,7 +97,7 @@ bool CVQ5520Patch::WriteFlash4(DWORD addr, const BYTE* four) {
     FEATURE_REPORT r;
     r[0] = ReportId();
     r[1] = HID_CMD_FLASH_WRITE4;
-    PutAddress24(r, addr);
+    WriteBE24(&r[2], addr);
     std::memcpy(&r[5], four, 4);
     return Send(r);
 }
@@ -111,7 +106,7 @@ void CVQ5520Patch::WriteFlash1(DWORD addr, BYTE value) {
     FEATURE_REPORT r;
     r[0] = ReportId();
     r[1] = HID_CMD_FLASH_WRITE1;
-    PutAddress24(r, addr);
+    WriteBE24(&r[2], addr);
     r[5] = value;
     Send(r);
 }
@@ -188,6 +183,7 @@ bool CVQ5520Patch::VerifyPhase(BYTE memType, DWORD len, const BYTE* data) {
 }
 
 void CVQ5520Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    if (memType != MEMTYPE_FLASH && RefuseOversizedEepromDownload(len)) return;
     if (memType == MEMTYPE_FLASH) {
         SetStatusText(TEXT_ERASING, STATUS_GREEN);
         SelectFlashMux();
@@ -247,6 +243,7 @@ DWORD CVQ5520Patch::ReadStoredLength(BYTE memType) {
 // length up to its own size; longer requests are cut to that size.
 void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
     len = std::min<DWORD>(len, IMAGE_BUFFER_SIZE);
+    if (memType != MEMTYPE_FLASH) len = ClampToEeprom(len);
     std::memset(buf, 0xFF, len);
     SetStatusText("Reading......", STATUS_GREEN);
     SelectMux(memType);

@@ -20,12 +20,6 @@ struct CVQPatch::IdentRule {
     std::function<void()> afterOpen;
 };
 
-BYTE CVQPatch::ScanReadXdata(WORD addr, bool* fetchFailed) {
-    BYTE value = 0xFF;
-    *fetchFailed = ReadXdataByte(addr, &value) != 0;
-    return value;
-}
-
 BYTE CVQPatch::ScanWith(const IdentRule& rule) {
     m_bConnected = 0;
     EnumHidDevices();
@@ -121,28 +115,28 @@ void CVQ5520Patch::OpenDevice(BYTE index) {
 }
 
 BYTE CVQ5520Patch::ReadXdata(WORD addr) {
-    FEATURE_REPORT r = AddressRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_XDATA_READ, addr);
+    FEATURE_REPORT r = AddressRequest(ReportId(), HID_CMD_XDATA_READ, addr);
     if (!Send(r)) return 0;
     Fetch(r);
-    return r[ReplyPos(static_cast<BYTE>(m_bUseReportId1), 4)];
+    return r[ReplyPos(ReportId(), 4)];
 }
 
 BYTE CVQ5520Patch::ReadRegister(WORD addr, bool xdata) {
     if (xdata) return ReadXdata(addr);
-    FEATURE_REPORT r = RegisterRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_SFR_READ, static_cast<BYTE>(addr));
+    FEATURE_REPORT r = RegisterRequest(ReportId(), HID_CMD_SFR_READ, static_cast<BYTE>(addr));
     if (!Send(r)) return 0;
     Fetch(r);
-    return r[ReplyPos(static_cast<BYTE>(m_bUseReportId1), 3)];
+    return r[ReplyPos(ReportId(), 3)];
 }
 
 bool CVQ5520Patch::WriteXdata(WORD addr, BYTE value) {
-    FEATURE_REPORT r = AddressRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_XDATA_WRITE, addr);
+    FEATURE_REPORT r = AddressRequest(ReportId(), HID_CMD_XDATA_WRITE, addr);
     r[4] = value;
     return Send(r);
 }
 
 bool CVQ5520Patch::WriteSfr(BYTE sfr, BYTE value) {
-    FEATURE_REPORT r = RegisterRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_SFR_WRITE, sfr, value);
+    FEATURE_REPORT r = RegisterRequest(ReportId(), HID_CMD_SFR_WRITE, sfr, value);
     return Send(r);
 }
 
@@ -161,10 +155,10 @@ BYTE CVQ7340Patch::ScanDevices() {
     };
     auto read = [this](WORD addr, bool* fetchFailed) {
         *fetchFailed = false;
-        FEATURE_REPORT r = AddressRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_XDATA_READ, addr);
+        FEATURE_REPORT r = AddressRequest(ReportId(), HID_CMD_XDATA_READ, addr);
         if (!Send(r)) return BYTE{0xFF};
         Fetch(r);
-        return r[ReplyPos(static_cast<BYTE>(m_bUseReportId1), 4)];
+        return r[ReplyPos(ReportId(), 4)];
     };
     // The id ends as the probe result of the device left open (the last
     // accepted one), even when rejected devices were probed after it.
@@ -179,31 +173,31 @@ BYTE CVQ7340Patch::ScanDevices() {
 }
 
 DWORD CVQ7340Patch::ReadSfr(BYTE sfr, BYTE* out) {
-    FEATURE_REPORT r = RegisterRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_SFR_READ, sfr);
+    FEATURE_REPORT r = RegisterRequest(ReportId(), HID_CMD_SFR_READ, sfr);
     Send(r);
     Fetch(r);
-    *out = r[ReplyPos(static_cast<BYTE>(m_bUseReportId1), 3)];
+    *out = r[ReplyPos(ReportId(), 3)];
     return 0;
 }
 
 DWORD CVQ7340Patch::ReadXdata(WORD addr, BYTE* out) {
-    FEATURE_REPORT r = AddressRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_XDATA_READ, addr);
+    FEATURE_REPORT r = AddressRequest(ReportId(), HID_CMD_XDATA_READ, addr);
     if (!Send(r)) {
         *out = 0xFF;
         return 0;
     }
     const bool fetched = Fetch(r);
-    *out = r[ReplyPos(static_cast<BYTE>(m_bUseReportId1), 4)];
+    *out = r[ReplyPos(ReportId(), 4)];
     return fetched ? 0 : 1;
 }
 
 bool CVQ7340Patch::WriteSfr(BYTE sfr, BYTE value) {
-    FEATURE_REPORT r = RegisterRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_SFR_WRITE, sfr, value);
+    FEATURE_REPORT r = RegisterRequest(ReportId(), HID_CMD_SFR_WRITE, sfr, value);
     return Send(r);
 }
 
 bool CVQ7340Patch::WriteXdata(WORD addr, BYTE value) {
-    FEATURE_REPORT r = AddressRequest(static_cast<BYTE>(m_bUseReportId1), HID_CMD_XDATA_WRITE, addr);
+    FEATURE_REPORT r = AddressRequest(ReportId(), HID_CMD_XDATA_WRITE, addr);
     r[4] = value;
     return Send(r);
 }

@@ -42,11 +42,12 @@ private:
     friend class FlashJobMemory;
 
     BYTE ReportId() const { return m_bUseReportId1 ? 1 : 0; }
-    // EEPROM byte access with the device's report id: ReadData/WriteByte on
-    // report-id-0 devices; on report-id-1 devices the same requests with id 1
-    // (such a device refuses id 0), the reply one byte earlier.
-    void ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out);
-    void WriteEeprom(BYTE memSel, WORD addr, BYTE value);
+    // EEPROM byte access with the device's report id: a device that takes
+    // report id 1 refuses the id-0 requests of ReadData and WriteByte.
+    void ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
+        ReadDataWithId(ReportId(), memSel, addr, count, out);
+    }
+    void WriteEeprom(BYTE memSel, WORD addr, BYTE value) { WriteByteWithId(ReportId(), memSel, addr, value); }
     // XDATA 0xF051: saved and cleared around every job.
     BYTE SaveGuard();
     void RestoreGuard(BYTE saved);

@@ -81,10 +81,6 @@ protected:
     // Stores h in m_hDevice, closing the handle it held first.
     void StoreDevice(HANDLE h);
 
-    // One identification byte read by a scan: report id 0, then 1 when the
-    // send fails; 0xFF when both fail. *fetchFailed tells a failed fetch.
-    BYTE ScanReadXdata(WORD addr, bool* fetchFailed);
-
     // The walk of ScanDevices; each class passes its identification rule.
     struct IdentRule;
     BYTE ScanWith(const IdentRule& rule);

@@ -175,6 +175,22 @@ TEST_P(DownloadTest, EepromWriteLostInTheTail) {
     EXPECT_EQ(chip->Xdata(GUARD), 0x00);
 }
 
+// An EEPROM image beyond the 16-bit address space would wrap onto its own
+// start: it is refused before anything is sent, and a read stops at its end.
+TEST_P(DownloadTest, EepromJobsStayWithinTheAddressSpace) {
+    chip->SetXdata(GUARD, 0x5C);
+    const auto data = RandomBytes(65537, 5);
+    patch->Download(MEMTYPE_24C32_64, 65537, data.data());
+    EXPECT_EQ(host.statuses, (std::vector<RecordingHost::Status>{{"Length(0x10001) Overflow!!!", R}}));
+    EXPECT_EQ(host.progress, std::vector<int>{0});
+    EXPECT_TRUE(chip->Log().empty());
+    EXPECT_EQ(chip->Xdata(GUARD), 0x5C);
+
+    host.modifyLengthChecked = true;
+    patch->ReadBack(MEMTYPE_24C32_64, 0x20000, g_workBuf);
+    EXPECT_EQ(Sets(HID_CMD_EEPROM_READ).size(), 65536u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Chips, DownloadTest, AllTargets(), [](const auto& info) { return TargetName(info.param); });
 
 // --- erase plans ------------------------------------------------------------------

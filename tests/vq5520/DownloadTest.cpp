@@ -164,3 +164,21 @@ INSTANTIATE_TEST_SUITE_P(ReportIds, Vq5520Test, ::testing::Values(0, 1),
 
 }  // namespace
 }  // namespace vq5520test
+
+namespace vq5520test {
+
+// An EEPROM image beyond the 16-bit address space would wrap onto its own
+// start: it is refused before anything is sent, and a read stops at its end.
+TEST_P(Vq5520Test, EepromJobsStayWithinTheAddressSpace) {
+    const auto data = RandomBytes(65537, 5);
+    patch.Download(MEMTYPE_24C32_64, 65537, data.data());
+    EXPECT_EQ(host.statuses, (std::vector<RecordingHost::Status>{{"Length(0x10001) Overflow!!!", STATUS_RED}}));
+    EXPECT_EQ(host.progress, std::vector<int>{0});
+    EXPECT_TRUE(chip->Log().empty());
+
+    host.modifyLengthChecked = true;
+    patch.ReadBack(MEMTYPE_24C32_64, 0x20000, g_workBuf);
+    EXPECT_EQ(Sent({HID_CMD_EEPROM_READ}).size(), 65536u);
+}
+
+}  // namespace vq5520test
