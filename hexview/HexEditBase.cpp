@@ -89,7 +89,6 @@ UINT VirtualKey(int key) {
     case Qt::Key_Up: return VK_UP;
     case Qt::Key_Right: return VK_RIGHT;
     case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Menu: return VK_APPS;
     default: return 0;
     }
 }
@@ -155,6 +154,9 @@ CHexEditBase::CHexEditBase(QWidget* parent)
             [this](int action) { OnScrollBarAction(true, action); });
     connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
             [this](int action) { OnScrollBarAction(false, action); });
+    // The wheel scrolls rows by the view's own rule over the bars too.
+    verticalScrollBar()->installEventFilter(this);
+    horizontalScrollBar()->installEventFilter(this);
 }
 
 CHexEditBase::~CHexEditBase() {
@@ -633,6 +635,14 @@ void CHexEditBase::scrollContentsBy(int, int) {
     // Scrolling is driven by the bar actions; the contents are repainted.
 }
 
+bool CHexEditBase::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::Wheel && (watched == verticalScrollBar() || watched == horizontalScrollBar())) {
+        wheelEvent(static_cast<QWheelEvent*>(e));
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, e);
+}
+
 void CHexEditBase::wheelEvent(QWheelEvent* e) {
     const int n = -e->angleDelta().y() / 120;
     const std::int64_t row = static_cast<std::int64_t>(m_nTopRow) + n;
@@ -711,7 +721,8 @@ void CHexEditBase::keyPressEvent(QKeyEvent* e) {
         }
     }
     OnKeyDown(VirtualKey(e->key()));
-    if ((m_keyMods & Qt::AltModifier) && !(m_keyMods & Qt::ControlModifier)) return;
+    // Ctrl or Alt (alone, not together as AltGr) with a key types no character.
+    if (((m_keyMods & Qt::ControlModifier) != 0) != ((m_keyMods & Qt::AltModifier) != 0)) return;
     const QString text = e->text();
     for (QChar ch : text) OnChar(ch.unicode());
 }
@@ -812,13 +823,23 @@ void CHexEditBase::mouseDoubleClickEvent(QMouseEvent* e) {
     e->accept();
 }
 
-void CHexEditBase::OnLButtonDown(const QPoint& pt) {
+// Focus to the view, and the caret to the point when there are bytes.
+bool CHexEditBase::ClickCaret(const QPoint& pt) {
     setFocus(Qt::MouseFocusReason);
-    if (m_pData == nullptr || m_nDataSize == 0) return;
+    if (m_pData == nullptr || m_nDataSize == 0) return false;
+    SetCaretFromPoint(pt);
+    return true;
+}
+
+void CHexEditBase::SetCaretFromPoint(const QPoint& pt) {
     UINT offset = 0;
     bool high = true;
     GetOffsetFromPoint(pt, offset, high);
     SetEditCaretPos(offset, high);
+}
+
+void CHexEditBase::OnLButtonDown(const QPoint& pt) {
+    if (!ClickCaret(pt)) return;
     const int cx = QApplication::startDragDistance();
     const int cy = cx;
     m_rcDrag = {pt.x() - cx / 2, pt.y() - cy / 2, pt.x() + cx / 2 + (cx & 1), pt.y() + cy / 2 + (cy & 1)};
@@ -861,10 +882,7 @@ void CHexEditBase::OnMouseMove(const QPoint& pt) {
 }
 
 void CHexEditBase::UpdateSelectionFromPoint(const QPoint& pt) {
-    UINT offset = 0;
-    bool high = true;
-    GetOffsetFromPoint(pt, offset, high);
-    SetEditCaretPos(offset, high);
+    SetCaretFromPoint(pt);
     m_nSelStart = std::min(m_nSelAnchor, m_nCaretPos);
     m_nSelEnd = std::max(m_nSelAnchor, m_nCaretPos);
     viewport()->update();
@@ -893,12 +911,7 @@ void CHexEditBase::StopAutoScroll() {
 }
 
 void CHexEditBase::OnLButtonDblClk(const QPoint& pt) {
-    setFocus(Qt::MouseFocusReason);
-    if (m_pData == nullptr || m_nDataSize == 0) return;
-    UINT offset = 0;
-    bool high = true;
-    GetOffsetFromPoint(pt, offset, high);
-    SetEditCaretPos(offset, high);
+    if (!ClickCaret(pt)) return;
     m_nSelStart = m_nSelEnd = m_nCaretPos;
     viewport()->update();
 }

@@ -133,6 +133,7 @@ protected:
     void PaintAsciiData(QPainter& p, int rowFrom, int rowTo);
 
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
@@ -161,6 +162,8 @@ protected:
 
 private:
     hexview::Layout CurrentLayout() const;
+    bool ClickCaret(const QPoint& pt);
+    void SetCaretFromPoint(const QPoint& pt);
     void UpdateSelectionFromPoint(const QPoint& pt);
     void DestroyCaret();
     void RestartCaretBlink();

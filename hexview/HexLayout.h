@@ -127,7 +127,6 @@ enum : UINT {
     VK_UP = 0x26,
     VK_RIGHT = 0x27,
     VK_DOWN = 0x28,
-    VK_APPS = 0x5D,
 };
 
 // The caret move of a navigation key; false for keys that do not move it.

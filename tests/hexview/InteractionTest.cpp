@@ -89,6 +89,43 @@ TEST(HexViewKeys, ShiftRightFromByteFiveSelectsIt) {
     EXPECT_EQ(h.view->GetSelAnchor(), NONE);
 }
 
+// A press of the Shift key alone sets the anchor.
+TEST(HexViewKeys, ShiftKeyAloneSetsTheAnchor) {
+    ViewHarness h;
+    h.SetData(ViewHarness::Pattern(64));
+    h.view->SetEditCaretPos(7, true);
+    QTest::keyClick(h.view, Qt::Key_Shift);
+    EXPECT_EQ(h.view->GetSelAnchor(), 7u);
+    EXPECT_FALSE(h.view->IsSelection());
+    // The caret moved without a key: a Shift move selects from that anchor.
+    h.view->SetEditCaretPos(20, true);
+    QTest::keyClick(h.view, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(h.view->GetSelStart(), 7u);
+    EXPECT_EQ(h.view->GetSelEnd(), 20u);
+    // After the release an unshifted move clears it again.
+    QTest::keyClick(h.view, Qt::Key_Right);
+    EXPECT_FALSE(h.view->IsSelection());
+    EXPECT_EQ(h.view->GetSelAnchor(), NONE);
+}
+
+// Ctrl or Alt with a digit key: the key event may carry the digit's text, but nothing is typed.
+TEST(HexViewKeys, CtrlOrAltWithADigitTypesNothing) {
+    ViewHarness h;
+    h.SetData(std::vector<BYTE>(4, 0));
+    QSignalSpy changed(h.view, &CHexEditBase::changed);
+    for (Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::KeyboardModifiers(Qt::AltModifier)}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_1, mods, QStringLiteral("1"));
+        QApplication::sendEvent(h.view, &press);
+    }
+    EXPECT_EQ(h.view->GetData()[0], 0x00);
+    EXPECT_TRUE(h.view->IsCaretHighNibble());
+    EXPECT_EQ(changed.count(), 0);
+    QKeyEvent plain(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
+    QApplication::sendEvent(h.view, &plain);
+    EXPECT_EQ(h.view->GetData()[0], 0x10);
+    EXPECT_EQ(changed.count(), 1);
+}
+
 TEST(HexViewKeys, EndsOfTheBuffer) {
     ViewHarness h;
     h.SetData(ViewHarness::Pattern(40));

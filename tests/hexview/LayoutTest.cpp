@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,19 @@ struct AutoCase {
 
 class HexLayoutAuto : public ::testing::TestWithParam<AutoCase> {};
 
+// Shown by CTest after the test's name, so it must not print the padding bytes.
+void PrintTo(const AutoCase& ac, std::ostream* os) {
+    *os << "{width " << ac.clientWidth << ", ascii " << ac.showAscii << ", address " << ac.showAddress
+        << ", expected " << ac.expected << "}";
+}
+
+// "Width58_Hex", "Width128_Address_Hex", "Width105_Hex_Ascii", ...
+std::string AutoCaseName(const ::testing::TestParamInfo<AutoCase>& info) {
+    const AutoCase& ac = info.param;
+    return "Width" + std::to_string(ac.clientWidth) + (ac.showAddress ? "_Address" : "") + "_Hex" +
+           (ac.showAscii ? "_Ascii" : "");
+}
+
 TEST_P(HexLayoutAuto, BytesPerRowFitsTheWidth) {
     const AutoCase& ac = GetParam();
     LayoutInput in = ToolView(ac.clientWidth, 100, 10000);
@@ -97,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
         AutoCase{10 + 8 + 64 + 23, true, false, 2}, AutoCase{10 + 8 + 64 + 24, true, false, 3},
         AutoCase{10 + 7, true, false, 1}, AutoCase{10 + 8, true, false, 1},
         // The row buffers cap a row at 341 bytes.
-        AutoCase{10 + 24 * 400, false, false, 341}));
+        AutoCase{10 + 24 * 400, false, false, 341}),
+    AutoCaseName);
 
 TEST(HexLayout, SingleLineWindowShowsTheBufferOnOneCappedRow) {
     LayoutInput in = ToolView(300, 40, 20);
@@ -169,6 +184,17 @@ struct VisibleCase {
 
 class HexLayoutMakeVisible : public ::testing::TestWithParam<VisibleCase> {};
 
+void PrintTo(const VisibleCase& vc, std::ostream* os) {
+    *os << "{top " << vc.top << ", bytes " << vc.b << ".." << vc.e << ", changed " << vc.rowChanged << ", new top "
+        << vc.newTop << "}";
+}
+
+// "Top5_Bytes100to100", ...
+std::string VisibleCaseName(const ::testing::TestParamInfo<VisibleCase>& info) {
+    const VisibleCase& vc = info.param;
+    return "Top" + std::to_string(vc.top) + "_Bytes" + std::to_string(vc.b) + "to" + std::to_string(vc.e);
+}
+
 TEST_P(HexLayoutMakeVisible, Rows) {
     const VisibleCase& vc = GetParam();
     const Layout L = CalculateLayout(ToolView(600, 10 * 16 + 10, 0x1000));  // 10 whole rows
@@ -187,7 +213,8 @@ INSTANTIATE_TEST_SUITE_P(Ranges, HexLayoutMakeVisible,
                                            VisibleCase{5, 0, 0x0FFF, false, 0},  // covers the view
                                            VisibleCase{5, 200, 600, true, 12},  // longer, starts below top
                                            VisibleCase{20, 0, 300, true, 9},    // longer, ends inside
-                                           VisibleCase{0, 0x0FF0, 0x0FFF, true, 246}));  // clamped
+                                           VisibleCase{0, 0x0FF0, 0x0FFF, true, 246}),  // clamped
+                         VisibleCaseName);
 
 TEST(HexLayout, MakeVisibleHorizontal) {
     const Layout L = CalculateLayout(ToolView(200, 200, 0x1000));  // text width 190, maxScrollX 256

@@ -150,6 +150,22 @@ TEST(HexView, WheelScrollsRowsAgainstTheDelta) {
     EXPECT_EQ(h.view->verticalScrollBar()->value(), 0);
 }
 
+// Over either bar the wheel moves the rows by the view's rule: one row a notch.
+TEST(HexView, WheelOverTheScrollBarsScrollsRows) {
+    ViewHarness h(200, 300);
+    h.SetData(ViewHarness::Pattern(0x1000));
+    for (QScrollBar* bar : {h.view->verticalScrollBar(), h.view->horizontalScrollBar()}) {
+        ASSERT_TRUE(bar->isVisible());
+        const UINT top = h.view->GetTopRow();
+        QWheelEvent ev(QPointF(5, 5), bar->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                       Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(bar, &ev);
+        EXPECT_EQ(h.view->GetTopRow(), top + 1);
+        EXPECT_EQ(h.view->GetScrollX(), 0u);
+        EXPECT_EQ(h.view->verticalScrollBar()->value(), static_cast<int>(top + 1));
+    }
+}
+
 TEST(HexView, OnlyThumbTrackMovesTheView) {
     ViewHarness h;
     h.SetData(ViewHarness::Pattern(0x1000));
