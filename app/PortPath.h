@@ -11,8 +11,6 @@
 // fewer than four fields gives an empty path; a shorter text ends in '-'.
 QString FormatPortPath(const QString& location);
 
-// The text read as the C library reads a hexadecimal number into a signed
-// 32-bit one: leading blanks, a sign and a "0x" prefix are taken, reading
-// stops at the first character that is not a hex digit, and no digit at all
-// gives 0.
+// The text read as the C library reads a hexadecimal number (ScanHex of the
+// option pages), taken as a signed 32-bit one.
 int ScanHex32(const QString& text);
