@@ -6,6 +6,15 @@
 // Read lengths beyond the address space would only read its start again.
 inline DWORD ClampToEeprom(DWORD len) { return len > EEPROM_SPACE ? static_cast<DWORD>(EEPROM_SPACE) : len; }
 
+// The length a read job fetches from an EEPROM. A longer request is cut to
+// the address space, and g_readLen then tells what was read, so that no
+// stale buffer bytes behind it are shown as read from the chip.
+inline DWORD ClampReadToEeprom(DWORD len) {
+    if (len <= EEPROM_SPACE) return len;
+    g_readLen = static_cast<DWORD>(EEPROM_SPACE);
+    return static_cast<DWORD>(EEPROM_SPACE);
+}
+
 // An image longer than the address space would wrap onto its own start:
 // refuse it before anything reaches the chip (red text, bar at 0).
 bool RefuseOversizedEepromDownload(DWORD len);

@@ -121,7 +121,7 @@ void CVQ7140SPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
 
 void CVQ7140SPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     const BYTE sel = MemorySelector(memType);
-    len = ClampToEeprom(len);
+    len = ClampReadToEeprom(len);
     SetStatusText("Reading......", STATUS_GREEN);
     for (DWORD i = 0; i < len; ++i) {
         ReadData(sel, static_cast<WORD>(i), 1, buffer + i);
@@ -143,7 +143,7 @@ void CVQ7140XXPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
 
 void CVQ7140XXPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     SetStatusText("Reading......", STATUS_GREEN);
-    ReadInPieces(*this, MemorySelector(memType), ClampToEeprom(len), buffer, 100, 0);
+    ReadInPieces(*this, MemorySelector(memType), ClampReadToEeprom(len), buffer, 100, 0);
     ReadingCompleted();
 }
 
@@ -171,7 +171,7 @@ void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     DWORD codeLen = 0;
     if (Host().IsModifyLengthChecked()) {
         // Exactly the bytes asked for, whatever the stored header says.
-        len = ClampToEeprom(len);
+        len = ClampReadToEeprom(len);
         ReadInPieces(*this, sel, len, buffer, 100, 0);
         SetProgress(100);
         if (len > IMAGE_HEADER_SIZE + CHECKSUM_BYTES)

@@ -243,7 +243,7 @@ DWORD CVQ5520Patch::ReadStoredLength(BYTE memType) {
 // length up to its own size; longer requests are cut to that size.
 void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
     len = std::min<DWORD>(len, IMAGE_BUFFER_SIZE);
-    if (memType != MEMTYPE_FLASH) len = ClampToEeprom(len);
+    if (memType != MEMTYPE_FLASH) len = ClampReadToEeprom(len);
     std::memset(buf, 0xFF, len);
     SetStatusText("Reading......", STATUS_GREEN);
     SelectMux(memType);

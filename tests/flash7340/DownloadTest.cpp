@@ -189,6 +189,7 @@ TEST_P(DownloadTest, EepromJobsStayWithinTheAddressSpace) {
     host.modifyLengthChecked = true;
     patch->ReadBack(MEMTYPE_24C32_64, 0x20000, g_workBuf);
     EXPECT_EQ(Sets(HID_CMD_EEPROM_READ).size(), 65536u);
+    EXPECT_EQ(g_readLen, 65536u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Chips, DownloadTest, AllTargets(), [](const auto& info) { return TargetName(info.param); });

@@ -179,6 +179,7 @@ TEST_P(Vq5520Test, EepromJobsStayWithinTheAddressSpace) {
     host.modifyLengthChecked = true;
     patch.ReadBack(MEMTYPE_24C32_64, 0x20000, g_workBuf);
     EXPECT_EQ(Sent({HID_CMD_EEPROM_READ}).size(), 65536u);
+    EXPECT_EQ(g_readLen, 65536u);
 }
 
 }  // namespace vq5520test
