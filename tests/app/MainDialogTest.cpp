@@ -2,6 +2,7 @@
 // information, memory-type radios, layout on resizing, ending the dialog.
 #include "AboutDlg.h"
 #include "AppTestEnv.h"
+#include "DialogFixture.h"
 #include "DialogText.h"
 #include "Globals.h"
 #include "Hid.h"
@@ -29,27 +30,9 @@
 
 namespace {
 
-class MainDialog : public ::testing::Test {
+class MainDialog : public DialogFixture<CQtEngineHost> {
 protected:
-    void SetUp() override {
-        TestApplication();
-        SetEngineHost(&host);
-    }
-    void TearDown() override {
-        dlg.reset();
-        SetEngineHost(nullptr);
-    }
-
-    CTessadaneDlg& Open(std::optional<int> stored = std::nullopt) {
-        dlg.reset();
-        dlg = OpenMainDialog(stored);
-        return *dlg;
-    }
-    void Choose(int row) { ChooseChipType(*dlg, row); }
     void Click(int id) { QTest::mouseClick(dlg->GetDlgItem(id), Qt::LeftButton, {}, QPoint(4, 6)); }
-
-    CQtEngineHost host;
-    std::unique_ptr<CTessadaneDlg> dlg;
 };
 
 }  // namespace

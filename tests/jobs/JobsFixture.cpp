@@ -36,19 +36,13 @@ void ModalAnswerer::Answer() {
 }
 
 void JobsTest::SetUp() {
-    SetEngineHost(&host);
+    DialogFixture::SetUp();
     g_readLen = 0x30;
 }
 
 void JobsTest::TearDown() {
     EXPECT_TRUE(WaitIdle()) << "a job was still running at the end of the test";
-    dlg.reset();
-    SetEngineHost(nullptr);
-}
-
-CTessadaneDlg& JobsTest::Open(int row) {
-    dlg = OpenMainDialog(row);
-    return *dlg;
+    DialogFixture::TearDown();
 }
 
 void JobsTest::ShowImage(const std::vector<BYTE>& bytes) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "AppTestEnv.h"
+#include "DialogFixture.h"
 #include "Emulator.h"
 #include "Globals.h"
 #include "QtEngineHost.h"
@@ -50,13 +51,11 @@ private:
     std::deque<QString> m_paths;
 };
 
-class JobsTest : public WithTestApplication, public ::testing::Test {
+class JobsTest : public WithTestApplication, public DialogFixture<CQtEngineHost> {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Opens the dialog on a chip-type row (remembered as "ChipType").
-    CTessadaneDlg& Open(int row);
     // Puts bytes into the image and shows them (hex view and all).
     void ShowImage(const std::vector<BYTE>& bytes);
     // Types hex digits into the hex view at a byte offset.
@@ -82,10 +81,8 @@ protected:
     // Reports of one command the chip got with SetFeature.
     static std::size_t CommandCount(const emu::Chip& chip, BYTE command);
 
-    emu::ScopedBackend bus;  // before the dialog, which watches it
-    CQtEngineHost host;
+    emu::ScopedBackend bus;  // before the dialog opens; the dialog is closed in TearDown
     ModalAnswerer modal;
-    std::unique_ptr<CTessadaneDlg> dlg;
 };
 
 // A chip of the EEPROM type of row 2 ("VQ7160/70/70E"); bigger EEPROMs than

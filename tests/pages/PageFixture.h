@@ -5,6 +5,7 @@
 #pragma once
 
 #include "AppTestEnv.h"
+#include "DialogFixture.h"
 #include "Emulator.h"
 #include "Globals.h"
 #include "ImageFormat.h"
@@ -71,25 +72,8 @@ inline std::string ImageHex(std::size_t from, std::size_t n) {
     return emu::Hex(std::span<const BYTE>(g_image + from, n));
 }
 
-class PageTest : public ::testing::Test {
+class PageTest : public DialogFixture<PageTestHost> {
 protected:
-    void SetUp() override {
-        TestApplication();
-        SetEngineHost(&host);
-    }
-    void TearDown() override {
-        dlg.reset();
-        SetEngineHost(nullptr);
-    }
-
-    // Opens the main dialog on chip-type row `row`.
-    CTessadaneDlg& Open(int row) {
-        dlg.reset();
-        dlg = OpenMainDialog(row);
-        return *dlg;
-    }
-    // The user picks a chip type.
-    void Choose(int row) { ChooseChipType(*dlg, row); }
     CChildDialogWnd& Page() const { return *g_pCurPage->GetWnd(); }
     // A click of the user on a button of the page.
     void Click(int id) const {
@@ -108,9 +92,7 @@ protected:
             << "at " << IMAGE_HEADER_SIZE + g_codeLen;
     }
 
-    emu::ScopedBackend bus;  // before the dialog, gone after it
-    PageTestHost host;
-    std::unique_ptr<CTessadaneDlg> dlg;
+    emu::ScopedBackend bus;  // before the dialog opens; the dialog is closed in TearDown
 };
 
 }  // namespace pages_test
