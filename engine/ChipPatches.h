@@ -1,7 +1,6 @@
-// All seven chip programmers.
+// All seven chip programmers, by family.
 #pragma once
 
-#include "VQ5520Patch.h"
-#include "VQ7140Patch.h"
-#include "VQ7170Patch.h"
-#include "VQ7340Patch.h"
+#include "eeprom/EepromPatch.h"
+#include "vq5520/VQ5520Patch.h"
+#include "vq7340/VQ7340Patch.h"

@@ -5,6 +5,7 @@
 // (16 bytes, VQ7140S only) is followed by the code and carries no checksum.
 #pragma once
 
+#include "ByteOrder.h"
 #include "WinTypes.h"
 
 #include <cstddef>
@@ -38,19 +39,6 @@ enum class ChecksumLayout {
     VQ7170,    // header 2..47 (VQ7170, VQ7170S, VQ5520)
     VQ7340,    // header 2..11 and 16..47 (VQ7340, VQ5632)
 };
-
-inline WORD ReadBE16(const BYTE* p) { return static_cast<WORD>((p[0] << 8) | p[1]); }
-inline void WriteBE16(BYTE* p, WORD v) {
-    p[0] = static_cast<BYTE>(v >> 8);
-    p[1] = static_cast<BYTE>(v);
-}
-
-// 24-bit big-endian address, as the flash requests carry it.
-inline void WriteBE24(BYTE* p, DWORD v) {
-    p[0] = static_cast<BYTE>(v >> 16);
-    p[1] = static_cast<BYTE>(v >> 8);
-    p[2] = static_cast<BYTE>(v);
-}
 
 // Plain 16-bit sum of bytes.
 WORD ByteSum16(const BYTE* p, std::size_t n);

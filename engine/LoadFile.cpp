@@ -1,10 +1,12 @@
 // Loading .hex and .bin image files into g_image.
 //
-// All seven chip programmers share one flow; the rules below hold what
-// differs between them.
-#include "ChipPatches.h"
+// All seven chip programmers share one flow; each family's LoadRules hold
+// what differs between them.
+#include "LoadFile.h"
+
 #include "HexFile.h"
 #include "ImageFormat.h"
+#include "VQPatch.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -12,52 +14,6 @@
 #include <vector>
 
 namespace {
-
-enum class Stamp {
-    None,
-    YearMonthDayHour,  // year % 100, month, day, hour
-    ZeroYearMonthDay,  // 0, year % 100, month, day
-};
-
-// What a binary file's size and stored checksums mean to a chip type.
-enum class BinRule {
-    SizeLimited,  // size % 65536, refused above binLimit; len from the size; checksums recomputed
-    Verify,       // size % 65536; len from bytes 2..3; stored checksums verified
-    Verify16M,    // first 16 MB; len from bytes 2..3, below 52 refused; stored checksums verified
-    Firmware16M,  // first 16 MB through a temporary buffer; len limit by byte 8 bit 7; recomputed
-};
-
-struct LoadRules {
-    const char* title;
-    const char* filterDescription;
-    ChecksumLayout layout;
-    DWORD codeBase;  // HEX address of the code; the header lies directly below
-    DWORD maxEnd;    // highest accepted HEX end address
-    Stamp stamp;
-    BYTE builtByte8;  // nonzero: HEX firmware from address 0 is accepted, with this byte 8
-    BinRule bin;
-    DWORD binLimit;  // SizeLimited only
-    bool refreshPage;
-};
-
-constexpr const char* PATCH_TITLE = "Open Patch file!";
-constexpr const char* PATCH_FILTER = "Patch (*.hex,*.bin)";
-constexpr const char* FIRMWARE_TITLE = "Open Firmware file!";
-
-constexpr LoadRules RULES_7140S{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7140S, 0xC400, 0xD000,
-                                Stamp::YearMonthDayHour, 0, BinRule::SizeLimited, 0xC10, false};
-constexpr LoadRules RULES_7140XX{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7140XX, 0xC800, 0xD400,
-                                 Stamp::YearMonthDayHour, 0, BinRule::SizeLimited, 0xC30, true};
-constexpr LoadRules RULES_7170{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7170, 0xCC00, 0xE000,
-                               Stamp::YearMonthDayHour, 0, BinRule::SizeLimited, 0x1430, true};
-constexpr LoadRules RULES_7170S{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7170, 0xCC00, 0xE000,
-                                Stamp::YearMonthDayHour, 0, BinRule::Verify, 0, true};
-constexpr LoadRules RULES_5520{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7170, 0xC830, 0xE800,
-                               Stamp::ZeroYearMonthDay, 0, BinRule::Verify16M, 0, true};
-constexpr LoadRules RULES_7340{FIRMWARE_TITLE, "VQ734x_FW (*.hex,*.bin)", ChecksumLayout::VQ7340, 0xF000, 0xFC00,
-                               Stamp::None, 0x80, BinRule::Firmware16M, 0, true};
-constexpr LoadRules RULES_5632{FIRMWARE_TITLE, "VQ5632_FW (*.hex,*.bin)", ChecksumLayout::VQ7340, 0xF000, 0xFC00,
-                               Stamp::None, 0xC0, BinRule::Firmware16M, 0, true};
 
 constexpr DWORD FIRMWARE_MAX_END = 0xFC00;
 constexpr WORD FLASH_CODE_MAX_LEN = 0xFC00;   // byte 8 bit 7 set
@@ -252,6 +208,8 @@ bool LoadBin(const LoadRules& rules, const std::string& path) {
     return false;
 }
 
+}  // namespace
+
 bool LoadImageFile(const LoadRules& rules) {
     FileDialogSpec spec;
     spec.title = rules.title;
@@ -265,13 +223,3 @@ bool LoadImageFile(const LoadRules& rules) {
     Message("Open file failed!\n");
     return false;
 }
-
-}  // namespace
-
-bool CVQ7140SPatch::LoadFile() { return LoadImageFile(RULES_7140S); }
-bool CVQ7140XXPatch::LoadFile() { return LoadImageFile(RULES_7140XX); }
-bool CVQ7170Patch::LoadFile() { return LoadImageFile(RULES_7170); }
-bool CVQ7170SPatch::LoadFile() { return LoadImageFile(RULES_7170S); }
-bool CVQ5520Patch::LoadFile() { return LoadImageFile(RULES_5520); }
-bool CVQ7340Patch::LoadFile() { return LoadImageFile(RULES_7340); }
-bool CVQ5632Patch::LoadFile() { return LoadImageFile(RULES_5632); }

@@ -84,6 +84,17 @@ bool CVQPatch::WriteXdataByteTwoTry(WORD addr, BYTE value) {
     return Send(r);
 }
 
+bool CVQPatch::WriteXdata(WORD addr, BYTE value) {
+    FEATURE_REPORT r = AddressRequest(ReportId(), HID_CMD_XDATA_WRITE, addr);
+    r[4] = value;
+    return Send(r);
+}
+
+bool CVQPatch::WriteSfr(BYTE sfr, BYTE value) {
+    FEATURE_REPORT r = RegisterRequest(ReportId(), HID_CMD_SFR_WRITE, sfr, value);
+    return Send(r);
+}
+
 void CVQPatch::StoreDevice(HANDLE h) {
     if (m_hDevice != INVALID_HANDLE_VALUE && m_hDevice != HANDLE_NONE) hid::Close(m_hDevice);
     m_hDevice = h;

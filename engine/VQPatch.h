@@ -70,7 +70,16 @@ public:
     // XDATA write with report id 0, retried with id 1 when the send fails.
     bool WriteXdataByteTwoTry(WORD addr, BYTE value);
 
+    // Register writes with the device's report id (m_bUseReportId1); the
+    // send's result.
+    bool WriteXdata(WORD addr, BYTE value);
+    bool WriteSfr(BYTE sfr, BYTE value);
+
     int m_bConnected = 0;
+    // 1 when the device takes report id 1 for its register and EEPROM
+    // requests (VQ5520, VQ7340, VQ5632 find it out while scanning); the
+    // EEPROM-only chips keep 0.
+    int m_bUseReportId1 = 0;
     HANDLE m_hDevice = HANDLE_NONE;
     std::array<std::string, MAX_DEVICE_LIST> m_strDevicePath;
     std::array<std::string, MAX_DEVICE_LIST> m_strLocation;
@@ -93,6 +102,14 @@ protected:
     // byte earlier).
     DWORD ReadDataWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE count, BYTE* out);
     DWORD WriteByteWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE value);
+
+    BYTE ReportId() const { return m_bUseReportId1 ? 1 : 0; }
+    // EEPROM byte access with the device's report id: a device that takes
+    // report id 1 refuses the id-0 requests of ReadData and WriteByte.
+    void ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
+        ReadDataWithId(ReportId(), memSel, addr, count, out);
+    }
+    void WriteEeprom(BYTE memSel, WORD addr, BYTE value) { WriteByteWithId(ReportId(), memSel, addr, value); }
 
     // Sends one 9-byte report and, when wanted, fetches the reply into it.
     bool Send(FEATURE_REPORT& r);

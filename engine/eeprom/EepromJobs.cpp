@@ -3,10 +3,11 @@
 //
 // Byte i of an image is EEPROM address i; the addresses are 16 bits wide,
 // so nothing here ever reaches beyond the 65,536-byte EEPROM space.
+#include "EepromPatch.h"
+
 #include "EepromBounds.h"
 #include "ImageFormat.h"
-#include "VQ7140Patch.h"
-#include "VQ7170Patch.h"
+#include "JobProgress.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,12 +24,6 @@ constexpr DWORD PIECE = 5;
 constexpr DWORD CHECKSUM_BYTES = 4;
 // Longest code a stored VQ7170 header may announce for a header-led read.
 constexpr DWORD MAX_HEADER_CODE_LEN = 8191;
-
-// Progress position: done / total of a span of the bar, starting at base.
-// Double precision, truncated.
-int ProgressOf(DWORD done, double span, DWORD total, int base = 0) {
-    return static_cast<int>(static_cast<double>(done) * span / static_cast<double>(total)) + base;
-}
 
 // Reads len bytes (at most EEPROM_SPACE) from EEPROM address 0 into out in
 // five-byte pieces, then the short rest. The bar moves after each full piece
@@ -54,16 +49,6 @@ void WritePass(CVQPatch& chip, BYTE sel, DWORD len, const BYTE* data, DWORD paus
     }
 }
 
-void VerifyFailed() {
-    SetProgress(100);
-    SetStatusText("Verify error!", STATUS_RED);
-}
-
-void Succeeded() {
-    SetProgress(100);
-    SetStatusText("Successful!", STATUS_GREEN);
-}
-
 // Download of VQ7140XX (keepGuard false: the guard byte stays 0) and of
 // VQ7170/VQ7170S (keepGuard true: restored after a good verify).
 void DownloadWithVerifyCopy(CVQPatch& chip, BYTE memType, DWORD len, const BYTE* data, bool keepGuard) {
@@ -81,17 +66,12 @@ void DownloadWithVerifyCopy(CVQPatch& chip, BYTE memType, DWORD len, const BYTE*
     std::vector<BYTE> copy(EEPROM_SPACE);
     ReadInPieces(chip, sel, len, copy.data(), 50, 50);
     if (len != 0 && std::memcmp(data, copy.data(), len) != 0) {
-        VerifyFailed();
+        EndVerifyError();
         return;
     }
 
     if (keepGuard) chip.WriteXdataByteTwoTry(GUARD_ADDR, saved);
-    Succeeded();
-}
-
-void ReadingCompleted() {
-    SetProgress(100);
-    SetStatusText("Reading completed!", STATUS_GREEN);
+    EndSuccessful();
 }
 
 }  // namespace
@@ -112,11 +92,11 @@ void CVQ7140SPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
         ReadData(sel, static_cast<WORD>(i), 1, &b);
         SetProgress(ProgressOf(i + 1, 50, len, 50));
         if (b != data[i]) {
-            VerifyFailed();
+            EndVerifyError();
             return;
         }
     }
-    Succeeded();
+    EndSuccessful();
 }
 
 void CVQ7140SPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
@@ -127,7 +107,7 @@ void CVQ7140SPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
         ReadData(sel, static_cast<WORD>(i), 1, buffer + i);
         SetProgress(ProgressOf(i + 1, 100, len));
     }
-    ReadingCompleted();
+    EndReadingCompleted();
 }
 
 void CVQ7140SPatch::ReadDeviceVersion(BYTE memType, BYTE out[4]) {
@@ -144,7 +124,7 @@ void CVQ7140XXPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
 void CVQ7140XXPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     SetStatusText("Reading......", STATUS_GREEN);
     ReadInPieces(*this, MemorySelector(memType), ClampReadToEeprom(len), buffer, 100, 0);
-    ReadingCompleted();
+    EndReadingCompleted();
 }
 
 void CVQ7140XXPatch::ReadDeviceVersion(BYTE memType, BYTE out[4]) { ReadEepromDeviceVersion(*this, memType, out); }

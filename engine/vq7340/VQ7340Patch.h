@@ -10,8 +10,6 @@ inline constexpr int ACCESS_FLASH = 3;
 
 class CVQ7340Patch : public CVQPatch {
 public:
-    CVQ7340Patch() { m_bUseReportId1 = 0; }
-
     void Download(BYTE memType, DWORD len, const BYTE* data) override;
     void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
     void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
@@ -23,11 +21,10 @@ public:
     BYTE GetSupportedMemoryTypes() override { return 4; }
     void SetImageMemoryType(BYTE memType) override;
 
-    // Register access with report id m_bUseReportId1.
+    // Register reads with report id m_bUseReportId1; the writes are
+    // CVQPatch's WriteXdata and WriteSfr.
     DWORD ReadSfr(BYTE sfr, BYTE* out);     // returns 0
     DWORD ReadXdata(WORD addr, BYTE* out);  // 0xFF when the send fails; 1 when the fetch failed
-    bool WriteSfr(BYTE sfr, BYTE value);
-    bool WriteXdata(WORD addr, BYTE value);
 
     void SetAccessMode(int mode);
     // Flash transfers of up to one step: bulk reports on report-id-1
@@ -36,18 +33,9 @@ public:
     BOOL ReadFlash(DWORD addr, WORD len, BYTE* out);
     BOOL WriteFlash(DWORD addr, WORD len, const BYTE* data);
 
-    int m_bUseReportId1 = 0;
-
 private:
     friend class FlashJobMemory;
 
-    BYTE ReportId() const { return m_bUseReportId1 ? 1 : 0; }
-    // EEPROM byte access with the device's report id: a device that takes
-    // report id 1 refuses the id-0 requests of ReadData and WriteByte.
-    void ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
-        ReadDataWithId(ReportId(), memSel, addr, count, out);
-    }
-    void WriteEeprom(BYTE memSel, WORD addr, BYTE value) { WriteByteWithId(ReportId(), memSel, addr, value); }
     // XDATA 0xF051: saved and cleared around every job.
     BYTE SaveGuard();
     void RestoreGuard(BYTE saved);

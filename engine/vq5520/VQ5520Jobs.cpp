@@ -1,130 +1,23 @@
-// Flash and EEPROM jobs of VQ5520: memory bus multiplexer, download with a
-// full verify, read-back and the version stamp.
-//
-// The chip shares one memory bus between its serial EEPROM and its flash;
-// every job switches the multiplexer for its own transfer first and leaves
-// it that way. Flash is erased in 4 KB sectors by a one-byte sector index,
-// written four bytes a report and read eight bytes a report.
+// Jobs of the VQ5520: download with a full verify, read-back and the
+// version stamp, on the flash or the serial EEPROM behind the memory bus.
+#include "VQ5520Patch.h"
+
 #include "EepromBounds.h"
 #include "ImageFormat.h"
-#include "VQ5520Patch.h"
+#include "JobProgress.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-constexpr DWORD FLASH_SECTOR_SIZE = 4096;
-// The erase request carries a one-byte sector index: sectors 0..255.
-constexpr DWORD FLASH_ERASABLE_SECTORS = 256;
-constexpr DWORD ERASE_PAUSE_MS = 200;
 constexpr DWORD EEPROM_BYTE_PAUSE_MS = 6;
 constexpr DWORD VERIFY_PAUSE_MS = 10;
-
-constexpr BYTE SFR_P2 = 0xA0;
-constexpr BYTE SFR_P3 = 0xB0;
-constexpr WORD XDATA_PIN_MUX = 0xF016;
 
 const char* const TEXT_ERASING = "Flash擦除中......";
 const char* const TEXT_LINK_ERROR = "Flash 连接异常！";
 
-// Sectors erased before a flash download of len bytes: one more than the
-// whole sectors the image covers, as many as the sector index reaches.
-DWORD EraseSectorCount(DWORD len) { return std::min(len / FLASH_SECTOR_SIZE + 1, FLASH_ERASABLE_SECTORS); }
-
-// Progress of a pass over n bytes: trunc((off + 1) * (100 / n)), with the
-// quotient taken once in double precision.
-class PassProgress {
-public:
-    explicit PassProgress(DWORD n) : perByte_(n ? 100.0 / n : 0.0) {}
-    void At(DWORD off) const {
-        const int pos = static_cast<int>((static_cast<double>(off) + 1.0) * perByte_);
-        SetProgress(static_cast<BYTE>(pos));
-    }
-
-private:
-    double perByte_;
-};
-
-void EndWith(const char* text, COLORREF colour) {
-    SetProgress(100);
-    SetStatusText(text, colour);
-}
-
 }  // namespace
-
-// --- registers and the memory bus -------------------------------------------
-
-void CVQ5520Patch::ModifySfr(BYTE sfr, BYTE andMask, BYTE orMask) {
-    const BYTE value = ReadRegister(sfr, false);
-    WriteSfr(sfr, static_cast<BYTE>((value & andMask) | orMask));
-}
-
-void CVQ5520Patch::SelectEepromMux() {
-    ModifySfr(SFR_P3, 0xFF, 0xDC);
-    ModifySfr(SFR_P2, 0xE7, 0x00);
-    WriteXdata(XDATA_PIN_MUX, static_cast<BYTE>(ReadXdata(XDATA_PIN_MUX) | 0x04));
-}
-
-void CVQ5520Patch::SelectFlashMux() {
-    ModifySfr(SFR_P3, 0xFF, 0xDC);
-    ModifySfr(SFR_P2, 0xE7, 0x00);
-    ModifySfr(SFR_P2, 0xFF, 0x04);
-    WriteXdata(XDATA_PIN_MUX, static_cast<BYTE>(ReadXdata(XDATA_PIN_MUX) & 0xFB));
-}
-
-void CVQ5520Patch::SelectMux(BYTE memType) {
-    if (memType == MEMTYPE_FLASH) SelectFlashMux();
-    else SelectEepromMux();
-}
-
-// --- flash requests ---------------------------------------------------------
-
-bool CVQ5520Patch::TryReadFlash8(DWORD addr, BYTE out[8]) {
-    FEATURE_REPORT r;
-    r[0] = ReportId();
-    r[1] = HID_CMD_FLASH_READ8;
-    WriteBE24(&r[2], addr);
-    if (!Send(r)) return false;
-    Fetch(r);
-    std::memcpy(out, &r[ReportId() ? 0 : 1], 8);
-    return true;
-}
-
-void CVQ5520Patch::ReadFlash8(DWORD addr, BYTE out[8]) { TryReadFlash8(addr, out); }
-
-bool CVQ5520Patch::WriteFlash4(DWORD addr, const BYTE* four) {
-    FEATURE_REPORT r;
-    r[0] = ReportId();
-    r[1] = HID_CMD_FLASH_WRITE4;
-    WriteBE24(&r[2], addr);
-    std::memcpy(&r[5], four, 4);
-    return Send(r);
-}
-
-void CVQ5520Patch::WriteFlash1(DWORD addr, BYTE value) {
-    FEATURE_REPORT r;
-    r[0] = ReportId();
-    r[1] = HID_CMD_FLASH_WRITE1;
-    WriteBE24(&r[2], addr);
-    r[5] = value;
-    Send(r);
-}
-
-bool CVQ5520Patch::EraseFlashFor(DWORD len) {
-    const DWORD sectors = EraseSectorCount(len);
-    for (DWORD i = 0; i < sectors; ++i) {
-        SetProgress(static_cast<int>(i * 100 / sectors));
-        FEATURE_REPORT r;
-        r[0] = ReportId();
-        r[1] = HID_CMD_FLASH_SECTOR_ERASE;
-        r[2] = 0;
-        r[3] = static_cast<BYTE>(i);
-        if (!Send(r)) return false;
-        Sleep(ERASE_PAUSE_MS);
-    }
-    return true;
-}
 
 // --- download ---------------------------------------------------------------
 
@@ -135,7 +28,7 @@ bool CVQ5520Patch::WritePhase(BYTE memType, DWORD len, const BYTE* data) {
         for (; len - off >= 4; off += 4) {
             progress.At(off);
             if (!WriteFlash4(off, data + off)) {
-                EndWith(TEXT_LINK_ERROR, STATUS_RED);
+                EndJob(TEXT_LINK_ERROR, STATUS_RED);
                 return false;
             }
         }
@@ -175,7 +68,7 @@ bool CVQ5520Patch::VerifyPhase(BYTE memType, DWORD len, const BYTE* data) {
             same = got[0] == data[off];
         }
         if (!same) {
-            EndWith("Verify error!", STATUS_RED);
+            EndVerifyError();
             return false;
         }
     }
@@ -188,7 +81,7 @@ void CVQ5520Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
         SetStatusText(TEXT_ERASING, STATUS_GREEN);
         SelectFlashMux();
         if (!EraseFlashFor(len)) {
-            EndWith(TEXT_LINK_ERROR, STATUS_RED);
+            EndJob(TEXT_LINK_ERROR, STATUS_RED);
             return;
         }
     } else {
@@ -201,7 +94,7 @@ void CVQ5520Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
 
     SetStatusText("Verifying......", STATUS_GREEN);
     if (len != 0 && !VerifyPhase(memType, len, data)) return;
-    EndWith("Successful!", STATUS_GREEN);
+    EndSuccessful();
 }
 
 // --- read-back --------------------------------------------------------------

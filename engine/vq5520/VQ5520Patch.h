@@ -5,8 +5,6 @@
 
 class CVQ5520Patch : public CVQPatch {
 public:
-    CVQ5520Patch() { m_bUseReportId1 = 0; }
-
     void Download(BYTE memType, DWORD len, const BYTE* data) override;
     void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
     void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
@@ -19,29 +17,23 @@ public:
     BYTE GetSupportedMemoryTypes() override { return 7; }
     void SetImageMemoryType(BYTE memType) override;
 
-    // Register access (also used by the option page).
+    // Register reads (also used by the option page); the writes are
+    // CVQPatch's WriteXdata and WriteSfr.
     BYTE ReadXdata(WORD addr);                 // 0 when the request can't be sent
     BYTE ReadRegister(WORD addr, bool xdata);  // SFR by the address's low byte, or XDATA
-    bool WriteXdata(WORD addr, BYTE value);    // the send's result
-    bool WriteSfr(BYTE sfr, BYTE value);       // the send's result
 
     void SelectEepromMux();
     void SelectFlashMux();
     void ReadFlash8(DWORD addr, BYTE out[8]);
 
-    BYTE m_bUseReportId1 = 0;
-
 private:
+    // Port registers of the bus set-up.
+    static constexpr BYTE SFR_P2 = 0xA0;
+    static constexpr BYTE SFR_P3 = 0xB0;
+
     // Nine zero bytes; report id 1 when that send fails.
     void DetectReportId();
 
-    BYTE ReportId() const { return m_bUseReportId1 ? 1 : 0; }
-    // EEPROM byte access with the device's report id: a device that takes
-    // report id 1 rejects the id-0 requests of ReadData and WriteByte.
-    void ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
-        ReadDataWithId(ReportId(), memSel, addr, count, out);
-    }
-    void WriteEeprom(BYTE memSel, WORD addr, BYTE value) { WriteByteWithId(ReportId(), memSel, addr, value); }
     // Read-modify-write of an SFR: (value & andMask) | orMask.
     void ModifySfr(BYTE sfr, BYTE andMask, BYTE orMask);
     void SelectMux(BYTE memType);

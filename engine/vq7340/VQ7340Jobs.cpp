@@ -1,0 +1,153 @@
+// Jobs of the VQ7340/41 and the VQ5632: download, read-back and version, on
+// the flash (in steps of up to 4096 bytes) or, for any memory type other
+// than flash, the serial EEPROM. CVQ5632Patch runs these same bodies.
+#include "VQ7340Patch.h"
+
+#include "EepromBounds.h"
+#include "ImageFormat.h"
+#include "JobProgress.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD FLASH_STEP = 4096;               // bytes per flash transfer of a job
+constexpr DWORD EEPROM_WRITE_MS = 6;
+constexpr DWORD BEFORE_VERIFY_MS = 10;
+constexpr DWORD VERIFY_TAIL = 256;
+constexpr DWORD STORED_SUMS = 4;                 // header sum + code sum behind the code
+
+}  // namespace
+
+// The memory a job works on: flash in steps of up to 4096 bytes, or the
+// EEPROM one byte at a time (16-bit addresses).
+class FlashJobMemory {
+public:
+    FlashJobMemory(CVQ7340Patch& chip, BYTE memType)
+        : chip_(chip), flash_(memType == MEMTYPE_FLASH), selector_(MemorySelector(memType)) {}
+
+    bool IsFlash() const { return flash_; }
+    DWORD StepAt(DWORD off, DWORD end) const { return flash_ ? std::min(FLASH_STEP, end - off) : 1; }
+
+    // n is at most one flash step.
+    bool Read(DWORD addr, DWORD n, BYTE* out) {
+        if (flash_) return chip_.ReadFlash(addr, static_cast<WORD>(n), out) != FALSE;
+        for (DWORD i = 0; i < n; ++i) chip_.ReadEeprom(selector_, static_cast<WORD>(addr + i), 1, out + i);
+        return true;
+    }
+    bool Write(DWORD addr, DWORD n, const BYTE* data) {
+        if (flash_) return chip_.WriteFlash(addr, static_cast<WORD>(n), data) != FALSE;
+        for (DWORD i = 0; i < n; ++i) {
+            chip_.WriteEeprom(selector_, static_cast<WORD>(addr + i), data[i]);
+            Sleep(EEPROM_WRITE_MS);
+        }
+        return true;
+    }
+
+private:
+    CVQ7340Patch& chip_;
+    bool flash_;
+    BYTE selector_;
+};
+
+// --- jobs ----------------------------------------------------------------------
+
+void CVQ7340Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    if (memType != MEMTYPE_FLASH && RefuseOversizedEepromDownload(len)) return;
+    const BYTE guard = SaveGuard();
+    SetProgress(0);
+    FlashJobMemory memory(*this, memType);
+    bool erased = true;
+    if (!memory.IsFlash()) {
+        SetAccessMode(ACCESS_EEPROM_WRITE);
+    } else {
+        SetStatusText("Flash Erasing......", STATUS_GREEN);
+        SetAccessMode(ACCESS_FLASH);
+        erased = EraseForDownload(len);
+        if (erased) SetStatusText("Erase Done!", STATUS_GREEN);
+        else SetStatusText("Erase error!", STATUS_RED);
+    }
+
+    SetStatusText("Upgrading......", STATUS_GREEN);
+    bool written = true;
+    const PhaseProgress writeBar(60.0, len, 10);
+    for (DWORD off = 0; off < len;) {
+        writeBar.At(off);
+        const DWORD n = memory.StepAt(off, len);
+        written = memory.Write(off, n, data + off) && written;
+        off += n;
+    }
+
+    Sleep(BEFORE_VERIFY_MS);
+    SetStatusText("Verifing......", STATUS_GREEN);
+    // Normally only a tail is compared. After a failed erase or write the
+    // tail proves nothing about the rest, so the whole image is compared.
+    DWORD start = len > VERIFY_TAIL ? (len - VERIFY_TAIL) % 65536 : 0;
+    if (!erased || !written) start = 0;
+    BYTE readBack[FLASH_STEP] = {};
+    const PhaseProgress verifyBar(30.0, len, 70);
+    for (DWORD off = start; off < len;) {
+        verifyBar.At(off);
+        const DWORD n = memory.StepAt(off, len);
+        // A read that fails leaves nothing to compare: it counts as a difference.
+        if (!memory.Read(off, n, readBack) || std::memcmp(readBack, data + off, n) != 0) {
+            EndVerifyError();
+            return;  // the guard stays 0
+        }
+        off += n;
+    }
+    EndJob("Upgrade Successful", STATUS_GREEN);
+    RestoreGuard(guard);
+}
+
+void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
+    const BYTE guard = SaveGuard();
+    SetStatusText("Reading......", STATUS_GREEN);
+    FlashJobMemory memory(*this, memType);
+    SetAccessMode(memory.IsFlash() ? ACCESS_FLASH : ACCESS_EEPROM_READ);
+
+    DWORD n = 0;
+    if (Host().IsModifyLengthChecked()) {
+        // The buffer is g_workBuf; a longer read can't be held.
+        n = static_cast<DWORD>(std::min<std::size_t>(len, IMAGE_BUFFER_SIZE));
+        if (!memory.IsFlash()) n = ClampReadToEeprom(n);
+    } else {
+        BYTE head[IMAGE_HEADER_SIZE + STORED_SUMS] = {};
+        memory.Read(0, IMAGE_HEADER_SIZE, head);
+        const WORD codeLen = ImageCodeLength(head);
+        memory.Read(codeLen + IMAGE_HEADER_SIZE, STORED_SUMS, head + IMAGE_HEADER_SIZE);
+        if (HeaderChecksum(head, ChecksumLayout::VQ7340) == ReadBE16(head + IMAGE_HEADER_SIZE)) {
+            g_codeLen = codeLen;
+            g_checksum = ReadBE16(head + IMAGE_HEADER_SIZE + 2);
+            n = codeLen + IMAGE_HEADER_SIZE + STORED_SUMS;
+        } else {
+            g_codeLen = 0;
+            g_checksum = 0xFFFF;
+            n = IMAGE_HEADER_SIZE + STORED_SUMS;
+        }
+        g_readLen = n;
+    }
+
+    const PhaseProgress bar(100.0, n, 0);
+    for (DWORD off = 0; off < n;) {
+        bar.At(off);
+        const DWORD step = memory.StepAt(off, n);
+        memory.Read(off, step, buffer + off);
+        off += step;
+    }
+    RestoreGuard(guard);
+    EndReadingCompleted();
+}
+
+void CVQ7340Patch::ReadDeviceVersion(BYTE memType, BYTE out[4]) {
+    const BYTE guard = SaveGuard();
+    if (memType == MEMTYPE_FLASH) {
+        SetAccessMode(ACCESS_FLASH);
+        ReadFlash(12, 4, out);
+    } else {
+        SetAccessMode(ACCESS_EEPROM_READ);
+        ReadEeprom(MemorySelector(memType), 12, 4, out);
+    }
+    RestoreGuard(guard);
+}
