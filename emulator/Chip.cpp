@@ -3,6 +3,7 @@
 #include "Emulator.h"
 #include "EmulatorBus.h"
 
+#include "../engine/ByteOrder.h"
 #include "../engine/HidReport.h"
 
 #include <algorithm>
@@ -11,10 +12,6 @@
 
 namespace emu {
 namespace {
-
-std::size_t Be16(const BYTE* p) { return static_cast<std::size_t>(p[0]) << 8 | p[1]; }
-std::size_t Be24(const BYTE* p) { return static_cast<std::size_t>(p[0]) << 16 | Be16(p + 1); }
-std::size_t Be32(const BYTE* p) { return static_cast<std::size_t>(p[0]) << 24 | Be24(p + 1); }
 
 // Identification cells that other chip types find at 0xF840..0xF842, so that
 // only a VQ7140S answers 00 00 00 there.
@@ -172,6 +169,22 @@ void Chip::FailGetFeatureFrom(unsigned n) {
     failGetAt_ = getCount_ + std::max(n, 1u);
 }
 
+void Chip::FailReports(ReportRule rule) {
+    std::lock_guard lock(mutex_);
+    failRule_ = std::move(rule);
+}
+
+bool Chip::PickedToFailLocked(bool set, const BYTE* report, std::size_t len) const {
+    return failRule_ && failRule_(set, report, len);
+}
+
+ReportRule NthReport(ReportRule pick, int n) {
+    auto seen = std::make_shared<int>(0);
+    return [pick = std::move(pick), seen, n](bool set, const BYTE* report, std::size_t len) {
+        return pick(set, report, len) && ++*seen == n;
+    };
+}
+
 void Chip::UnplugAfter(unsigned reports) {
     bool now = false;
     {
@@ -189,6 +202,7 @@ void Chip::UnplugAfter(unsigned reports) {
 void Chip::ClearFaults() {
     std::lock_guard lock(mutex_);
     failSetAt_ = failGetAt_ = unplugAt_ = 0;
+    failRule_ = nullptr;
 }
 
 void Chip::SetLatency(std::chrono::microseconds latency) {
@@ -282,6 +296,7 @@ bool Chip::HostSetFeature(const BYTE* report, std::size_t len, unsigned generati
     bool ok = false;
     {
         std::lock_guard lock(mutex_);
+        if (PickedToFailLocked(true, report, len)) return false;
         latency = latency_;
         ++setCount_;
         const bool faulted = failSetAt_ != 0 && setCount_ >= failSetAt_;
@@ -307,6 +322,7 @@ bool Chip::HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bo
     bool ok = false;
     {
         std::lock_guard lock(mutex_);
+        if (PickedToFailLocked(false, report, len)) return false;
         latency = latency_;
         ++getCount_;
         const bool faulted = failGetAt_ != 0 && getCount_ >= failGetAt_;
@@ -446,106 +462,145 @@ void Chip::WriteXdataLocked(WORD addr, BYTE value) {
 // --- the command set ----------------------------------------------------------------------
 
 bool Chip::ExecuteLocked(const BYTE* report) {
-    std::array<BYTE, 9> r;
+    Command r;
     std::memcpy(r.data(), report, r.size());
-    const bool flash = !flash_.empty();
+    bool ok = true;
     switch (r[1]) {
-    case HID_CMD_EEPROM_READ: {
-        const bool on = EepromOnBusLocked(false);
-        const std::size_t addr = Be16(&r[2]);
-        for (std::size_t k = 0; k < 5; ++k) r[4 + k] = on ? EepromByteLocked(r[8], addr + k) : 0xFF;
-        break;
-    }
+    case HID_CMD_EEPROM_READ:
     case HID_CMD_EEPROM_WRITE:
-        if (EepromOnBusLocked(true)) WriteEepromByteLocked(r[8], Be16(&r[2]), r[4]);
+        EepromCommandLocked(r);
         break;
     case HID_CMD_XDATA_READ:
-        r[4] = xdata_[static_cast<WORD>(Be16(&r[2]))];
-        break;
     case HID_CMD_XDATA_WRITE:
-        WriteXdataLocked(static_cast<WORD>(Be16(&r[2])), r[4]);
-        break;
     case HID_CMD_SFR_READ:
-        r[3] = sfr_[r[2]];
-        break;
     case HID_CMD_SFR_WRITE:
-        sfr_[r[2]] = r[3];
+        RegisterCommandLocked(r);
         break;
     default:
-        if (!flash) break;  // the EEPROM-only types know no flash command
-        switch (r[1]) {
-        case HID_CMD_FLASH_READ8:
-            BusReadFlashLocked(Be24(&r[2]), &r[1], 8);
-            break;
-        case HID_CMD_FLASH_WRITE1:
-            BusProgramFlashLocked(Be24(&r[2]), &r[5], 1);
-            break;
-        case HID_CMD_FLASH_WRITE4:
-            BusProgramFlashLocked(Be24(&r[2]), &r[5], 4);
-            break;
-        case HID_CMD_FLASH_READ:
-            if (r[2] == 1) {  // start: address and length of the transfer
-                streamAddr_ = Be24(&r[3]);
-                streamLen_ = streamLeft_ = Be16(&r[6]);
-                stream_ = streamLeft_ ? Stream::Read : Stream::None;
-            } else {  // step: eight bytes at the start address plus the offset
-                if (stream_ != Stream::Read) return false;
-                const std::size_t off = Be16(&r[6]);
-                BusReadFlashLocked(Be24(&r[3]) + off, &r[1], 8);
-                if (off + 8 >= streamLen_) stream_ = Stream::None;
-            }
-            break;
-        case HID_CMD_FLASH_WRITE:
-            if (r[2] == 1) {
-                streamAddr_ = Be24(&r[3]);
-                streamLen_ = streamLeft_ = Be16(&r[6]);
-                stream_ = streamLeft_ ? Stream::Write : Stream::None;
-            } else {  // step: the next six bytes, filler beyond the length ignored
-                if (stream_ != Stream::Write) return false;
-                const std::size_t n = std::min<std::size_t>(6, streamLeft_);
-                BusProgramFlashLocked(streamAddr_, &r[3], n);
-                streamAddr_ += n;
-                streamLeft_ -= n;
-                if (streamLeft_ == 0) stream_ = Stream::None;
-            }
-            break;
-        case HID_CMD_FLASH_BULK:
-            // Only numbered-report devices have the bulk report.
-            if (config_.reportId == 1) {
-                bulkAddr_ = Be32(&r[2]);
-                bulkLeft_ = Be16(&r[6]);
-            }
-            break;
-        case HID_CMD_FLASH_SECTOR_ERASE:
-            if (FlashOnBusLocked()) {
-                // The VQ5520 takes a sector index, the others a byte address.
-                const std::size_t addr = config_.type == ChipType::VQ5520 ? r[3] * SECTOR_SIZE : Be24(&r[2]);
-                EraseSectorLocked(addr);
-            }
-            break;
-        case HID_CMD_FLASH_CHIP_ERASE:
-            if (r[2] == 0xFF && FlashOnBusLocked()) {
-                for (auto& sector : flash_) sector.reset();
-                ++chipErases_;
-                busyPollsLeft_ = eraseBusyPolls_;
-            }
-            break;
-        case HID_CMD_FLASH_STATUS: {
-            // Status lands at [3], which a numbered-report fetch shows at [2].
-            BYTE status = 0;
-            if (busyPollsLeft_ != 0) {
-                status = 0x01;
-                if (busyPollsLeft_ > 0) --busyPollsLeft_;
-            }
-            r[3] = status;
-            break;
-        }
-        default:
-            break;
-        }
+        // The EEPROM-only types know no flash command.
+        if (!flash_.empty()) ok = FlashCommandLocked(r);
+        break;
     }
+    if (!ok) return false;
     reply_ = r;
     return true;
+}
+
+void Chip::EepromCommandLocked(Command& r) {
+    const std::size_t addr = ReadBE16(&r[2]);
+    if (r[1] == HID_CMD_EEPROM_READ) {
+        const bool on = EepromOnBusLocked(false);
+        for (std::size_t k = 0; k < 5; ++k) r[4 + k] = on ? EepromByteLocked(r[8], addr + k) : 0xFF;
+    } else if (EepromOnBusLocked(true)) {
+        WriteEepromByteLocked(r[8], addr, r[4]);
+    }
+}
+
+void Chip::RegisterCommandLocked(Command& r) {
+    switch (r[1]) {
+    case HID_CMD_XDATA_READ: r[4] = xdata_[ReadBE16(&r[2])]; break;
+    case HID_CMD_XDATA_WRITE: WriteXdataLocked(ReadBE16(&r[2]), r[4]); break;
+    case HID_CMD_SFR_READ: r[3] = sfr_[r[2]]; break;
+    case HID_CMD_SFR_WRITE: sfr_[r[2]] = r[3]; break;
+    default: break;
+    }
+}
+
+bool Chip::FlashCommandLocked(Command& r) {
+    switch (r[1]) {
+    case HID_CMD_FLASH_READ8:
+        BusReadFlashLocked(ReadBE24(&r[2]), &r[1], 8);
+        return true;
+    case HID_CMD_FLASH_WRITE1:
+        BusProgramFlashLocked(ReadBE24(&r[2]), &r[5], 1);
+        return true;
+    case HID_CMD_FLASH_WRITE4:
+        BusProgramFlashLocked(ReadBE24(&r[2]), &r[5], 4);
+        return true;
+    case HID_CMD_FLASH_READ:
+        return StreamReadLocked(r);
+    case HID_CMD_FLASH_WRITE:
+        return StreamWriteLocked(r);
+    case HID_CMD_FLASH_BULK:
+        // Only numbered-report devices have the bulk report.
+        if (config_.reportId == 1) {
+            bulkAddr_ = ReadBE32(&r[2]);
+            bulkLeft_ = ReadBE16(&r[6]);
+        }
+        return true;
+    case HID_CMD_FLASH_SECTOR_ERASE:
+    case HID_CMD_FLASH_CHIP_ERASE:
+    case HID_CMD_FLASH_STATUS:
+        EraseCommandLocked(r);
+        return true;
+    default:
+        return true;  // unknown commands are accepted and ignored
+    }
+}
+
+void Chip::StartStreamLocked(const Command& r, Stream kind) {
+    streamAddr_ = ReadBE24(&r[3]);
+    streamLen_ = streamLeft_ = ReadBE16(&r[6]);
+    stream_ = streamLeft_ ? kind : Stream::None;
+}
+
+bool Chip::StreamReadLocked(Command& r) {
+    if (r[2] == 1) {  // start: address and length of the transfer
+        StartStreamLocked(r, Stream::Read);
+        return true;
+    }
+    // step: eight bytes at the start address plus the offset
+    if (stream_ != Stream::Read) return false;
+    const std::size_t off = ReadBE16(&r[6]);
+    BusReadFlashLocked(ReadBE24(&r[3]) + off, &r[1], 8);
+    if (off + 8 >= streamLen_) stream_ = Stream::None;
+    return true;
+}
+
+bool Chip::StreamWriteLocked(Command& r) {
+    if (r[2] == 1) {
+        StartStreamLocked(r, Stream::Write);
+        return true;
+    }
+    // step: the next six bytes, filler beyond the length ignored
+    if (stream_ != Stream::Write) return false;
+    const std::size_t n = std::min<std::size_t>(6, streamLeft_);
+    BusProgramFlashLocked(streamAddr_, &r[3], n);
+    streamAddr_ += n;
+    streamLeft_ -= n;
+    if (streamLeft_ == 0) stream_ = Stream::None;
+    return true;
+}
+
+void Chip::EraseCommandLocked(Command& r) {
+    switch (r[1]) {
+    case HID_CMD_FLASH_SECTOR_ERASE:
+        if (FlashOnBusLocked()) {
+            // The VQ5520 takes a sector index, the others a byte address.
+            const std::size_t addr = config_.type == ChipType::VQ5520 ? r[3] * SECTOR_SIZE : ReadBE24(&r[2]);
+            EraseSectorLocked(addr);
+        }
+        break;
+    case HID_CMD_FLASH_CHIP_ERASE:
+        if (r[2] == 0xFF && FlashOnBusLocked()) {
+            for (auto& sector : flash_) sector.reset();
+            ++chipErases_;
+            busyPollsLeft_ = eraseBusyPolls_;
+        }
+        break;
+    case HID_CMD_FLASH_STATUS: {
+        // Status lands at [3], which a numbered-report fetch shows at [2].
+        BYTE status = 0;
+        if (busyPollsLeft_ != 0) {
+            status = 0x01;
+            if (busyPollsLeft_ > 0) --busyPollsLeft_;
+        }
+        r[3] = status;
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 bool Chip::BulkSetLocked(const BYTE* report) {

@@ -1,5 +1,5 @@
 // Software models of the seven chip types (and of a plain keyboard) as HID
-// devices, standing in for the chips and the HID class driver. Used by the
+// devices on an emulated HID bus, in place of real chips. Used by the
 // tests, the benches and by the application when QUILLMAR_EMULATE names chips.
 //
 // How tests use it
@@ -30,8 +30,11 @@
 //   as sent or as returned and whether the call succeeded. ClearLog(),
 //   SetLogging(false) (benches).
 // - Faults: FailSetFeatureFrom(n) / FailGetFeatureFrom(n): the n-th call from
-//   now on and every later one fails; UnplugAfter(n): after n more reports the
-//   chip vanishes as by Unplug. SetLatency() delays every report.
+//   now on and every later one fails; FailReports(rule): exactly the reports
+//   the rule picks fail before they reach the chip (neither logged nor
+//   counted), so a job goes on after one failure; NthReport(pick, n) picks
+//   only the n-th report pick selects. UnplugAfter(n): after n more reports
+//   the chip vanishes as by Unplug. SetLatency() delays every report.
 //
 // How a chip behaves
 // ------------------
@@ -66,6 +69,7 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <mutex>
@@ -116,6 +120,14 @@ WORD DefaultProductId(ChipType type);
 WORD IdentificationAddress(ChipType type);   // XDATA address of the three bytes
 std::array<BYTE, 3> IdentificationBytes(ChipType type, int variant);
 
+// Picks reports for FailReports: set is true for SetFeature; report and len
+// as the host passes them (a GetFeature's buffer holds the request).
+using ReportRule = std::function<bool(bool set, const BYTE* report, std::size_t len)>;
+
+// A rule that picks the n-th report (from 1) for which pick is true, and
+// only that one.
+ReportRule NthReport(ReportRule pick, int n = 1);
+
 class EmulatorBackend;
 class EmuDevice;
 struct Bus;
@@ -159,6 +171,7 @@ public:
     // --- faults, timing ---
     void FailSetFeatureFrom(unsigned n);
     void FailGetFeatureFrom(unsigned n);
+    void FailReports(ReportRule rule);  // empty: none
     void UnplugAfter(unsigned reports);
     void ClearFaults();
     void SetLatency(std::chrono::microseconds latency);
@@ -181,13 +194,24 @@ private:
     bool HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bool access);
     bool HostAttributes(hid::Attributes* out, unsigned generation) const;
     bool AliveLocked(unsigned generation) const { return present_ && generation == generation_; }
+    using Command = std::array<BYTE, 9>;  // a request, answered in place
     // Runs one 9-byte command; false when the chip stalls it.
     bool ExecuteLocked(const BYTE* report);
+    // One helper per command kind; each answers in r.
+    void EepromCommandLocked(Command& r);
+    void RegisterCommandLocked(Command& r);
+    bool FlashCommandLocked(Command& r);  // false when a stream step comes outside its transfer
+    void StartStreamLocked(const Command& r, Stream kind);
+    bool StreamReadLocked(Command& r);
+    bool StreamWriteLocked(Command& r);
+    void EraseCommandLocked(Command& r);
     bool BulkSetLocked(const BYTE* report);
     bool BulkGetLocked(BYTE* report);
     void LogLocked(LoggedReport::Kind kind, const BYTE* bytes, std::size_t len, bool ok);
     // Afterwards: counts the report towards UnplugAfter; true when the chip just vanished.
     bool CountReportLocked();
+    // True when failRule_ picks the report: it fails before reaching the chip.
+    bool PickedToFailLocked(bool set, const BYTE* report, std::size_t len) const;
     void NotifyVanished();
 
     // Out-of-range addresses wrap at the flash size; without flash reads give 0xFF.
@@ -229,7 +253,7 @@ private:
     int busyPollsLeft_ = 0;
     WORD idAddr_;
 
-    std::array<BYTE, 9> reply_{};
+    Command reply_{};
     Stream stream_ = Stream::None;
     std::size_t streamAddr_ = 0;   // start address (read) or cursor (write)
     std::size_t streamLeft_ = 0;   // bytes still to come
@@ -243,6 +267,7 @@ private:
     std::size_t failSetAt_ = 0;    // 0: no fault
     std::size_t failGetAt_ = 0;
     std::size_t unplugAt_ = 0;
+    ReportRule failRule_;
     std::chrono::microseconds latency_;
 
     bool logging_ = true;
@@ -289,13 +314,13 @@ private:
 
 // Parses the QUILLMAR_EMULATE syntax (see README, "Emulated chips") into chip
 // configurations. Returns false with a message on a syntax error.
-bool ParseSpec(const std::string& spec, std::vector<ChipConfig>* out, std::string* error);
+bool ParseEmulateList(const std::string& list, std::vector<ChipConfig>* out, std::string* error);
 
-// Builds a backend with the chips of spec plugged in and installs it with
+// Builds a backend with the chips of the list plugged in and installs it with
 // hid::SetBackend. nullptr (and the message) on a syntax error.
-std::shared_ptr<EmulatorBackend> InstallFromSpec(const std::string& spec, std::string* error);
+std::shared_ptr<EmulatorBackend> InstallEmulateList(const std::string& list, std::string* error);
 
-// InstallFromSpec of the environment variable QUILLMAR_EMULATE. nullptr when
+// InstallEmulateList of the environment variable QUILLMAR_EMULATE. nullptr when
 // it is unset or empty (error left empty) or malformed (error set).
 std::shared_ptr<EmulatorBackend> InstallFromEnvironment(std::string* error);
 

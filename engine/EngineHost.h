@@ -15,7 +15,7 @@ inline constexpr COLORREF STATUS_GREEN = 0x008000;
 inline constexpr COLORREF STATUS_RED = 0x0000FF;
 
 struct FileDialogSpec {
-    std::string title;        // empty: the platform's default title
+    std::string title;        // empty: the dialog's default title
     std::string filter;       // "Bin File(*.bin)|*.bin|" style, pairs separated by '|'
     std::string defaultExt;   // without dot; added when the typed name has none
     std::string initialName;  // proposed file name

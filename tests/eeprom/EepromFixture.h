@@ -1,8 +1,8 @@
-// Shared set-up of the EEPROM job tests: a recording host on the virtual
-// clock, an emulated bus with one chip, and the chip programmer connected
-// to it.
+// The EEPROM job tests: the four EEPROM-only programmers, each connected to
+// one emulated chip whose guard byte holds a known value.
 #pragma once
 
+#include "ChipFixture.h"
 #include "ChipPatches.h"
 #include "Emulator.h"
 #include "ImageFormat.h"
@@ -62,11 +62,10 @@ inline std::vector<BYTE> Pattern(std::size_t n, unsigned seed = 1) {
 
 // A VQ7170 image (header, code, both sums) with the given code length.
 inline std::vector<BYTE> Image7170(WORD codeLen, unsigned seed = 7) {
-    std::vector<BYTE> image = Pattern(IMAGE_HEADER_SIZE + codeLen + 4, seed);
+    std::vector<BYTE> image =
+        chiptest::ImageWithChecksums(Pattern(IMAGE_HEADER_SIZE + codeLen + 4, seed), ChecksumLayout::VQ7170);
     image[0] = 0xA5;
     image[1] = 0x5A;
-    WriteBE16(image.data() + 2, codeLen);
-    StoreChecksums(image.data(), ChecksumLayout::VQ7170);
     return image;
 }
 
@@ -74,52 +73,21 @@ inline LoggedReport Set(const char* hex, bool ok = true) { return {LoggedReport:
 
 // The reports a chip saw that were sends, in order.
 inline std::vector<std::vector<BYTE>> Sends(const std::vector<LoggedReport>& log) {
-    std::vector<std::vector<BYTE>> out;
-    for (const auto& r : log)
-        if (r.kind == LoggedReport::Set) out.push_back(r.bytes);
-    return out;
+    return chiptest::SentReports(log);
 }
 
 inline std::size_t CountCommand(const std::vector<LoggedReport>& log, BYTE command) {
-    std::size_t n = 0;
-    for (const auto& r : log) n += r.kind == LoggedReport::Set && r.bytes[1] == command;
-    return n;
+    return chiptest::SentReports(log, {command}).size();
 }
 
-class EepromFixture : public ::testing::Test {
+class EepromFixture : public ::testing::Test, protected chiptest::ChipFixture {
 protected:
-    void SetUp() override {
-        savedReadLen_ = g_readLen;
-        savedCodeLen_ = g_codeLen;
-        savedChecksum_ = g_checksum;
-        savedHead_.assign(g_image, g_image + kSavedImageBytes);
-    }
-    void TearDown() override {
-        g_readLen = savedReadLen_;
-        g_codeLen = savedCodeLen_;
-        g_checksum = savedChecksum_;
-        std::memcpy(g_image, savedHead_.data(), kSavedImageBytes);
-    }
-
     // Plugs one chip, connects the programmer to it and starts both logs afresh.
     std::shared_ptr<emu::Chip> Connect(CVQPatch& patch, emu::ChipConfig config) {
-        auto chip = bus->Plug(config);
+        auto chip = ConnectChip(patch, config);
         chip->SetXdata(GUARD, GUARD_VALUE);
-        EXPECT_EQ(patch.ScanDevices(), 1);
-        chip->ClearLog();
-        host.Clear();
         return chip;
     }
-
-    static constexpr std::size_t kSavedImageBytes = 0x10100;
-    RecordingHost host;
-    emu::ScopedBackend bus;
-
-private:
-    DWORD savedReadLen_ = 0;
-    WORD savedCodeLen_ = 0;
-    WORD savedChecksum_ = 0;
-    std::vector<BYTE> savedHead_;
 };
 
 using namespace status;

@@ -224,7 +224,7 @@ TEST_F(BusTest, TwoThreadsHammeringOneChip) {
 TEST(EmulateSpec, ParsesTypesOptionsAndCounts) {
     std::vector<ChipConfig> configs;
     std::string error;
-    ASSERT_TRUE(emu::ParseSpec(" VQ7170 , vq7340:id1*2, vq5520:id1:b7:nokeep, keyboard,"
+    ASSERT_TRUE(emu::ParseEmulateList(" VQ7170 , vq7340:id1*2, vq5520:id1:b7:nokeep, keyboard,"
                                "vq5632:flash=512k:busy=-1:latency=50:ee0=0:ee1=0x1000:gate, vq7170s:d7",
                                &configs, &error))
         << error;
@@ -244,7 +244,7 @@ TEST(EmulateSpec, ParsesTypesOptionsAndCounts) {
     EXPECT_EQ(configs[5].eepromSize[1], 4096u);
     EXPECT_TRUE(configs[5].gateBus);
     EXPECT_EQ(configs[6].idVariant, 1);
-    ASSERT_TRUE(emu::ParseSpec("  ", &configs, &error));
+    ASSERT_TRUE(emu::ParseEmulateList("  ", &configs, &error));
     EXPECT_TRUE(configs.empty());
 }
 
@@ -256,16 +256,16 @@ TEST(EmulateSpec, RejectsBadSyntaxWithAMessage) {
     for (const char* spec : bad) {
         std::vector<ChipConfig> configs;
         std::string error;
-        EXPECT_FALSE(emu::ParseSpec(spec, &configs, &error)) << spec;
+        EXPECT_FALSE(emu::ParseEmulateList(spec, &configs, &error)) << spec;
         EXPECT_FALSE(error.empty()) << spec;
     }
 }
 
 TEST(EmulateSpec, InstallsABackendWithTheChips) {
     std::string error;
-    EXPECT_EQ(emu::InstallFromSpec("vq7170:oops", &error), nullptr);
+    EXPECT_EQ(emu::InstallEmulateList("vq7170:oops", &error), nullptr);
     EXPECT_NE(error.find("oops"), std::string::npos);
-    auto backend = emu::InstallFromSpec("vq7170,vq5520:id1", &error);
+    auto backend = emu::InstallEmulateList("vq7170,vq5520:id1", &error);
     ASSERT_NE(backend, nullptr);
     EXPECT_EQ(hid::CurrentBackend(), backend);
     EXPECT_EQ(hid::EnumeratePresent().size(), 2u);

@@ -94,9 +94,9 @@ TEST_P(DownloadTest, RoundTripOfOneMegabyte) {
 TEST_P(DownloadTest, UnerasedFlashFailsTheVerify) {
     chip->WriteFlash(0, std::vector<BYTE>(4096, 0x00));
     // The loop's first erase fails; the extra sector erase that follows works.
-    picky->rule = FailNth([](bool set, const BYTE* r, std::size_t len) {
+    Fail(FailNth([](bool set, const BYTE* r, std::size_t len) {
         return set && len == 9 && r[1] == HID_CMD_FLASH_SECTOR_ERASE;
-    });
+    }));
     const auto data = RandomBytes(8192, 11);
     Download(data);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Flash Erasing......", "Erase error!", "Upgrading......",
@@ -112,9 +112,9 @@ TEST_P(DownloadTest, UnerasedFlashFailsTheVerify) {
 
 TEST_P(DownloadTest, FailedWriteIsNotReportedAsSuccess) {
     // The first write step of the image fails; the verify tail lies beyond it.
-    picky->rule = FailNth([](bool set, const BYTE* r, std::size_t len) {
+    Fail(FailNth([](bool set, const BYTE* r, std::size_t len) {
         return set && (len == BULK_REPORT_SIZE || (r[1] == HID_CMD_FLASH_WRITE && r[2] == 0));
-    });
+    }));
     Download(RandomBytes(3 * 4096, 12));
     EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Verify error!", R}));
     EXPECT_EQ(chip->Xdata(GUARD), 0x00);
@@ -122,9 +122,9 @@ TEST_P(DownloadTest, FailedWriteIsNotReportedAsSuccess) {
 
 TEST_P(DownloadTest, FailedVerifyReadIsADifference) {
     // All-zero bytes: a read that delivers nothing must not compare equal.
-    picky->rule = FailNth([](bool set, const BYTE* r, std::size_t len) {
+    Fail(FailNth([](bool set, const BYTE* r, std::size_t len) {
         return !set && (len == BULK_REPORT_SIZE || r[1] == HID_CMD_FLASH_READ);
-    });
+    }));
     const std::vector<BYTE> zeros(1000, 0);
     Download(zeros);
     EXPECT_EQ(chip->Flash(0, zeros.size()), zeros);
@@ -132,9 +132,9 @@ TEST_P(DownloadTest, FailedVerifyReadIsADifference) {
 }
 
 TEST_P(DownloadTest, GuardThatCannotBeReadIsRestoredAs0xFF) {
-    picky->rule = FailNth([](bool set, const BYTE* r, std::size_t) {
+    Fail(FailNth([](bool set, const BYTE* r, std::size_t) {
         return set && r[1] == HID_CMD_XDATA_READ && r[2] == 0xF0 && r[3] == 0x51;
-    });
+    }));
     Download(RandomBytes(100, 13));
     EXPECT_EQ(host.LastStatus().text, "Upgrade Successful");
     EXPECT_EQ(chip->Xdata(GUARD), 0xFF);
@@ -157,17 +157,17 @@ TEST_P(DownloadTest, EepromPathByMemoryType) {
         EXPECT_EQ(host.clockMs.load(), 300u * 6 + 10 + 256);
         const auto reads = Sets(HID_CMD_EEPROM_READ);
         ASSERT_EQ(reads.size(), 256u);
-        EXPECT_EQ(Be16(reads.front().bytes, 2), 44u);
-        EXPECT_EQ(reads.front().bytes[8], selector);
+        EXPECT_EQ(Be16(reads.front(), 2), 44u);
+        EXPECT_EQ(reads.front()[8], selector);
         EXPECT_EQ(chip->Xdata(GUARD), 0x5C);
         EXPECT_EQ(chip->Xdata(0xF01F) & 0x10, 0);
     }
 }
 
 TEST_P(DownloadTest, EepromWriteLostInTheTail) {
-    picky->rule = FailNth([](bool set, const BYTE* r, std::size_t len) {
+    Fail(FailNth([](bool set, const BYTE* r, std::size_t len) {
         return set && len == 9 && r[1] == HID_CMD_EEPROM_WRITE && r[2] == 0x01 && r[3] == 0x2B;  // byte 299
-    });
+    }));
     auto data = RandomBytes(300, 14);
     data[299] = 0x00;
     Download(data, MEMTYPE_24C32_64);
@@ -308,9 +308,9 @@ TEST_F(ChipEraseTest, NeverCompletingChipGives2499PollsThenWrites) {
 
 TEST_F(ChipEraseTest, FailedPollEndsTheErase) {
     Connect(ChipType::VQ7340, 1, -1);
-    picky->rule = FailNth([](bool set, const BYTE* r, std::size_t len) {
+    Fail(FailNth([](bool set, const BYTE* r, std::size_t len) {
         return !set && len == 9 && r[0] == 1 && r[1] == HID_CMD_FLASH_STATUS;
-    }, 3);
+    }, 3));
     host.recordPauses = true;
     const auto data = RandomBytes(0x80000, 16);
     patch->Download(MEMTYPE_FLASH, 0x80000, data.data());

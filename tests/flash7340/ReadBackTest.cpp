@@ -101,8 +101,8 @@ TEST_P(ReadBackTest, EepromHeaderPath) {
     // 48 + 4 + 68 single-byte reads, all behind memory selector 1.
     const auto reads = Sets(HID_CMD_EEPROM_READ);
     ASSERT_EQ(reads.size(), 120u);
-    EXPECT_TRUE(std::all_of(reads.begin(), reads.end(), [](auto& r) { return r.bytes[8] == 1; }));
-    EXPECT_EQ(Be16(reads[48].bytes, 2), 64u);
+    EXPECT_TRUE(std::all_of(reads.begin(), reads.end(), [](auto& r) { return r[8] == 1; }));
+    EXPECT_EQ(Be16(reads[48], 2), 64u);
     EXPECT_TRUE(Transfers().empty());
     EXPECT_EQ(chip->Xdata(GUARD), 0xA6);
 }

@@ -54,9 +54,9 @@ TEST_F(TransportTest, StreamedReadStepsCarryTheStartAddress) {
     EXPECT_EQ(out[20], 0xEE);
     const auto starts = Sets(HID_CMD_FLASH_READ);
     ASSERT_EQ(starts.size(), 4u);
-    EXPECT_EQ(starts[0].bytes, Bytes("00 F7 01 01 23 45 00 14 00"));
+    EXPECT_EQ(starts[0], Bytes("00 F7 01 01 23 45 00 14 00"));
     for (int k = 1; k <= 3; ++k) {
-        const auto& b = starts[static_cast<std::size_t>(k)].bytes;
+        const auto& b = starts[static_cast<std::size_t>(k)];
         EXPECT_EQ(std::vector<BYTE>(b.begin(), b.begin() + 8),
                   Join(Bytes("00 F7 00 01 23 45 00"), {static_cast<BYTE>(8 * (k - 1))}));
     }
@@ -70,9 +70,9 @@ TEST_F(TransportTest, StreamedWriteOf4096IsOneStartAnd683Steps) {
     EXPECT_EQ(patch->WriteFlash(0x20000, 4096, data.data()), TRUE);
     const auto reports = Sets(HID_CMD_FLASH_WRITE);
     ASSERT_EQ(reports.size(), 684u);
-    EXPECT_EQ(reports[0].bytes, Bytes("00 F8 01 02 00 00 10 00 00"));
+    EXPECT_EQ(reports[0], Bytes("00 F8 01 02 00 00 10 00 00"));
     // The last step carries bytes 4092..4095 and zero filler.
-    EXPECT_EQ(reports.back().bytes, Join(Bytes("00 F8 00"), {data[4092], data[4093], data[4094], data[4095], 0, 0}));
+    EXPECT_EQ(reports.back(), Join(Bytes("00 F8 00"), {data[4092], data[4093], data[4094], data[4095], 0, 0}));
     EXPECT_EQ(chip->Flash(0x20000, 4096), data);
 }
 
@@ -112,7 +112,7 @@ TEST_P(TransferResultTest, ReturnsFalseAtTheFirstFailedRequest) {
     const FailCase& c = GetParam();
     Connect(ChipType::VQ7340, c.reportId);
     PrepareFlash();
-    picky->rule = c.rule;
+    Fail(c.rule);
     std::vector<BYTE> buf(5000, 0x11);
     const BOOL got = c.write ? patch->WriteFlash(0, c.len, buf.data()) : patch->ReadFlash(0, c.len, buf.data());
     EXPECT_EQ(got, c.result);

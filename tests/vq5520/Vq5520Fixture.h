@@ -2,6 +2,7 @@
 // and 1, with helpers to pick requests out of the chip's report log.
 #pragma once
 
+#include "ChipFixture.h"
 #include "ChipPatches.h"
 #include "Emulator.h"
 #include "ImageFormat.h"
@@ -28,22 +29,17 @@ inline const RecordingHost::Status& kReadDone = kReadingCompleted;
 
 // A VQ5520 image with a code of codeLen bytes and both checksums in place.
 inline std::vector<BYTE> MakeImage(WORD codeLen, unsigned seed) {
-    std::vector<BYTE> image = RandomBytes(codeLen + 52u, seed);
+    std::vector<BYTE> image = chiptest::ImageWithChecksums(RandomBytes(codeLen + 52u, seed), ChecksumLayout::VQ7170);
     image[0] = 0xC3;
     image[1] = 0x3C;
-    WriteBE16(image.data() + 2, codeLen);
-    StoreChecksums(image.data(), ChecksumLayout::VQ7170);
     return image;
 }
 
-class Vq5520Test : public ::testing::TestWithParam<int> {
+class Vq5520Test : public ::testing::TestWithParam<int>, protected chiptest::ChipFixture {
 protected:
     void SetUp() override {
-        chip = bus->Plug({.type = emu::ChipType::VQ5520, .reportId = Id(), .idVariant = Id(), .gateBus = true});
-        ASSERT_EQ(patch.ScanDevices(), 1);
+        chip = ConnectChip(patch, {.type = emu::ChipType::VQ5520, .reportId = Id(), .idVariant = Id(), .gateBus = true});
         ASSERT_EQ(patch.m_bUseReportId1, Id());
-        chip->ClearLog();
-        host.Clear();
     }
 
     int Id() const { return GetParam(); }
@@ -62,12 +58,7 @@ protected:
 
     // Requests sent with one of the given commands, in order.
     std::vector<std::vector<BYTE>> Sent(std::initializer_list<BYTE> commands) const {
-        std::vector<std::vector<BYTE>> out;
-        for (const auto& e : chip->Log()) {
-            if (e.kind != emu::LoggedReport::Set || e.bytes.size() != FEATURE_REPORT_SIZE) continue;
-            if (std::find(commands.begin(), commands.end(), e.bytes[1]) != commands.end()) out.push_back(e.bytes);
-        }
-        return out;
+        return chiptest::SentReports(chip->Log(), commands);
     }
 
     // Number of sends up to and including the k-th (from 1) send of a command,
@@ -103,8 +94,6 @@ protected:
         EXPECT_EQ(log.back(), (emu::LoggedReport{emu::LoggedReport::Set, bytes, false}));
     }
 
-    RecordingHost host;
-    emu::ScopedBackend bus;
     std::shared_ptr<emu::Chip> chip;
     CVQ5520Patch patch;
 };

@@ -1,6 +1,7 @@
-// QUILLMAR_EMULATE: which emulated chips the application attaches.
+// The emulated-device list of QUILLMAR_EMULATE: which emulated chips the
+// application attaches.
 //
-//   spec    = entry { "," entry }
+//   list    = entry { "," entry }
 //   entry   = type { ":" option } [ "*" count ]
 //   type    = vq7140s | vq7140xx | vq7170 | vq7170s | vq5520 | vq7340 | vq5632 | keyboard
 //   option  = id0 | id1 | a7 | b7 | c7 | d7 | nokeep | gate
@@ -130,15 +131,15 @@ bool ApplyOption(const std::string& option, ChipConfig* config, std::string* err
 
 }  // namespace
 
-bool ParseSpec(const std::string& spec, std::vector<ChipConfig>* out, std::string* error) {
+bool ParseEmulateList(const std::string& list, std::vector<ChipConfig>* out, std::string* error) {
     std::vector<ChipConfig> configs;
     std::string message;
     if (!error) error = &message;
-    if (Trim(spec).empty()) {
+    if (Trim(list).empty()) {
         if (out) out->clear();
         return true;
     }
-    for (const std::string& raw : Split(Lower(spec), ',')) {
+    for (const std::string& raw : Split(Lower(list), ',')) {
         std::string entry = Trim(raw);
         if (entry.empty()) {
             *error = "QUILLMAR_EMULATE: empty entry";
@@ -168,9 +169,9 @@ bool ParseSpec(const std::string& spec, std::vector<ChipConfig>* out, std::strin
     return true;
 }
 
-std::shared_ptr<EmulatorBackend> InstallFromSpec(const std::string& spec, std::string* error) {
+std::shared_ptr<EmulatorBackend> InstallEmulateList(const std::string& list, std::string* error) {
     std::vector<ChipConfig> configs;
-    if (!ParseSpec(spec, &configs, error)) return nullptr;
+    if (!ParseEmulateList(list, &configs, error)) return nullptr;
     auto backend = MakeBackend();
     for (const ChipConfig& config : configs) backend->Plug(config);
     backend->TakeChanges();  // present from the start: no arrivals to report
@@ -180,9 +181,9 @@ std::shared_ptr<EmulatorBackend> InstallFromSpec(const std::string& spec, std::s
 
 std::shared_ptr<EmulatorBackend> InstallFromEnvironment(std::string* error) {
     if (error) error->clear();
-    const char* spec = std::getenv("QUILLMAR_EMULATE");
-    if (!spec || Trim(spec).empty()) return nullptr;
-    return InstallFromSpec(spec, error);
+    const char* list = std::getenv("QUILLMAR_EMULATE");
+    if (!list || Trim(list).empty()) return nullptr;
+    return InstallEmulateList(list, error);
 }
 
 }  // namespace emu

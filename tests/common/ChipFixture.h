@@ -1,0 +1,88 @@
+// The set-up the chip job tests share: a recording host on the virtual
+// clock, an emulated bus, one connected chip, images with their checksums
+// and a filter over the reports a chip was sent. The image state the jobs
+// change (g_image's first bytes, g_readLen, g_codeLen, g_checksum) is put
+// back after every test.
+#pragma once
+
+#include "ImageFormat.h"
+#include "RecordingHost.h"
+#include "VQPatch.h"
+
+#include "Emulator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+inline void PrintTo(const RecordingHost::Status& s, std::ostream* os) {
+    *os << '"' << s.text << "\" colour " << std::hex << s.colour << std::dec;
+}
+
+namespace chiptest {
+
+// An image from 52 + codeLen bytes: the code length at 2..3 and both
+// checksums of the layout stored behind the code.
+inline std::vector<BYTE> ImageWithChecksums(std::vector<BYTE> image, ChecksumLayout layout) {
+    WriteBE16(image.data() + 2, static_cast<WORD>(image.size() - IMAGE_HEADER_SIZE - 4));
+    StoreChecksums(image.data(), layout);
+    return image;
+}
+
+// The sends of a log in order: every one, or, when commands are given, the
+// 9-byte requests of those commands.
+inline std::vector<std::vector<BYTE>> SentReports(const std::vector<emu::LoggedReport>& log,
+                                                  std::initializer_list<BYTE> commands = {}) {
+    std::vector<std::vector<BYTE>> out;
+    for (const auto& r : log) {
+        if (r.kind != emu::LoggedReport::Set) continue;
+        if (commands.size() != 0 &&
+            (r.bytes.size() != FEATURE_REPORT_SIZE ||
+             std::find(commands.begin(), commands.end(), r.bytes[1]) == commands.end()))
+            continue;
+        out.push_back(r.bytes);
+    }
+    return out;
+}
+
+class ChipFixture {
+protected:
+    ChipFixture()
+        : savedReadLen_(g_readLen),
+          savedCodeLen_(g_codeLen),
+          savedChecksum_(g_checksum),
+          savedHead_(g_image, g_image + kSavedImageBytes) {}
+    ~ChipFixture() {
+        g_readLen = savedReadLen_;
+        g_codeLen = savedCodeLen_;
+        g_checksum = savedChecksum_;
+        std::memcpy(g_image, savedHead_.data(), kSavedImageBytes);
+    }
+
+    // Plugs one chip, connects the programmer to it and starts the chip's
+    // log and the host afresh.
+    std::shared_ptr<emu::Chip> ConnectChip(CVQPatch& patch, const emu::ChipConfig& config) {
+        auto chip = bus->Plug(config);
+        EXPECT_EQ(patch.ScanDevices(), 1);
+        chip->ClearLog();
+        host.Clear();
+        return chip;
+    }
+
+    static constexpr std::size_t kSavedImageBytes = 0x10100;
+    RecordingHost host;
+    emu::ScopedBackend bus;
+
+private:
+    DWORD savedReadLen_;
+    WORD savedCodeLen_;
+    WORD savedChecksum_;
+    std::vector<BYTE> savedHead_;
+};
+
+}  // namespace chiptest
