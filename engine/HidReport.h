@@ -1,6 +1,7 @@
 // Feature reports of the chips' command protocol.
 #pragma once
 
+#include "ByteOrder.h"
 #include "WinTypes.h"
 
 #include <cstddef>
@@ -50,8 +51,7 @@ inline FEATURE_REPORT AddressRequest(BYTE reportId, BYTE command, WORD addr) {
     FEATURE_REPORT r;
     r[0] = reportId;
     r[1] = command;
-    r[2] = static_cast<BYTE>(addr >> 8);
-    r[3] = static_cast<BYTE>(addr);
+    WriteBE16(&r[2], addr);
     return r;
 }
 

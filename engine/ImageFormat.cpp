@@ -24,13 +24,21 @@ WORD CodeChecksum(const BYTE* image, WORD len, ChecksumLayout layout) {
     return ByteSum16(image + CodeOffset(layout), len);
 }
 
+void StoreHeaderChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout) {
+    WriteBE16(image + IMAGE_HEADER_SIZE + codeLen, HeaderChecksum(image, layout));
+}
+
+WORD StoreCodeChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout) {
+    const WORD sum = CodeChecksum(image, codeLen, layout);
+    WriteBE16(image + IMAGE_HEADER_SIZE + codeLen + 2, sum);
+    return sum;
+}
+
 WORD StoreChecksums(BYTE* image, ChecksumLayout layout) {
     const WORD len = ImageCodeLength(image);
-    const WORD code = CodeChecksum(image, len, layout);
-    if (layout == ChecksumLayout::VQ7140S) return code;
-    WriteBE16(image + IMAGE_HEADER_SIZE + len, HeaderChecksum(image, layout));
-    WriteBE16(image + IMAGE_HEADER_SIZE + len + 2, code);
-    return code;
+    if (layout == ChecksumLayout::VQ7140S) return CodeChecksum(image, len, layout);
+    StoreHeaderChecksum(image, len, layout);
+    return StoreCodeChecksum(image, len, layout);
 }
 
 bool StoredChecksumsMatch(const BYTE* image, WORD len, ChecksumLayout layout, WORD* codeSum) {

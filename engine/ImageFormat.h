@@ -50,6 +50,11 @@ inline WORD ImageCodeLength(const BYTE* image) { return ReadBE16(image + 2); }
 WORD HeaderChecksum(const BYTE* image, ChecksumLayout layout);
 // Sum of the len code bytes (from offset 48, or 16 on VQ7140S).
 WORD CodeChecksum(const BYTE* image, WORD len, ChecksumLayout layout);
+// The header checksum, stored big-endian at 48 + codeLen.
+void StoreHeaderChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout);
+// The sum of the codeLen code bytes, stored big-endian at 50 + codeLen;
+// returns it.
+WORD StoreCodeChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout);
 // Computes both checksums for the code length in bytes 2..3 and stores them
 // at 48 + len (header) and 50 + len (code). Returns the code checksum.
 // Does nothing but return the code sum on the VQ7140S layout.

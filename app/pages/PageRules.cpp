@@ -87,18 +87,8 @@ void EncodeStringField(BYTE* image, const StringFieldLayout& layout, bool presen
     for (int i = 0; i < n; ++i) chars[i] = static_cast<BYTE>(text[i].unicode() & 0xFF);
 }
 
-void StoreHeaderChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout) {
-    WriteBE16(image + IMAGE_HEADER_SIZE + codeLen, HeaderChecksum(image, layout));
-}
-
-WORD StoreCodeChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout) {
-    const WORD sum = CodeChecksum(image, codeLen, layout);
-    WriteBE16(image + IMAGE_HEADER_SIZE + codeLen + 2, sum);
-    return sum;
-}
-
 void WriteDefaultImage(BYTE* image, const BYTE (&header)[IMAGE_HEADER_SIZE], ChecksumLayout layout) {
     std::memcpy(image, header, IMAGE_HEADER_SIZE);
     StoreHeaderChecksum(image, 0, layout);
-    WriteBE16(image + IMAGE_HEADER_SIZE + 2, 0);
+    StoreCodeChecksum(image, 0, layout);  // no code: 0
 }

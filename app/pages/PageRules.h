@@ -75,10 +75,8 @@ void EncodeStringField(BYTE* image, const StringFieldLayout& layout, bool presen
 
 // --- Checksums and defaults --------------------------------------------------
 
-// Header checksum of the image, stored big-endian at 48 + codeLen.
-void StoreHeaderChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout);
-// Sum of the codeLen code bytes, stored big-endian at 50 + codeLen; returns it.
-WORD StoreCodeChecksum(BYTE* image, WORD codeLen, ChecksumLayout layout);
+// The checksum stores are ImageFormat's StoreHeaderChecksum and
+// StoreCodeChecksum.
 
 // The 52-byte default image of a page: the 48-byte header as given, its
 // header checksum at 48..49 and a code checksum of 0 at 50..51.

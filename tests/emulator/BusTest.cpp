@@ -157,6 +157,45 @@ TEST_F(BusTest, FaultsStartAtTheNthCall) {
     }
 }
 
+// A rule fails only the reports it picks, before they reach the chip: the
+// calls around them go on, and the chip neither logs nor counts them.
+struct PickCase {
+    const char* name;
+    bool onSet;
+    int nth;                         // 0: every XDATA read of 0xF801 fails
+    std::vector<bool> results;       // of five reads: F800, F801, F800, F801, F801
+    std::size_t setsSeen, getsSeen;  // by the chip
+};
+
+class ReportFaultTest : public BusTest, public ::testing::WithParamInterface<PickCase> {};
+
+TEST_P(ReportFaultTest, FailsOnlyThePickedReports) {
+    const PickCase& c = GetParam();
+    auto chip = bus->Plug({.type = ChipType::VQ7170});
+    HANDLE h = hid::Open(chip->path(), hid::Access::ReadWrite);
+    emu::ReportRule pick = [onSet = c.onSet](bool set, const BYTE* r, std::size_t len) {
+        return set == onSet && len == FEATURE_REPORT_SIZE && r[1] == HID_CMD_XDATA_READ && r[3] == 0x01;
+    };
+    chip->FailReports(c.nth == 0 ? pick : emu::NthReport(pick, c.nth));
+    std::vector<bool> results;
+    BYTE value;
+    for (WORD addr : {0xF800, 0xF801, 0xF800, 0xF801, 0xF801}) results.push_back(SendXdataRead(h, addr, &value));
+    EXPECT_EQ(results, c.results);
+    EXPECT_EQ(chip->SetFeatureCount(), c.setsSeen);
+    EXPECT_EQ(chip->GetFeatureCount(), c.getsSeen);
+    EXPECT_EQ(chip->Log().size(), c.setsSeen + c.getsSeen);
+    chip->ClearFaults();
+    EXPECT_TRUE(SendXdataRead(h, 0xF801, &value));
+    hid::Close(h);
+}
+
+INSTANTIATE_TEST_SUITE_P(Picks, ReportFaultTest,
+                         ::testing::Values(PickCase{"EverySet", true, 0, {true, false, true, false, false}, 2, 2},
+                                           PickCase{"SecondSet", true, 2, {true, true, true, false, true}, 4, 4},
+                                           PickCase{"EveryGet", false, 0, {true, false, true, false, false}, 5, 2},
+                                           PickCase{"FirstGet", false, 1, {true, false, true, true, true}, 5, 4}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(BusTest, TheLogHoldsEveryReportAsSentOrReturned) {
     auto chip = bus->Plug({.type = ChipType::VQ5520, .reportId = 1});
     HANDLE h = hid::Open(chip->path(), hid::Access::ReadWrite);
