@@ -24,12 +24,12 @@ BYTE CVQ7340Patch::ScanDevices() {
         }
         m_bUseReportId1 = id1 ? 1 : 0;
     };
+    // A failed fetch rejects nothing here: the bytes it leaves are compared.
     auto read = [this](WORD addr, bool* fetchFailed) {
         *fetchFailed = false;
-        FEATURE_REPORT r = AddressRequest(ReportId(), HID_CMD_XDATA_READ, addr);
-        if (!Send(r)) return BYTE{0xFF};
-        Fetch(r);
-        return r[ReplyPos(ReportId(), 4)];
+        BYTE value = 0xFF;
+        ReadXdata(addr, &value);
+        return value;
     };
     // The id ends as the probe result of the device left open (the last
     // accepted one), even when rejected devices were probed after it.
