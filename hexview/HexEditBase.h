@@ -4,6 +4,7 @@
 // one nibble, a selection, scrolling, typing, clipboard and a context menu.
 #pragma once
 
+#include "HexEditLogic.h"
 #include "HexLayout.h"
 
 #include <QAbstractScrollArea>
@@ -45,12 +46,6 @@ public:
 
     explicit CHexEditBase(QWidget* parent = nullptr);
     ~CHexEditBase() override;
-
-    // Puts a new view in place of a placeholder widget of a dialog: same
-    // parent, geometry, object name, dynamic properties, frame, tab position
-    // and stacking. The placeholder is deleted. A QLineEdit placeholder gives
-    // a single-line view, anything else a multi-line one.
-    static CHexEditBase* ReplacePlaceholder(QWidget* placeholder);
 
     // Multi-line window (the default): 5-pixel inset, rows, scroll bars.
     // A single-line one shows the buffer on one row.

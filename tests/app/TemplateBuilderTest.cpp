@@ -4,7 +4,7 @@
 #include "DialogWnd.h"
 #include "DlgWidgets.h"
 #include "HexEditBase.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 
 #include <QCheckBox>
 #include <QComboBox>

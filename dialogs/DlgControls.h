@@ -13,6 +13,7 @@
 #pragma once
 
 #include "DialogBuilder.h"
+#include "DialogResources.h"
 #include "DialogTemplate.h"
 
 #include <QMetaObject>
