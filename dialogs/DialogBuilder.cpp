@@ -21,8 +21,8 @@ namespace {
 
 constexpr const char* kIdProperty = "dlgCtrlId";
 
-// Check boxes and radios put their text as close to the box as dialog
-// controls do, so that texts sized for dialogs fit.
+// Check boxes and radios put their text 4 pixels from the box, so that
+// texts sized for the templates fit.
 class CButtonTextStyle : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {

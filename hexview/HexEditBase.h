@@ -93,7 +93,8 @@ public:
     QRect GetCaretRect() const;
     bool IsCaretShown() const { return m_bCaretShown != 0; }
 
-    // Scroll-bar actions, the way a scroll bar reports them.
+    // Scroll-bar actions (SB_*): a line, a page, or to the thumb position
+    // nPos while the thumb is dragged (SB_THUMBTRACK); others do nothing.
     void OnVScroll(UINT nSBCode, UINT nPos);
     void OnHScroll(UINT nSBCode, UINT nPos);
     // Auto-scroll timer tick.
