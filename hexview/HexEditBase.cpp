@@ -164,55 +164,8 @@ void CHexEditBase::SetReadOnly(bool bReadOnly, bool bRedraw) {
     if (bRedraw) viewport()->update();
 }
 
-bool CHexEditBase::IsSelection() const {
-    return m_nSelStart != NONE && m_nSelEnd != NONE;
-}
-
-// ---------------------------------------------------------------------------
-// Caret
-
-void CHexEditBase::SetEditCaretPos(UINT nOffset, bool bHighNibble) {
-    m_nCaretPos = nOffset;
-    m_bCaretHighNibble = bHighNibble;
-    if (m_pData == nullptr || m_nDataSize == 0) return;
-    if (m_bRecalc) CalculatePaintingDetails();
-
-    const CaretRect caret = CaretGeometry(CurrentLayout(), m_nTopRow, m_nScrollX, nOffset, bHighNibble);
-    if (!caret.visible || !hasFocus()) {
-        DestroyCaret();
-        return;
-    }
-    const QRect rc(caret.x, caret.y, caret.width, caret.height);
-    if (!(m_bCaretShown && static_cast<UINT>(caret.height) == m_nCaretHeight &&
-          static_cast<UINT>(caret.width) == m_nCaretWidth)) {
-        m_bCaretShown = 1;
-        m_nCaretHeight = static_cast<UINT>(caret.height);
-        m_nCaretWidth = static_cast<UINT>(caret.width);
-    }
-    if (rc != m_rcCaret) {
-        viewport()->update(m_rcCaret);
-        m_rcCaret = rc;
-    }
-    RestartCaretBlink();
-    viewport()->update(m_rcCaret);
-}
-
-void CHexEditBase::DestroyCaret() {
-    m_bCaretShown = 0;
-    m_caretTimer.stop();
-    if (!m_rcCaret.isNull()) viewport()->update(m_rcCaret);
-    m_rcCaret = QRect();
-}
-
-void CHexEditBase::RestartCaretBlink() {
-    m_bCaretBlinkOn = true;
-    const int flash = QApplication::cursorFlashTime();
-    if (flash > 0) m_caretTimer.start(flash / 2, this);
-    else m_caretTimer.stop();
-}
-
-QRect CHexEditBase::GetCaretRect() const {
-    return m_bCaretShown ? m_rcCaret : QRect();
+void CHexEditBase::NotifyParentChanged() {
+    emit changed();
 }
 
 // ---------------------------------------------------------------------------

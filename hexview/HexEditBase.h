@@ -78,7 +78,7 @@ public:
 
     virtual void SetReadOnly(bool bReadOnly, bool bRedraw);
     bool IsReadOnly() const { return m_bReadOnly != 0; }
-    bool IsSelection() const;
+    bool IsSelection() const { return m_nSelStart != hexview::NONE && m_nSelEnd != hexview::NONE; }
 
     // State, for callers and tests.
     UINT GetCaretPos() const { return m_nCaretPos; }

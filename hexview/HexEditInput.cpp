@@ -109,10 +109,6 @@ bool CHexEditBase::OnChar(UINT ch) {
     return true;
 }
 
-void CHexEditBase::NotifyParentChanged() {
-    emit changed();
-}
-
 // ---------------------------------------------------------------------------
 // Focus
 
