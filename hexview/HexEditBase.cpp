@@ -1,3 +1,6 @@
+// The hex view's construction, data, settings and caret moves. Painting and
+// scrolling are in HexEditPaint.cpp, keyboard and mouse input in
+// HexEditInput.cpp, clipboard and context menu in HexEditClipboard.cpp.
 #include "HexEditBase.h"
 
 #include "HexGlyphCache.h"
@@ -206,6 +209,7 @@ void CHexEditBase::MoveCaret(int nDelta, bool bHighNibble) {
 }
 
 // ---------------------------------------------------------------------------
+// Views of the template control classes
 
 QWidget* CreateHexEditByClassName(const QString& className, QWidget* parent) {
     if (className.compare(QLatin1String("CHexEditBase_SC"), Qt::CaseInsensitive) == 0) {
