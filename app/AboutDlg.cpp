@@ -1,5 +1,5 @@
 #include "AboutDlg.h"
 
-#include "Resource.h"
+#include "ResourceIds.h"
 
 CAboutDlg::CAboutDlg(QWidget* pParent) : CDialogWnd(IDD_ABOUTBOX, pParent) {}

@@ -4,7 +4,7 @@
 // main dialog.
 #include "Globals.h"
 
-#include "Resource.h"
+#include "ResourceIds.h"
 
 CTessadaneApp theApp;
 CMyStatusBar g_statusBar;

@@ -5,7 +5,7 @@
 #include "MyStatusBar.h"
 #include "OptionPages.h"
 #include "TessadaneApp.h"
-#include "WndObjects.h"
+#include "ControlObjects.h"
 
 #include <QBrush>
 #include <QPixmap>

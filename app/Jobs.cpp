@@ -1,7 +1,7 @@
 #include "Jobs.h"
 
-#include "PortPath.h"
-#include "Resource.h"
+#include "PageRules.h"
+#include "ResourceIds.h"
 #include "VQPatch.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "MyStatusBar.h"
 
 #include "DialogBuilder.h"
-#include "Resources.h"
+#include "IconsAndStrings.h"
 
 #include <QApplication>
 #include <QPainter>

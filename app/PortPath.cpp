@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-int ScanHex32(const QString& text) { return static_cast<int>(ScanHex(text)); }
-
 QString FormatPortPath(const QString& location) {
     constexpr qsizetype kFirst = 3;
     constexpr qsizetype kLast = 8;

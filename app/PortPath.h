@@ -1,6 +1,5 @@
 // The port path shown for a device in the device list, made from the
-// location text of its USB device; and the hexadecimal reading it shares
-// with the read-length edit.
+// location text of its USB device.
 #pragma once
 
 #include <QString>
@@ -10,7 +9,3 @@
 // "0000.0014.0000.001.003.000.000.000.000" gives "1-3-0-0-0-0". A text of
 // fewer than four fields gives an empty path; a shorter text ends in '-'.
 QString FormatPortPath(const QString& location);
-
-// The text read as the C library reads a hexadecimal number (ScanHex of the
-// option pages), taken as a signed 32-bit one.
-int ScanHex32(const QString& text);

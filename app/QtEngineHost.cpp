@@ -40,7 +40,7 @@ std::string RunFileDialog(const FileDialogSpec& spec, bool open) {
         dlg.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
         dlg.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         dlg.setNameFilter(QtFileFilter(spec.filter));
-        // Show each filter as its description reads, as the Windows dialog does.
+        // Each filter shows its description only, not its patterns.
         dlg.setOption(QFileDialog::HideNameFilterDetails);
         if (!spec.defaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(spec.defaultExt));
         if (!spec.initialName.empty()) dlg.selectFile(QString::fromStdString(spec.initialName));

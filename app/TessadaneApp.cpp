@@ -1,19 +1,23 @@
 #include "TessadaneApp.h"
 
+#include "DialogResources.h"
 #include "Emulator.h"
+#include "HexEditBase.h"
+#include "IconsAndStrings.h"
 #include "QtEngineHost.h"
 #include "TessadaneDlg.h"
+#include "Templates.h"
 
 #include <cstdio>
 #include <string>
 
-CTessadaneApp::CTessadaneApp() : CWinApp("Quillmar") {}
+// The application object is built before main, so the dialogs find the
+// templates, icons and the hex view before any window is made.
+CTessadaneApp::CTessadaneApp() : CWinApp("Quillmar") { InstallDialogResources(); }
 
 CTessadaneApp::~CTessadaneApp() = default;
 
 BOOL CTessadaneApp::InitInstance() {
-    // The common-control, control-container, shell-manager and visual-manager
-    // set-up of other platforms has no counterpart here.
     SetRegistryKey(QString::fromUtf8(kRegistryKey));
     InstallEmulatorFromEnvironment();
 
@@ -34,4 +38,8 @@ bool InstallEmulatorFromEnvironment() {
     if (emu::InstallFromEnvironment(&error) || error.empty()) return true;
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;
+}
+
+void InstallDialogResources() {
+    SetDialogResources({&FindTemplateResource, &LoadIconPixmap, &CreateHexEditByClassName});
 }

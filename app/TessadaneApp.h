@@ -19,3 +19,7 @@ public:
 // When QUILLMAR_EMULATE is set, replaces the HID backend by emulated chips.
 // Returns false (and says why on standard error) when the text is not valid.
 bool InstallEmulatorFromEnvironment();
+
+// Hands the dialogs the templates and icons of res/ and the hex view as the
+// window of the custom control classes "CHexEditBase" and "CHexEditBase_SC".
+void InstallDialogResources();

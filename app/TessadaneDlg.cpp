@@ -4,8 +4,8 @@
 #include "DialogText.h"
 #include "Globals.h"
 #include "Hid.h"
-#include "Resource.h"
-#include "Resources.h"
+#include "ResourceIds.h"
+#include "IconsAndStrings.h"
 #include "UiThread.h"
 
 #include <QContextMenuEvent>

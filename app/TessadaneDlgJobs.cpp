@@ -12,9 +12,10 @@
 #include "DialogText.h"
 #include "Globals.h"
 #include "Jobs.h"
+#include "PageRules.h"
 #include "PortPath.h"
 #include "QtEngineHost.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 #include "TessadaneDlg.h"
 #include "UiThread.h"
 

@@ -4,6 +4,7 @@
 // one nibble, a selection, scrolling, typing, clipboard and a context menu.
 #pragma once
 
+#include "HexEditLogic.h"
 #include "HexLayout.h"
 
 #include <QAbstractScrollArea>
@@ -46,12 +47,6 @@ public:
     explicit CHexEditBase(QWidget* parent = nullptr);
     ~CHexEditBase() override;
 
-    // Puts a new view in place of a placeholder widget of a dialog: same
-    // parent, geometry, object name, dynamic properties, frame, tab position
-    // and stacking. The placeholder is deleted. A QLineEdit placeholder gives
-    // a single-line view, anything else a multi-line one.
-    static CHexEditBase* ReplacePlaceholder(QWidget* placeholder);
-
     // Multi-line window (the default): 5-pixel inset, rows, scroll bars.
     // A single-line one shows the buffer on one row.
     void SetMultiLine(bool bMultiLine);
@@ -83,7 +78,7 @@ public:
 
     virtual void SetReadOnly(bool bReadOnly, bool bRedraw);
     bool IsReadOnly() const { return m_bReadOnly != 0; }
-    bool IsSelection() const;
+    bool IsSelection() const { return m_nSelStart != hexview::NONE && m_nSelEnd != hexview::NONE; }
 
     // State, for callers and tests.
     UINT GetCaretPos() const { return m_nCaretPos; }
@@ -98,7 +93,8 @@ public:
     QRect GetCaretRect() const;
     bool IsCaretShown() const { return m_bCaretShown != 0; }
 
-    // Scroll-bar actions, the way a scroll bar reports them.
+    // Scroll-bar actions (SB_*): a line, a page, or to the thumb position
+    // nPos while the thumb is dragged (SB_THUMBTRACK); others do nothing.
     void OnVScroll(UINT nSBCode, UINT nPos);
     void OnHScroll(UINT nSBCode, UINT nPos);
     // Auto-scroll timer tick.

@@ -1,6 +1,6 @@
 // Pure arithmetic of the hex view: layout, hit testing, caret geometry,
-// scrolling targets, caret moves, row text and clipboard blocks. No Qt here,
-// so the tests can drive every rule without a widget.
+// scrolling targets and row text. No Qt here, so the tests can drive every
+// rule without a widget. The editing rules are in HexEditLogic.h.
 #pragma once
 
 #include "WinTypes.h"
@@ -101,44 +101,6 @@ struct ScrollTarget {
 };
 ScrollTarget MakeVisibleTarget(const Layout& lay, UINT topRow, UINT scrollX, UINT nBegin, UINT nEnd);
 
-// Caret and selection state.
-struct EditState {
-    UINT caret = 0;
-    bool highNibble = true;
-    UINT selStart = NONE;
-    UINT selEnd = NONE;
-    UINT anchor = NONE;
-    bool operator==(const EditState&) const = default;
-};
-inline bool HasSelection(const EditState& s) { return s.selStart != NONE && s.selEnd != NONE; }
-
-// Caret move by nDelta bytes with the Shift rule (selection from the anchor).
-EditState MoveCaretState(EditState s, UINT dataSize, int nDelta, bool highNibble, bool shift);
-
-// Virtual key codes the view handles.
-enum : UINT {
-    VK_TAB = 0x09,
-    VK_SHIFT = 0x10,
-    VK_PRIOR = 0x21,
-    VK_NEXT = 0x22,
-    VK_END = 0x23,
-    VK_HOME = 0x24,
-    VK_LEFT = 0x25,
-    VK_UP = 0x26,
-    VK_RIGHT = 0x27,
-    VK_DOWN = 0x28,
-};
-
-// The caret move of a navigation key; false for keys that do not move it.
-struct KeyMove {
-    int delta = 0;
-    bool highNibble = true;
-};
-bool CaretMoveForKey(UINT vk, bool curHighNibble, UINT rowBytes, UINT visibleRows, KeyMove& move);
-
-// Value of a typed hex digit (either case); false for any other character.
-bool HexDigitValue(UINT ch, BYTE& value);
-
 // Ticks of the 5 ms auto-scroll timer per row step, dist pixels outside.
 int AutoScrollTicks(int dist);
 
@@ -157,17 +119,5 @@ int FormatAsciiRow(const BYTE* data, UINT start, UINT end, char* out);
 
 // Address label "%0*Xh", at most 31 characters.
 int FormatAddress(UINT offset, UINT digits, char* out32);
-
-// Hex dump of the bytes s..e (inclusive) broken like the view's rows of R bytes.
-std::string HexDumpText(const BYTE* data, UINT s, UINT e, UINT rowBytes);
-
-// The private clipboard block: a 32-bit little-endian count, then the bytes.
-std::vector<BYTE> MakeBinaryBlock(const BYTE* data, UINT count);
-// Bytes a block carries: its count cut to what the block really holds.
-// Returns nullptr (and 0) for a block without a whole count.
-const BYTE* ReadBinaryBlock(const BYTE* block, std::size_t blockSize, UINT& count);
-
-// Bytes a paste of count bytes at start writes into a buffer of dataSize.
-UINT PasteLength(UINT start, UINT count, UINT dataSize);
 
 }  // namespace hexview

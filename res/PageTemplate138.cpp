@@ -3,7 +3,7 @@
 #include "PageControls.h"
 #include "PageTemplate7170.h"
 #include "PageTemplates.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 
 using namespace ctlstyle;
 

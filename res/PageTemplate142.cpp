@@ -2,7 +2,7 @@
 // VQ7170S captions.
 #include "PageTemplate7170.h"
 #include "PageTemplates.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 
 const DialogTemplate& PageTemplate142() {
     static const DialogTemplate t = MakeVQ7170PageTemplate(

@@ -1,9 +1,12 @@
 // Templates of the about box and the main dialog, and the template lookup.
-#include "DialogTemplate.h"
+#include "Templates.h"
+
 #include "PageTemplates.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 
 using namespace ctlstyle;
+
+static_assert(IDOK == kDlgIdOk && IDCANCEL == kDlgIdCancel, "the ok and cancel buttons end their dialogs");
 
 namespace {
 
@@ -73,7 +76,7 @@ const DialogTemplate& MainDialogTemplate() {
 
 }  // namespace
 
-const DialogTemplate* FindDialogTemplate(int id) {
+const DialogTemplate* FindTemplateResource(int id) {
     switch (id) {
     case IDD_ABOUTBOX: return &AboutBoxTemplate();
     case IDD_TESSADANE_DIALOG: return &MainDialogTemplate();

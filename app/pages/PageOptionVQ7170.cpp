@@ -2,7 +2,7 @@
 #include "OptionPages.h"
 
 #include "PageControls.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 #include "VQPatch.h"
 
 #include <cstring>

@@ -46,6 +46,8 @@ DWORD ScanHex(const QString& text) {
     return negative ? 0u - value : value;
 }
 
+int ScanHex32(const QString& text) { return static_cast<int>(ScanHex(text)); }
+
 HexEditScan ScanHexEdit(const QString& text, HexDigits digits) {
     HexEditScan scan;
     scan.value = ScanHex(text);

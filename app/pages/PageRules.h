@@ -18,6 +18,9 @@
 // and a minus sign negates it ("-1" gives FFFFFFFF). A text without digits
 // leaves 0.
 DWORD ScanHex(const QString& text);
+// ScanHex taken as a signed 32-bit number: the read-length edit and the
+// pieces of a device's port path.
+int ScanHex32(const QString& text);
 
 // Which letters a hex edit accepts besides the digits.
 enum class HexDigits {

@@ -11,7 +11,7 @@
 #include "Emulator.h"
 #include "Globals.h"
 #include "QtEngineHost.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 #include "TessadaneDlg.h"
 #include "UiThread.h"
 #include "hid/Hid.h"

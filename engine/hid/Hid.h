@@ -6,7 +6,7 @@
 // a descriptor of the process.
 #pragma once
 
-#include "../WinTypes.h"
+#include "WinTypes.h"
 
 #include <cstddef>
 #include <memory>

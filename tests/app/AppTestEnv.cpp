@@ -2,7 +2,7 @@
 
 #include "Emulator.h"
 #include "Globals.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 #include "TessadaneDlg.h"
 #include "hid/Hid.h"
 

@@ -2,10 +2,12 @@
 #include "AppTestEnv.h"
 #include "DialogWnd.h"
 #include "DlgWidgets.h"
-#include "Resource.h"
+#include "HexEditBase.h"
+#include "ResourceIds.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QThread>
 
@@ -150,4 +152,26 @@ TEST_F(Controls, SubclassingTakesTheControlsPlace) {
     EXPECT_EQ(nextStop(view), next);
     EXPECT_EQ(wnd.Controls().front().widget, view);
     EXPECT_EQ(wnd.SubclassDlgItem(4242, new QWidget(&wnd)), nullptr);
+}
+
+TEST_F(Controls, AHexViewTakesThePlaceholdersPlace) {
+    // The next tab stop outside w.
+    auto nextStop = [](QWidget* w) {
+        QWidget* n = w->nextInFocusChain();
+        while (w->isAncestorOf(n) || !(n->focusPolicy() & Qt::TabFocus)) n = n->nextInFocusChain();
+        return n;
+    };
+    QWidget* placeholder = wnd.GetDlgItem(IDC_HEX_VIEW);
+    ASSERT_NE(qobject_cast<QPlainTextEdit*>(placeholder), nullptr);
+    const QRect place = placeholder->geometry();
+    QWidget* next = nextStop(placeholder);
+
+    auto* view = new CHexEditBase;
+    EXPECT_EQ(wnd.SubclassDlgItem(IDC_HEX_VIEW, view), view);
+    EXPECT_EQ(view->parentWidget(), &wnd);
+    EXPECT_EQ(ControlIdOf(view), IDC_HEX_VIEW);
+    EXPECT_EQ(view->geometry(), place);
+    EXPECT_TRUE(view->IsMultiLine());
+    EXPECT_EQ(wnd.findChildren<QPlainTextEdit*>().size(), 0);
+    EXPECT_EQ(nextStop(view), next);
 }

@@ -7,7 +7,7 @@
 #include "Globals.h"
 #include "Hid.h"
 #include "QtEngineHost.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 #include "TessadaneDlg.h"
 
 #include <QComboBox>

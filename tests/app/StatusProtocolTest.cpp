@@ -3,7 +3,7 @@
 #include "AppTestEnv.h"
 #include "Globals.h"
 #include "QtEngineHost.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 #include "TessadaneDlg.h"
 
 #include <QApplication>

@@ -4,7 +4,8 @@
 #include "DialogWnd.h"
 #include "DlgWidgets.h"
 #include "HexEditBase.h"
-#include "Resource.h"
+#include "ResourceIds.h"
+#include "TessadaneApp.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -144,4 +145,36 @@ TEST(TemplateBuilderCustom, AboutBoxTemplate) {
     EXPECT_EQ(t->controls[3].kind, CtlKind::DefPushButton);
     for (int id : {136, 137, 138, 139, 140, 141, 142}) EXPECT_NE(FindDialogTemplate(id), nullptr) << id;
     EXPECT_EQ(FindDialogTemplate(101), nullptr);
+}
+
+// The dialogs know no resource: a window takes its template, icons and
+// custom controls from what the program handed in, and from nothing else.
+TEST(TemplateBuilderCustom, ResourcesComeFromWhatTheProgramHandsIn) {
+    TestApplication();
+    struct Restore {
+        ~Restore() { InstallDialogResources(); }
+    } restore;
+    static const DialogTemplate t{4711, "", "Times New Roman", 10, {0, 0, 100, 80}, 0,
+                                  {{7, CtlKind::StaticIcon, "", {4, 8, 20, 20}, 0, 3},
+                                   {8, CtlKind::Custom, "", {4, 30, 40, 16}, 0, 0, "Box"},
+                                   {kDlgIdOk, CtlKind::DefPushButton, "OK", {4, 50, 40, 14}}}};
+    SetDialogResources({[](int id) { return id == 4711 ? &t : nullptr; },
+                        [](int id) { return id == 3 ? QPixmap(12, 10) : QPixmap(); },
+                        [](const QString& className, QWidget* parent) -> QWidget* {
+                            return className == QLatin1String("Box") ? new QFrame(parent) : nullptr;
+                        }});
+
+    CChildDialogWnd wnd{nullptr};
+    ASSERT_TRUE(wnd.CreateFromTemplate(4711));
+    EXPECT_EQ(wnd.GetDlgItem(7)->size(), QSize(12, 10));  // an icon control takes its icon's size
+    EXPECT_NE(qobject_cast<QFrame*>(wnd.GetDlgItem(8)), nullptr);
+    EXPECT_EQ(FindDialogTemplate(IDD_ABOUTBOX), nullptr);
+    CChildDialogWnd other{nullptr};
+    EXPECT_FALSE(other.CreateFromTemplate(IDD_TESSADANE_DIALOG));
+
+    SetDialogResources({});  // nothing handed in: nothing is found
+    EXPECT_EQ(FindDialogTemplate(4711), nullptr);
+    EXPECT_TRUE(LoadDialogIcon(3).isNull());
+    QWidget host;
+    EXPECT_EQ(CreateCustomControl(QStringLiteral("Box"), &host), nullptr);
 }

@@ -1,4 +1,5 @@
 // Caret moves, typing, auto-scroll pacing and clipboard blocks, without a widget.
+#include "HexEditLogic.h"
 #include "HexLayout.h"
 
 #include <gtest/gtest.h>

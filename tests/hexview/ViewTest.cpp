@@ -287,35 +287,6 @@ TEST(HexView, TakesOnlyFixedPitchFonts) {
     EXPECT_GT(h.Layout().lineHeight, 30u);
 }
 
-TEST(HexView, ReplacesADialogPlaceholder) {
-    QWidget dialog;
-    auto* before = new QPushButton(QStringLiteral("Open File"), &dialog);
-    auto* placeholder = new QPlainTextEdit(&dialog);
-    auto* after = new QPushButton(QStringLiteral("Download"), &dialog);
-    placeholder->setObjectName(QStringLiteral("IDC_HEX_VIEW"));
-    placeholder->setProperty("ctrlId", 1010);
-    placeholder->setGeometry(124, 130, 300, 176);
-    QWidget::setTabOrder(before, placeholder);
-    QWidget::setTabOrder(placeholder, after);
-
-    CHexEditBase* view = CHexEditBase::ReplacePlaceholder(placeholder);
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->parentWidget(), &dialog);
-    EXPECT_EQ(view->objectName(), QStringLiteral("IDC_HEX_VIEW"));
-    EXPECT_EQ(view->property("ctrlId").toInt(), 1010);
-    EXPECT_EQ(view->geometry(), QRect(124, 130, 300, 176));
-    EXPECT_TRUE(view->IsMultiLine());
-    EXPECT_EQ(dialog.findChildren<QPlainTextEdit*>().size(), 0);
-    EXPECT_EQ(before->nextInFocusChain(), view);
-    QWidget* next = view->nextInFocusChain();
-    while (view->isAncestorOf(next)) next = next->nextInFocusChain();  // the view's own scroll bars
-    EXPECT_EQ(next, after);
-
-    auto* line = new QLineEdit(&dialog);
-    CHexEditBase* single = CHexEditBase::ReplacePlaceholder(line);
-    EXPECT_FALSE(single->IsMultiLine());
-}
-
 TEST(HexView, TemplateClassNamesMakeViews) {
     QWidget parent;
     for (const char* name : {"CHexEditBase", "CHexEditBase_SC", "chexeditbase_sc"}) {

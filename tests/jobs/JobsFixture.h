@@ -9,7 +9,7 @@
 #include "Emulator.h"
 #include "Globals.h"
 #include "QtEngineHost.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 #include "TessadaneDlg.h"
 
 #include <QObject>

@@ -2,8 +2,9 @@
 // of hexadecimal texts, the read-length verdicts, the control tables and
 // the device changes put off during a job.
 #include "Jobs.h"
+#include "PageRules.h"
 #include "PortPath.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 
 #include <gtest/gtest.h>
 

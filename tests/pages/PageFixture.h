@@ -11,7 +11,7 @@
 #include "ImageFormat.h"
 #include "PageControls.h"
 #include "QtEngineHost.h"
-#include "Resource.h"
+#include "ResourceIds.h"
 #include "TessadaneDlg.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,5 @@
 #include "DialogWnd.h"
 
-#include "Resource.h"
-
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -23,9 +21,9 @@ bool CDialogWnd::CreateFromTemplate() {
     setWindowFlags(flags);
     if (!(t.style & dlgstyle::ThickFrame)) setFixedSize(TemplateSize());
 
-    // The IDOK and IDCANCEL buttons end the dialog unless a handler is set.
-    OnBnClicked(IDOK, [this] { OnOK(); });
-    OnBnClicked(IDCANCEL, [this] { OnCancel(); });
+    // The ok and cancel buttons end the dialog unless a handler is set.
+    OnBnClicked(kDlgIdOk, [this] { OnOK(); });
+    OnBnClicked(kDlgIdCancel, [this] { OnCancel(); });
     OnInitDialog();
     return true;
 }

@@ -1,6 +1,6 @@
 // The controls layer shared by the main dialog, the about box and the option
 // pages: controls built from a template, reached by id, with handlers
-// registered by control id and notification code like a message map.
+// registered by control id and notification code (the window's message map).
 //
 // Notifications follow the dialog-control rules:
 // - EN_CHANGE runs on every text the program sets (SetDlgItemText, also an
@@ -9,10 +9,11 @@
 //   choice of the user; checking a button or selecting a combo entry from
 //   the program runs no handler.
 // Every call may come from any thread: it runs on the user-interface thread
-// while the caller waits, as a message sent to a control would.
+// while the caller waits.
 #pragma once
 
 #include "DialogBuilder.h"
+#include "DialogResources.h"
 #include "DialogTemplate.h"
 
 #include <QMetaObject>
@@ -70,7 +71,7 @@ public:
     void OnBnClicked(int id, Handler handler) { OnNotify(id, BN_CLICKED, std::move(handler)); }
     void OnEnChange(int id, Handler handler) { OnNotify(id, EN_CHANGE, std::move(handler)); }
     void OnCbnSelchange(int id, Handler handler) { OnNotify(id, CBN_SELCHANGE, std::move(handler)); }
-    // Runs the handler of (id, code), as a notification from the control would.
+    // Runs the handler of (id, code) now, on the user-interface thread.
     void SendNotify(int id, int code);
 
     // Control calls.

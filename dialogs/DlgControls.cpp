@@ -1,5 +1,6 @@
 #include "DlgControls.h"
 
+#include "DialogResources.h"
 #include "DlgWidgets.h"
 #include "UiThread.h"
 

@@ -1,5 +1,5 @@
-// The widgets a template's controls become where plain Qt widgets behave
-// differently from dialog controls.
+// The widgets a template's edits and radios become: an edit whose typing
+// rules bind the user but not the program, and a radio that checks itself.
 #pragma once
 
 #include "EditRules.h"

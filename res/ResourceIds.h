@@ -25,7 +25,7 @@ inline constexpr int IDS_STATUS_PROGRESS = 103;
 // Command of the "About" menu entry.
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
 
-// Standard control ids.
+// Standard control ids; IDOK and IDCANCEL are the buttons that end a dialog.
 inline constexpr int IDC_STATIC = -1;
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;

@@ -18,7 +18,7 @@ enum class CtlKind {
     ProgressBar,
     TabControl,     // used as a plain host for child pages, no tab items
     StaticIcon,     // shows icon iconId
-    Custom,         // a window class by name, className (the hex view's)
+    Custom,         // a window class by name, className, made by the program's factory
 };
 
 // Control style bits.
@@ -70,5 +70,6 @@ struct DialogTemplate {
     std::vector<ControlTemplate> controls;  // in tab order
 };
 
-// The template with this id; nullptr when there is none.
-const DialogTemplate* FindDialogTemplate(int id);
+// Ids of the buttons that end a dialog, and the results they end it with.
+inline constexpr int kDlgIdOk = 1;
+inline constexpr int kDlgIdCancel = 2;

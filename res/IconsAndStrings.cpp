@@ -1,8 +1,8 @@
 // Strings and icons. The icons are drawn here, at the size a dialog shows
 // them.
-#include "Resources.h"
+#include "IconsAndStrings.h"
 
-#include "Resource.h"
+#include "ResourceIds.h"
 
 #include <QPainter>
 #include <QPainterPath>

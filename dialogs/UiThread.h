@@ -1,5 +1,5 @@
-// Runs code on the user-interface thread and waits for it, the way a
-// window message sent from another thread is handled by the window's thread.
+// Runs code on the user-interface thread while the calling thread waits for
+// it to return.
 #pragma once
 
 #include <QCoreApplication>

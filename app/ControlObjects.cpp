@@ -1,4 +1,4 @@
-#include "WndObjects.h"
+#include "ControlObjects.h"
 
 #include "UiThread.h"
 

@@ -17,7 +17,7 @@ public:
     // False when the template is missing.
     bool CreateFromTemplate();
     // CreateFromTemplate, then the modal loop; returns what EndDialog got
-    // (IDOK, IDCANCEL), or -1 when the window could not be made.
+    // (kDlgIdOk, kDlgIdCancel), or -1 when the window could not be made.
     int DoModal();
     void EndDialog(int nResult) { QDialog::done(nResult); }
     int TemplateId() const { return m_nIDTemplate; }
@@ -28,10 +28,10 @@ public:
 
 protected:
     virtual bool OnInitDialog() { return true; }
-    // Enter (no push button focused), the IDOK button: end with IDOK.
-    virtual void OnOK() { EndDialog(1); }
-    // Escape, the close box, the IDCANCEL button: end with IDCANCEL.
-    virtual void OnCancel() { EndDialog(2); }
+    // Enter (no push button focused), the ok button: end with kDlgIdOk.
+    virtual void OnOK() { EndDialog(kDlgIdOk); }
+    // Escape, the close box, the cancel button: end with kDlgIdCancel.
+    virtual void OnCancel() { EndDialog(kDlgIdCancel); }
 
     void keyPressEvent(QKeyEvent* e) override;
 

@@ -1,0 +1,211 @@
+#include "DialogBuilder.h"
+
+#include "DialogResources.h"
+#include "DlgWidgets.h"
+
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHash>
+#include <QLabel>
+#include <QPointer>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QCheckBox>
+#include <QProxyStyle>
+#include <QScreen>
+
+namespace {
+
+constexpr const char* kIdProperty = "dlgCtrlId";
+
+// Check boxes and radios put their text 4 pixels from the box, so that
+// texts sized for the templates fit.
+class CButtonTextStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_RadioButtonLabelSpacing || metric == PM_CheckBoxLabelSpacing) return 4;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+QStyle* ButtonTextStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new CButtonTextStyle;
+        style->setParent(QCoreApplication::instance());
+    }
+    return style;
+}
+
+// Where a control goes and what it needs of the controls built before it.
+struct BuildContext {
+    QWidget* host;
+    std::shared_ptr<RadioGroup> radioGroup;  // the group the next radio joins
+};
+
+QWidget* MakeStatic(const ControlTemplate& c, QWidget* host) {
+    auto* label = new QLabel(QString::fromUtf8(c.text), host);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QWidget* MakePushButton(const ControlTemplate& c, QWidget* host) {
+    auto* b = new QPushButton(QString::fromUtf8(c.text), host);
+    // Only the template's default button is the default; the dialog
+    // presses a focused button itself (CDialogWnd::keyPressEvent).
+    b->setAutoDefault(false);
+    if (c.kind == CtlKind::DefPushButton) b->setDefault(true);
+    return b;
+}
+
+QWidget* MakeCheckBox(const ControlTemplate& c, QWidget* host) {
+    auto* b = new QCheckBox(QString::fromUtf8(c.text), host);
+    b->setStyle(ButtonTextStyle());
+    return b;
+}
+
+// Consecutive radios form one group; a radio with the Group style starts
+// a new one.
+QWidget* MakeRadio(const ControlTemplate& c, BuildContext& ctx) {
+    if (!ctx.radioGroup || (c.style & ctlstyle::Group)) ctx.radioGroup = std::make_shared<RadioGroup>();
+    auto* b = new CAutoRadioButton(QString::fromUtf8(c.text), ctx.host);
+    b->setStyle(ButtonTextStyle());
+    b->SetGroup(ctx.radioGroup);
+    ctx.radioGroup->emplace_back(b);
+    return b;
+}
+
+QWidget* MakeEdit(const ControlTemplate& c, QWidget* host) {
+    using namespace ctlstyle;
+    if (c.style & Multiline) {
+        auto* e = new QPlainTextEdit(host);
+        e->setVerticalScrollBarPolicy((c.style & VScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+        e->setReadOnly(c.style & ReadOnly);
+        return e;
+    }
+    auto* e = new CDlgEdit(host);
+    e->SetRules({0, (c.style & UpperCase) != 0, (c.style & Number) != 0});
+    e->setReadOnly(c.style & ReadOnly);
+    if (c.style & RightAlign) e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (!(c.style & Border)) e->setFrame(false);
+    e->SetTextFromProgram(QString::fromUtf8(c.text));
+    return e;
+}
+
+// The template's height is that of the dropped list; the closed box is as
+// high as its font needs.
+QWidget* MakeDropDownList(QWidget* host, QRect& geometry) {
+    auto* combo = new QComboBox(host);
+    combo->setEditable(false);
+    geometry.setHeight(std::min(geometry.height(), combo->sizeHint().height()));
+    return combo;
+}
+
+QWidget* MakeProgressBar(QWidget* host) {
+    auto* bar = new QProgressBar(host);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    return bar;
+}
+
+// A plain host for child pages, no tab items.
+QWidget* MakeTabHost(QWidget* host) {
+    auto* w = new QWidget(host);
+    w->setAutoFillBackground(true);
+    w->setPalette(SystemPalette());
+    return w;
+}
+
+// An icon control takes its icon's size.
+QWidget* MakeStaticIcon(const ControlTemplate& c, QWidget* host, QRect& geometry) {
+    auto* label = new QLabel(host);
+    const QPixmap icon = LoadDialogIcon(c.iconId);
+    label->setPixmap(icon);
+    if (!icon.isNull()) geometry.setSize(icon.size());
+    return label;
+}
+
+// A Custom control: the window the program's factory makes for the class,
+// else an empty window that keeps the layout.
+QWidget* MakeCustom(const ControlTemplate& c, QWidget* host) {
+    QWidget* w = CreateCustomControl(QString::fromUtf8(c.className), host);
+    return w ? w : new QWidget(host);
+}
+
+// The widget of one control; geometry may be adjusted to what the widget needs.
+QWidget* MakeControl(const ControlTemplate& c, BuildContext& ctx, QRect& geometry) {
+    if (c.kind != CtlKind::AutoRadio) ctx.radioGroup.reset();
+    switch (c.kind) {
+    case CtlKind::Static: return MakeStatic(c, ctx.host);
+    case CtlKind::GroupBox: return new QGroupBox(QString::fromUtf8(c.text), ctx.host);
+    case CtlKind::PushButton:
+    case CtlKind::DefPushButton: return MakePushButton(c, ctx.host);
+    case CtlKind::AutoCheckBox: return MakeCheckBox(c, ctx.host);
+    case CtlKind::AutoRadio: return MakeRadio(c, ctx);
+    case CtlKind::Edit: return MakeEdit(c, ctx.host);
+    case CtlKind::DropDownList: return MakeDropDownList(ctx.host, geometry);
+    case CtlKind::ProgressBar: return MakeProgressBar(ctx.host);
+    case CtlKind::TabControl: return MakeTabHost(ctx.host);
+    case CtlKind::StaticIcon: return MakeStaticIcon(c, ctx.host, geometry);
+    case CtlKind::Custom: return MakeCustom(c, ctx.host);
+    }
+    return new QWidget(ctx.host);
+}
+
+}  // namespace
+
+QPalette SystemPalette() {
+    QPalette pal = QGuiApplication::palette();
+    pal.setResolveMask(~QPalette::ResolveMask(0));  // every role set: nothing comes from the parent
+    return pal;
+}
+
+QFont DialogFont(const DialogTemplate& t) {
+    int dpi = 96;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) dpi = qRound(screen->logicalDotsPerInchY());
+    QFont f(QString::fromUtf8(t.fontFace));
+    f.setPixelSize(FontPixelSize(t.pointSize, dpi));
+    return f;
+}
+
+DialogBaseUnits MeasureBaseUnits(const QFont& font) {
+    const QFontMetrics fm(font);
+    return BaseUnitsFromMetrics(fm.horizontalAdvance(QString::fromLatin1(kBaseUnitLetters)), fm.height());
+}
+
+std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* host, const DialogBaseUnits& units) {
+    std::vector<BuiltControl> built;
+    built.reserve(t.controls.size());
+    BuildContext ctx{host, nullptr};
+    QWidget* lastTabStop = nullptr;
+
+    for (const ControlTemplate& c : t.controls) {
+        const PixelRect r = MapDialogRect(c.rect, units);
+        QRect geometry(r.x, r.y, r.width, r.height);
+        QWidget* w = MakeControl(c, ctx, geometry);
+        w->setGeometry(geometry);
+        SetControlId(w, c.id);
+        if (c.style & ctlstyle::Disabled) w->setEnabled(false);
+        if (c.style & ctlstyle::Hidden) w->setHidden(true);
+        if (w->focusPolicy() & Qt::TabFocus) {
+            if (lastTabStop) QWidget::setTabOrder(lastTabStop, w);
+            lastTabStop = w;
+        }
+        built.push_back({c.id, c.kind, w});
+    }
+    return built;
+}
+
+int ControlIdOf(const QWidget* w) {
+    if (!w) return -1;
+    const QVariant v = w->property(kIdProperty);
+    return v.isValid() ? v.toInt() : -1;
+}
+
+void SetControlId(QWidget* w, int id) { w->setProperty(kIdProperty, id); }
