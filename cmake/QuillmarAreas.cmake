@@ -3,13 +3,15 @@
 # no CMake edit. Areas whose code needs Qt say QT and are left out when the
 # application is not built (QUILLMAR_BUILD_APP=OFF).
 
-# Sources of an area: every .cpp and .h in the calling folder but `exclude`d names.
-function(quillmar_area_sources out_var)
+# Adds the executable <target> of every .cpp and .h in the calling folder but
+# the names given after it, with the project's warnings.
+function(quillmar_area_executable target)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   foreach(name ${ARGN})
     list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${name})
   endforeach()
-  set(${out_var} ${sources} PARENT_SCOPE)
+  add_executable(${target} ${sources})
+  quillmar_warnings(${target})
 endfunction()
 
 # quillmar_add_test_area(<name> [LABEL <label>] [QT] [OWN_MAIN]
@@ -35,8 +37,7 @@ function(quillmar_add_test_area name)
   endif()
   set(target ${name}_tests)
 
-  quillmar_area_sources(sources ${AREA_EXCLUDE})
-  add_executable(${target} ${sources})
+  quillmar_area_executable(${target} ${AREA_EXCLUDE})
   if(AREA_OWN_MAIN)
     target_link_libraries(${target} PRIVATE GTest::gtest)
   else()
@@ -51,7 +52,6 @@ function(quillmar_add_test_area name)
   if(AREA_DEFINES)
     target_compile_definitions(${target} PRIVATE ${AREA_DEFINES})
   endif()
-  quillmar_warnings(${target})
   if(AREA_RUNNER)
     set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${AREA_RUNNER}")
   endif()
@@ -65,8 +65,6 @@ function(quillmar_add_bench name)
   if(BENCH_QT AND NOT QUILLMAR_BUILD_APP)
     return()
   endif()
-  quillmar_area_sources(sources)
-  add_executable(${name}_bench ${sources})
+  quillmar_area_executable(${name}_bench)
   target_link_libraries(${name}_bench PRIVATE ${BENCH_LIBS})
-  quillmar_warnings(${name}_bench)
 endfunction()

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Builds and runs every test, with the presets of CMakePresets.json:
-#  1. default (build/, RelWithDebInfo): builds everything and runs every test
-#     (every label but "bench": the bench executables are built, not timed).
+#  1. default (build/, RelWithDebInfo): builds everything (application,
+#     screenshot tool, tests, benches) and runs every CTest test but the one
+#     labelled "bench" (image_bench's timing run): the GoogleTest cases of
+#     tests/*, each area under its own label.
 #  2. asan (build-asan/, Debug, AddressSanitizer + UndefinedBehaviorSanitizer,
-#     no benches): builds everything and runs every test but "bench" again.
-#  3. tsan (build-tsan/, RelWithDebInfo, ThreadSanitizer): builds jobs_tests
-#     only and runs the tests labelled "jobs" (devices and jobs: workers and
-#     the user-interface thread); Qt's own internals are suppressed in
-#     tests/jobs/tsan.supp.
+#     no benches): builds everything else and runs the same tests again.
+#  3. tsan (build-tsan/, RelWithDebInfo, ThreadSanitizer, no benches): builds
+#     jobs_tests only and runs the tests labelled "jobs" (the device list and
+#     the jobs: workers and the user-interface thread); Qt's own internals are
+#     suppressed in tests/jobs/tsan.supp.
 # Parallel jobs: CMAKE_BUILD_PARALLEL_LEVEL and CTEST_PARALLEL_LEVEL (default:
 # the number of processors).
 set -euo pipefail
