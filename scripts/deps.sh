@@ -3,11 +3,18 @@
 set -euo pipefail
 
 packages=(
+  # Build tools (CMakePresets.json: version 6, Ninja).
   cmake ninja-build g++ pkg-config
+  # Qt 6 Widgets and Test; moc for AUTOMOC; Qt6Gui's CMake package requires
+  # OpenGL (libgl-dev).
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # The hidraw backend (libudev) and its tests (umockdev-wrapper, umockdev-1.0).
   libudev-dev umockdev libumockdev-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # GoogleTest.
+  libgtest-dev
+  # Dialog-unit metrics of Times New Roman and the Chinese status texts.
   fonts-liberation fonts-wqy-microhei
+  # srec_cat: the differential HEX reader test in tests/image.
   srecord
 )
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds Quillmar and starts it. Extra arguments go to the program.
+# Builds Quillmar (preset "default", build/) and starts it. Extra arguments go
+# to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target Quillmar
+cmake --preset default >/dev/null
+cmake --build --preset default --target Quillmar
 exec ./build/app/Quillmar "$@"

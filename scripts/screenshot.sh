@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Renders the main dialog and the about box into build/screenshots/main.png
-# and about.png (offscreen, no display needed).
+# Renders into build/screenshots/ (offscreen, no display needed):
+#   main.png          the main dialog with the remembered (or given) chip type
+#   about.png         the about box
+#   page-<row>.png    the main dialog once per chip-type row 0..6, with that
+#                     row's option page shown
 # Usage: scripts/screenshot.sh [chip-type row] [status text]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target quillmar_screenshot >/dev/null
+cmake --preset default >/dev/null
+cmake --build --preset default --target quillmar_screenshot >/dev/null
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} ./build/tests/app/quillmar_screenshot build/screenshots "$@"

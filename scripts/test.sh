@@ -1,25 +1,34 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the normal build, then the AddressSanitizer +
-# UndefinedBehaviorSanitizer build, then the job tests under ThreadSanitizer.
+# Builds and runs every test, with the presets of CMakePresets.json:
+#  1. default (build/, RelWithDebInfo): builds everything (application,
+#     screenshot tool, tests, benches) and runs every CTest test but the one
+#     labelled "bench" (image_bench's timing run): the GoogleTest cases of
+#     tests/*, each area under its own label.
+#  2. asan (build-asan/, Debug, AddressSanitizer + UndefinedBehaviorSanitizer,
+#     no benches): builds everything else and runs the same tests again.
+#  3. tsan (build-tsan/, RelWithDebInfo, ThreadSanitizer, no benches): builds
+#     jobs_tests only and runs the tests labelled "jobs" (the device list and
+#     the jobs: workers and the user-interface thread); Qt's own internals are
+#     suppressed in tests/jobs/tsan.supp.
+# Parallel jobs: CMAKE_BUILD_PARALLEL_LEVEL and CTEST_PARALLEL_LEVEL (default:
+# the number of processors).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-jobs=$(nproc)
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
+export CTEST_PARALLEL_LEVEL=${CTEST_PARALLEL_LEVEL:-$(nproc)}
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs" -LE bench
+cmake --preset default >/dev/null
+cmake --build --preset default
+ctest --preset default
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMAR_SANITIZE=ON -DQUILLMAR_BUILD_BENCH=OFF >/dev/null
-cmake --build build-asan -j "$jobs"
+cmake --preset asan >/dev/null
+cmake --build --preset asan
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:verify_asan_link_order=0} \
 UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE bench
+  ctest --preset asan
 
-# The device and job tests again under ThreadSanitizer (workers and the
-# user-interface thread); Qt's own internals are suppressed in
-# tests/jobs/tsan.supp.
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMAR_TSAN=ON -DQUILLMAR_BUILD_BENCH=OFF >/dev/null
-cmake --build build-tsan -j "$jobs" --target jobs_tests
-ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L jobs
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan

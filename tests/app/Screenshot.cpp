@@ -1,5 +1,7 @@
 // Renders the main dialog (and the about box) into PNG files, for looking at
 // the layout: quillmar_screenshot <folder> [chip-type row] [status text]
+// Writes main.png (the remembered or given chip type), about.png and
+// page-<row>.png for every chip-type row, with that row's option page shown.
 #include "AboutDlg.h"
 #include "AppTestEnv.h"
 #include "Globals.h"
@@ -9,9 +11,23 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+
+// Saves what `widget` shows into folder/name; false when the file could not be written.
+bool SavePicture(QWidget& widget, const QString& folder, const QString& name) {
+    QApplication::processEvents();
+    const QString path = folder + QLatin1Char('/') + name;
+    const bool saved = widget.grab().save(path);
+    std::printf("%s\n", qPrintable(path));
+    return saved;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -32,18 +48,17 @@ int main(int argc, char** argv) {
         dlg.show();
         if (argc > 3) SetStatusText(argv[3], STATUS_GREEN);
         g_progress.SetPos(40);
-        QApplication::processEvents();
-        const QString mainPng = folder + QStringLiteral("/main.png");
-        if (!dlg.grab().save(mainPng)) ++failures;
-        std::printf("%s\n", qPrintable(mainPng));
-
-        CAboutDlg about(&dlg);
-        about.CreateFromTemplate();
-        about.show();
-        QApplication::processEvents();
-        const QString aboutPng = folder + QStringLiteral("/about.png");
-        if (!about.grab().save(aboutPng)) ++failures;
-        std::printf("%s\n", qPrintable(aboutPng));
+        if (!SavePicture(dlg, folder, QStringLiteral("main.png"))) ++failures;
+        {
+            CAboutDlg about(&dlg);
+            about.CreateFromTemplate();
+            about.show();
+            if (!SavePicture(about, folder, QStringLiteral("about.png"))) ++failures;
+        }
+        for (int row = 0; row < CHIP_TYPE_COUNT; ++row) {
+            ChooseChipType(dlg, row);
+            if (!SavePicture(dlg, folder, QStringLiteral("page-%1.png").arg(row))) ++failures;
+        }
     }
     SetEngineHost(nullptr);
     return failures == 0 ? 0 : 1;
