@@ -33,3 +33,10 @@ inline constexpr int IDC_VIDEO_STRING_CHECK = 1045;
 inline constexpr int IDC_AUDIO_STRING_CHECK = 1046;
 inline constexpr int IDC_VIDEO_STRING = 1047;
 inline constexpr int IDC_AUDIO_STRING = 1048;
+
+// The key box of the VQ7340 page: the image offset of the HDCP key
+// (read-only, hex), the button that loads a key file into the image there,
+// and a button that stays hidden and disabled.
+inline constexpr int IDC_KEY_OFFSET = 1049;
+inline constexpr int IDC_LOAD_KEY = 1059;
+inline constexpr int IDC_ENTER_UPG = 1060;

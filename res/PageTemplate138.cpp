@@ -7,20 +7,19 @@
 
 using namespace ctlstyle;
 
-DialogTemplate MakeVQ7170PageTemplate(int id, const VQ7170PageCaptions& captions) {
+namespace {
+
+// Flag boxes stand 13 units apart below their group box's caption.
+int FlagRow(int i) { return 14 + 13 * i; }
+
+}  // namespace
+
+void AddCommonFlagAndUsbColumns(std::vector<ControlTemplate>& c, const char* const (&commonFlag)[8]) {
     static constexpr int kCommonFlagIds[8] = {IDC_COMMON_FLAG0, IDC_COMMON_FLAG1, IDC_COMMON_FLAG2, IDC_COMMON_FLAG3,
                                               IDC_COMMON_FLAG4, IDC_COMMON_FLAG5, IDC_COMMON_FLAG6, IDC_COMMON_FLAG7};
-    static constexpr int kHdFlagIds[8] = {IDC_HD_FLAG0, IDC_HD_FLAG1, IDC_HD_FLAG2, IDC_HD_FLAG3,
-                                          IDC_HD_FLAG4, IDC_HD_FLAG5, IDC_HD_FLAG6, IDC_HD_FLAG7};
-    // Flag boxes stand 13 units apart below their group box's caption.
-    auto flagRow = [](int i) { return 14 + 13 * i; };
-
-    DialogTemplate t{id, "", "Times New Roman", 10, {0, 0, 320, 126}, kPageStyle, {}};
-    auto& c = t.controls;
-
     c.push_back({IDC_STATIC, CtlKind::GroupBox, "Common Flag", {2, 2, 72, 120}});
     for (int i = 0; i < 8; ++i)
-        c.push_back({kCommonFlagIds[i], CtlKind::AutoCheckBox, captions.commonFlag[i], {8, flagRow(i), 62, 10}, Disabled});
+        c.push_back({kCommonFlagIds[i], CtlKind::AutoCheckBox, commonFlag[i], {8, FlagRow(i), 62, 10}, Disabled});
 
     c.push_back({IDC_STATIC, CtlKind::GroupBox, "USB", {78, 2, 92, 120}});
     c.push_back({IDC_STATIC, CtlKind::Static, "VID", {86, 16, 16, 8}});
@@ -31,10 +30,19 @@ DialogTemplate MakeVQ7170PageTemplate(int id, const VQ7170PageCaptions& captions
     c.push_back({IDC_VIDEO_STRING, CtlKind::Edit, "", {86, 62, 78, 12}, Border});
     c.push_back({IDC_AUDIO_STRING_CHECK, CtlKind::AutoCheckBox, "Audio String", {86, 82, 76, 10}});
     c.push_back({IDC_AUDIO_STRING, CtlKind::Edit, "", {86, 94, 78, 12}, Border});
+}
+
+DialogTemplate MakeVQ7170PageTemplate(int id, const VQ7170PageCaptions& captions) {
+    static constexpr int kHdFlagIds[8] = {IDC_HD_FLAG0, IDC_HD_FLAG1, IDC_HD_FLAG2, IDC_HD_FLAG3,
+                                          IDC_HD_FLAG4, IDC_HD_FLAG5, IDC_HD_FLAG6, IDC_HD_FLAG7};
+
+    DialogTemplate t{id, "", "Times New Roman", 10, {0, 0, 320, 126}, kPageStyle, {}};
+    auto& c = t.controls;
+    AddCommonFlagAndUsbColumns(c, captions.commonFlag);
 
     c.push_back({IDC_STATIC, CtlKind::GroupBox, "HD Function Flag", {174, 2, 124, 120}});
     for (int i = 0; i < 8; ++i)
-        c.push_back({kHdFlagIds[i], CtlKind::AutoCheckBox, captions.hdFlag[i], {180, flagRow(i), 114, 10}, Disabled});
+        c.push_back({kHdFlagIds[i], CtlKind::AutoCheckBox, captions.hdFlag[i], {180, FlagRow(i), 114, 10}, Disabled});
     return t;
 }
 

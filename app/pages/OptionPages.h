@@ -3,6 +3,7 @@
 #pragma once
 
 #include "OptionPage.h"
+#include "PageOptionVQ7340.h"
 
 class CPageOptionVQ7140S : public COptionPage {
 public:
@@ -42,11 +43,6 @@ public:
 
 protected:
     void SetDefaults() override;
-};
-
-class CPageOptionVQ7340 : public COptionPage {
-public:
-    explicit CPageOptionVQ7340(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7340) {}
 };
 
 class CPageOptionVQ5632 : public COptionPage {

@@ -1,7 +1,10 @@
 #include "PageRules.h"
 
+#include "HexFile.h"
+
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -93,4 +96,30 @@ void WriteDefaultImage(BYTE* image, const BYTE (&header)[IMAGE_HEADER_SIZE], Che
     std::memcpy(image, header, IMAGE_HEADER_SIZE);
     StoreHeaderChecksum(image, 0, layout);
     StoreCodeChecksum(image, 0, layout);  // no code: 0
+}
+
+bool HasLongStringLayout(const BYTE* image, WORD codeLen) {
+    if (codeLen == 0) return false;
+    const BYTE* marker = image + LONG_STRING_MARKER;
+    return std::all_of(marker, marker + LONG_STRING_MARKER_SIZE, [](BYTE b) { return b == 0xFF; });
+}
+
+KeyFileRead ReadKeyFile(std::FILE* file, BYTE* key, std::size_t n) {
+    KeyFileRead read;
+    read.size = FileSize(file);
+    if (read.size != static_cast<long long>(n)) {
+        read.status = KeyFileRead::WrongSize;
+        return read;
+    }
+    std::vector<BYTE> buffer(n);
+    if (ReadRaw(file, buffer.data(), n) != n) return read;  // CannotOpen
+    std::memcpy(key, buffer.data(), n);
+    read.status = KeyFileRead::Loaded;
+    return read;
+}
+
+KeyFileRead ReadKeyFile(const std::string& path, BYTE* key, std::size_t n) {
+    const FilePtr file = OpenForRead(path);
+    if (!file) return {};
+    return ReadKeyFile(file.get(), key, n);
 }

@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdio>
+#include <string>
 
 // --- Hex edits ---------------------------------------------------------------
 
@@ -85,3 +87,36 @@ void EncodeStringField(BYTE* image, const StringFieldLayout& layout, bool presen
 // header checksum at 48..49 and a code checksum of 0 at 50..51.
 inline constexpr DWORD DEFAULT_IMAGE_LEN = IMAGE_HEADER_SIZE + 4;
 void WriteDefaultImage(BYTE* image, const BYTE (&header)[IMAGE_HEADER_SIZE], ChecksumLayout layout);
+
+// --- Long string layout --------------------------------------------------------
+
+// An image may keep its two USB strings behind the header, up to 64
+// characters each, with only their length bytes in the header fields
+// (LongStringField). Sixteen FF bytes at LONG_STRING_MARKER announce it.
+inline constexpr std::size_t LONG_STRING_MARKER = 0x1000;
+inline constexpr std::size_t LONG_STRING_MARKER_SIZE = 16;
+
+// True when the strings of the image are in the long layout: the sixteen
+// marker bytes all FF and a code length other than 0. Decided afresh from
+// the image on every load and every string edit.
+bool HasLongStringLayout(const BYTE* image, WORD codeLen);
+
+// --- Key files -----------------------------------------------------------------
+
+struct KeyFileRead {
+    enum Status {
+        Loaded,      // the whole key is in the target
+        CannotOpen,  // not opened, or fewer bytes read than the file holds
+        WrongSize,   // the file is not of the key's size
+    };
+    Status status = CannotOpen;
+    long long size = -1;  // the file's size; -1 when it could not be found
+};
+
+// Reads a key of exactly n bytes from a file at its start into key. The
+// bytes go through a buffer of their own: key changes only when all n
+// bytes were read.
+KeyFileRead ReadKeyFile(std::FILE* file, BYTE* key, std::size_t n);
+// The same from the file at path (opened for reading in binary mode,
+// closed again).
+KeyFileRead ReadKeyFile(const std::string& path, BYTE* key, std::size_t n);

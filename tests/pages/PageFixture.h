@@ -42,7 +42,10 @@ public:
     void SetProgress(int pos) override { qt.SetProgress(pos); }
     bool IsModifyLengthChecked() override { return qt.IsModifyLengthChecked(); }
     void RefreshOptionPage() override { qt.RefreshOptionPage(); }
-    std::string OpenFileDialog(const FileDialogSpec&) override { return openPath; }
+    std::string OpenFileDialog(const FileDialogSpec& spec) override {
+        openSpec = spec;
+        return openPath;
+    }
     std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
     void MessageBox(const std::string& text) override {
         std::lock_guard lock(mutex);
@@ -57,6 +60,7 @@ public:
     }
 
     std::string openPath;
+    FileDialogSpec openSpec;  // what the last open-file dialog was asked for
 
 private:
     CQtEngineHost qt;
@@ -80,6 +84,17 @@ protected:
         auto* b = Page().DlgItem<QAbstractButton>(id);
         ASSERT_NE(b, nullptr);
         b->click();
+    }
+    // The USB controls as the page defaults leave them: VID and PID FFFF,
+    // both strings unticked with their default texts.
+    void ExpectUsbControlsAtDefaults() const {
+        CChildDialogWnd& page = Page();
+        EXPECT_EQ(page.GetDlgItemText(IDC_VID), QStringLiteral("FFFF"));
+        EXPECT_EQ(page.GetDlgItemText(IDC_PID), QStringLiteral("FFFF"));
+        EXPECT_EQ(page.IsDlgButtonChecked(IDC_VIDEO_STRING_CHECK), BST_UNCHECKED);
+        EXPECT_EQ(page.IsDlgButtonChecked(IDC_AUDIO_STRING_CHECK), BST_UNCHECKED);
+        EXPECT_EQ(page.GetDlgItemText(IDC_VIDEO_STRING), QStringLiteral("USB Video"));
+        EXPECT_EQ(page.GetDlgItemText(IDC_AUDIO_STRING), QStringLiteral("USB Audio"));
     }
     // The hex view shows exactly g_image[0, g_imageLen).
     void ExpectHexViewShowsImage() const {

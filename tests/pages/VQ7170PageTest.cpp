@@ -70,12 +70,7 @@ TEST_F(VQ7170Pages, ChoosingTheRowLeavesTheDefaultImageAndControls) {
                 EXPECT_EQ(page.IsDlgButtonChecked(kHdFlags[i]), BST_UNCHECKED) << kHdFlags[i];
                 EXPECT_FALSE(page.IsDlgItemEnabled(kHdFlags[i])) << kHdFlags[i];
             }
-            EXPECT_EQ(page.GetDlgItemText(IDC_VID), QStringLiteral("FFFF"));
-            EXPECT_EQ(page.GetDlgItemText(IDC_PID), QStringLiteral("FFFF"));
-            EXPECT_EQ(page.IsDlgButtonChecked(IDC_VIDEO_STRING_CHECK), BST_UNCHECKED);
-            EXPECT_EQ(page.IsDlgButtonChecked(IDC_AUDIO_STRING_CHECK), BST_UNCHECKED);
-            EXPECT_EQ(page.GetDlgItemText(IDC_VIDEO_STRING), QStringLiteral("USB Video"));
-            EXPECT_EQ(page.GetDlgItemText(IDC_AUDIO_STRING), QStringLiteral("USB Audio"));
+            ExpectUsbControlsAtDefaults();
             EXPECT_TRUE(host.TakeMessages().empty());
         }
     }
