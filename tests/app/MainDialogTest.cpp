@@ -183,7 +183,11 @@ TEST_F(MainDialog, MemoryTypeRadiosWriteTheChipsMagic) {
     EXPECT_EQ(g_image[0], 0xA5);
     EXPECT_EQ(g_image[1], 0x5A);
     EXPECT_EQ(dlg->m_nMemoryType, MEMTYPE_24C01_16);
-    Choose(5);  // VQ7340 reads A5 5A as type 1
+    Choose(5);  // the VQ7340 page's defaults carry its flash magic
+    EXPECT_EQ(dlg->IsDlgButtonChecked(IDC_RADIO_FLASH), BST_CHECKED);
+    g_image[0] = 0xA5;  // VQ7340 reads A5 5A as type 1
+    g_image[1] = 0x5A;
+    dlg->UpdateImageInfo();
     EXPECT_EQ(dlg->IsDlgButtonChecked(IDC_RADIO_24C01), BST_CHECKED);
     EXPECT_FALSE(dlg->IsDlgItemEnabled(IDC_RADIO_24C01));
 }

@@ -124,6 +124,9 @@ TEST_F(VQ7340Page, LayoutAndLengthBytesOnLoad) {
         OpenFile(file);
         EXPECT_EQ(EditLimit(IDC_VIDEO_STRING), c.limit);
         EXPECT_EQ(EditLimit(IDC_AUDIO_STRING), c.limit);
+        // Byte 8 holds the Common Flag bits: bit 7 "Flash code".
+        EXPECT_EQ(std::make_pair(Page().IsDlgButtonChecked(1026), Page().IsDlgButtonChecked(1021)),
+                  std::make_pair(BST_CHECKED, BST_UNCHECKED));
         EXPECT_EQ(Page().IsDlgButtonChecked(IDC_VIDEO_STRING_CHECK), c.video ? BST_CHECKED : BST_UNCHECKED);
         EXPECT_EQ(Page().GetDlgItemText(IDC_VIDEO_STRING), QString::fromLatin1(c.video ? c.video : "USB Video"));
         EXPECT_EQ(std::make_pair(g_image[16], g_image[32]), std::make_pair(c.lengthAfter, c.lengthAfter));
