@@ -186,6 +186,22 @@ TEST_F(VQ7340Page, TextLongerThanTheLayoutIsCut) {
     ExpectChecksumsStored();
 }
 
+// What the page wrote is what Download puts into the chip's flash.
+TEST_F(VQ7340Page, EditedImageDownloadedToTheChip) {
+    auto chip = bus->Plug({.type = emu::ChipType::VQ7340});
+    dlg->SendNotify(IDC_CONNECT, BN_CLICKED);
+    OpenFile(Firmware(0x1100));
+    Page().SetDlgItemText(IDC_VIDEO_STRING, QStringLiteral("Quill Cam"));
+    host.openPath = WriteFile(QStringLiteral("key.bin"), std::vector<BYTE>(285, 0x6B));
+    Click(IDC_LOAD_KEY);
+    ExpectChecksumsStored();
+    dlg->SendNotify(IDC_DOWNLOAD, BN_CLICKED);
+    ASSERT_TRUE(QTest::qWaitFor([] { return g_bBusy == 0; }, 20000));
+    EXPECT_EQ(g_statusBar.m_pPaneTexts[0], QStringLiteral("Upgrade Successful"));
+    EXPECT_EQ(emu::Hex(chip->Flash(0, g_imageLen)), ImageHex(0, g_imageLen));
+    EXPECT_EQ(emu::Hex(chip->Flash(VIDEO_LONG, 9)), emu::Hex(Hex("51 75 69 6C 6C 20 43 61 6D")));
+}
+
 TEST_F(VQ7340Page, HdcpKeyLoading) {
     enum class File { Written, Missing, Folder, Cancelled };
     struct Case {
