@@ -3,16 +3,7 @@
 #pragma once
 
 #include "OptionPage.h"
-
-class CPageOptionVQ7140S : public COptionPage {
-public:
-    explicit CPageOptionVQ7140S(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7140S) {}
-};
-
-class CPageOptionVQ7140XX : public COptionPage {
-public:
-    explicit CPageOptionVQ7140XX(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7140XX) {}
-};
+#include "PageOptionVQ7140.h"
 
 // Row 2, "VQ7160/70/70E": Common Flag and HD Function Flag bits (shown
 // only), USB vendor and product ids, video and audio strings.
