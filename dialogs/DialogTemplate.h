@@ -60,6 +60,13 @@ struct ControlTemplate {
     const char* className = "";     // Custom
 };
 
+// The entries a drop-down list starts with, in order (the template's
+// initialisation data).
+struct ComboItemsTemplate {
+    int id = -1;
+    std::vector<const char*> items;  // UTF-8
+};
+
 struct DialogTemplate {
     int id = 0;
     const char* caption = "";
@@ -68,6 +75,7 @@ struct DialogTemplate {
     DlgRect rect;
     unsigned style = 0;
     std::vector<ControlTemplate> controls;  // in tab order
+    std::vector<ComboItemsTemplate> comboItems{};
 };
 
 // Ids of the buttons that end a dialog, and the results they end it with.

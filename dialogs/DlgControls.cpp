@@ -30,6 +30,8 @@ bool CDlgControls::CreateControls(int templateId) {
         if (c.id != -1) m_byId[c.id] = c.widget;
         ConnectNotifications(c.widget, c.id);
     }
+    for (const ComboItemsTemplate& init : t->comboItems)
+        for (const char* item : init.items) ComboAddString(init.id, QString::fromUtf8(item));
     m_self->resize(TemplateSize());
     return true;
 }

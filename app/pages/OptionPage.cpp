@@ -94,9 +94,30 @@ void COptionPage::OnStringFieldChanged(int boxId, int editId, const StringFieldL
     HeaderEdited();
 }
 
+std::optional<int> COptionPage::CheckNumberEdit(int id, int low, int high) {
+    const NumberEditScan scan = ScanNumberEdit(GetDlgItemText(id), low, high);
+    if (!scan.value) SetDlgItemText(id, scan.reset);
+    return scan.value;
+}
+
+void COptionPage::LoadCombo(int id, BYTE value, ComboField field) {
+    if (m_pWnd) m_pWnd->ComboSetCurSel(id, ComboIndexOf(value, field));
+}
+
+BYTE COptionPage::ComboBits(int id, ComboField field) const {
+    return ComboBitsOf(m_pWnd ? m_pWnd->ComboGetCurSel(id) : 0, field);
+}
+
 void COptionPage::LoadFlagBoxes(std::initializer_list<int> ids, BYTE value, int firstBit) {
     int bit = firstBit;
     for (int id : ids) CheckDlgButton(id, (value >> bit++) & 1 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+BYTE COptionPage::FlagBoxBits(std::initializer_list<int> ids, int firstBit) const {
+    unsigned bits = 0;
+    int bit = firstBit;
+    for (int id : ids) bits |= (IsDlgButtonChecked(id) != BST_UNCHECKED ? 1u : 0u) << bit++;
+    return static_cast<BYTE>(bits);
 }
 
 void COptionPage::RefreshHeaderChecksum() {

@@ -94,8 +94,23 @@ protected:
     // The whole rule: store, checksum refresh, image-info refresh.
     void OnStringFieldChanged(int boxId, int editId, const StringFieldLayout& layout);
 
+    // --- signed-number edits ---
+    // The value of number edit id, within low..high, or nothing after the
+    // edit was reset to the scanned value or to the bound it passed (no
+    // message): the reset text runs the edit's handler again, and the
+    // caller must stop.
+    std::optional<int> CheckNumberEdit(int id, int low, int high);
+
+    // --- drop-down lists ---
+    // Selects the entry that the field of value holds (no handler runs).
+    void LoadCombo(int id, BYTE value, ComboField field);
+    // The field's bits for the entry selected now.
+    BYTE ComboBits(int id, ComboField field) const;
+
     // Box ids[i] ticked exactly when bit firstBit + i of value is set.
     void LoadFlagBoxes(std::initializer_list<int> ids, BYTE value, int firstBit = 0);
+    // The other way: bit firstBit + i set exactly when box ids[i] is ticked.
+    BYTE FlagBoxBits(std::initializer_list<int> ids, int firstBit = 0) const;
 
     // --- refreshes ---
     // Header checksum of the current header at 48 + g_codeLen (nothing on

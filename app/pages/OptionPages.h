@@ -3,17 +3,8 @@
 #pragma once
 
 #include "OptionPage.h"
+#include "PageOptionVQ7140.h"
 #include "PageOptionVQ7340.h"
-
-class CPageOptionVQ7140S : public COptionPage {
-public:
-    explicit CPageOptionVQ7140S(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7140S) {}
-};
-
-class CPageOptionVQ7140XX : public COptionPage {
-public:
-    explicit CPageOptionVQ7140XX(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7140XX) {}
-};
 
 // Row 2, "VQ7160/70/70E": Common Flag and HD Function Flag bits (shown
 // only), USB vendor and product ids, video and audio strings.

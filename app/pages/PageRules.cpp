@@ -3,6 +3,7 @@
 #include "HexFile.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -21,17 +22,20 @@ bool IsScanSpace(QChar c) {
     return u == u' ' || (u >= u'\t' && u <= u'\r');
 }
 
+// What a number scan takes before the digits: white space, then one
+// optional sign. Moves i past them; true for a minus sign.
+bool SkipSpaceAndSign(const QString& text, qsizetype& i) {
+    while (i < text.size() && IsScanSpace(text[i])) ++i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) return text[i++] == u'-';
+    return false;
+}
+
 }  // namespace
 
 DWORD ScanHex(const QString& text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && IsScanSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
+    const bool negative = SkipSpaceAndSign(text, i);
     // An 0x prefix counts only with a hex digit behind it; "0x" alone is the
     // digit 0.
     if (i + 2 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X') &&
@@ -50,6 +54,35 @@ DWORD ScanHex(const QString& text) {
 }
 
 int ScanHex32(const QString& text) { return static_cast<int>(ScanHex(text)); }
+
+int ScanDecimal(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const bool negative = SkipSpaceAndSign(text, i);
+    // The magnitude stops growing past the int range; the digits are still
+    // taken, so the value saturates instead of wrapping.
+    constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
+    long long magnitude = 0;
+    for (; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < u'0' || u > u'9') break;
+        magnitude = std::min(kLimit, magnitude * 10 + (u - u'0'));
+    }
+    const long long value = negative ? -magnitude : magnitude;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+NumberEditScan ScanNumberEdit(const QString& text, int low, int high) {
+    const int value = ScanDecimal(text);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        const bool ok = (u >= u'0' && u <= u'9') || (u == u'-' && i == 0);
+        if (!ok) return {std::nullopt, QString::number(value)};
+    }
+    if (value < low) return {std::nullopt, QString::number(low)};
+    if (value > high) return {std::nullopt, QString::number(high)};
+    return {value, QString()};
+}
 
 HexEditScan ScanHexEdit(const QString& text, HexDigits digits) {
     HexEditScan scan;

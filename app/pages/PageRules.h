@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 // --- Hex edits ---------------------------------------------------------------
@@ -44,6 +45,42 @@ HexEditScan ScanHexEdit(const QString& text, HexDigits digits = HexDigits::Upper
 QString HexText(DWORD value);
 // "%02X%02X" of a big-endian byte pair: the text of a vendor or product id.
 QString HexPairText(const BYTE* pair);
+
+// --- Signed-number edits -----------------------------------------------------
+
+// swscanf(text, L"%d", &value) with value starting at 0: leading white
+// space, an optional sign, then decimal digits, stopping at the first other
+// character; a text without digits leaves 0. A number beyond the int range
+// gives INT_MIN or INT_MAX, so that it counts as below or above any range.
+int ScanDecimal(const QString& text);
+
+struct NumberEditScan {
+    std::optional<int> value;  // the value to store: the text is sound
+    QString reset;             // else the text the edit is set to instead
+};
+
+// The check of a signed-number edit whose values run from low to high. At
+// the first character that is not a digit (a minus sign passes as the first
+// character only) the edit is reset to "%d" of what was scanned; a value
+// below or above the range resets it to "%d" of that bound. No message is
+// shown: the reset text runs the edit's handler again, which stores it.
+NumberEditScan ScanNumberEdit(const QString& text, int low, int high);
+
+// --- Drop-down lists ---------------------------------------------------------
+
+// A drop-down list whose selection index is kept in a bit field of an
+// option byte (index 0 = the first entry).
+struct ComboField {
+    int shift;  // the field's lowest bit
+    BYTE mask;  // the field's bits, in place
+};
+
+// The index the field of value holds.
+constexpr int ComboIndexOf(BYTE value, ComboField field) { return (value & field.mask) >> field.shift; }
+// The field's bits for a selection index, cut to the field.
+constexpr BYTE ComboBitsOf(int index, ComboField field) {
+    return static_cast<BYTE>((static_cast<unsigned>(index) << field.shift) & field.mask);
+}
 
 // --- String fields -----------------------------------------------------------
 
