@@ -3,6 +3,7 @@
 #pragma once
 
 #include "OptionPage.h"
+#include "PageOptionVQ5520.h"
 
 class CPageOptionVQ7140S : public COptionPage {
 public:
@@ -52,9 +53,4 @@ public:
 class CPageOptionVQ5632 : public COptionPage {
 public:
     explicit CPageOptionVQ5632(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7340) {}
-};
-
-class CPageOptionVQ5520 : public COptionPage {
-public:
-    explicit CPageOptionVQ5520(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7170) {}
 };
