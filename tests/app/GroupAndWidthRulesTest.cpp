@@ -4,7 +4,6 @@
 #include "AppTestEnv.h"
 #include "DialogBuilder.h"
 #include "DlgWidgets.h"
-#include "EditRules.h"
 
 #include <QAbstractButton>
 #include <QTest>
@@ -88,21 +87,6 @@ TEST_P(RadioGroups, RunFromOneGroupStyleControlToTheNext) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, RadioGroups, ::testing::ValuesIn(kGroupCases),
                          [](const auto& info) { return "Row" + std::to_string(info.index); });
-
-TEST(EditWidth, FitsVisibleWidthRule) {
-    struct Case {
-        int before, after, visible;
-        bool fits;
-    };
-    const Case cases[] = {
-        {10, 20, 30, true},  {20, 30, 30, true},  {20, 31, 30, false},
-        // A text wider than the edit, set by the program, can still be shortened.
-        {40, 35, 30, true},  {40, 40, 30, true},  {40, 41, 30, false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FitsVisibleWidth(c.before, c.after, c.visible), c.fits)
-            << c.before << " -> " << c.after << " in " << c.visible;
-}
 
 struct TypingCase {
     const char* name;

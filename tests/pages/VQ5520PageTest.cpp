@@ -168,87 +168,62 @@ TEST_F(VQ5520Page, SdramTypeShownKeptAndWrittenByItsRadios) {
     }
 }
 
-TEST_F(VQ5520Page, VideoModeShownAsLoaded) {
+TEST_F(VQ5520Page, VideoModeShownAsLoadedAndWrittenByTheBoxAndTheRadios) {
     struct Case {
         BYTE loaded;
-        bool byGpio;
+        bool byGpio;  // shown after the load
         int standard;
         int dvo;
-    };
-    const Case cases[] = {
-        {0xFF, true, IDC_PAL, 1087},   {0x10, true, IDC_NTSC, 1080},  {0x05, false, IDC_PAL, 1082},
-        {0x00, false, IDC_NTSC, 1080}, {0xEE, false, IDC_NTSC, 1087}, {0x1B, true, IDC_PAL, 1085},
-    };
-    Open(ROW_VQ5520);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << std::hex << int(c.loaded));
-        Load({{0x0B, c.loaded}});
-        EXPECT_EQ(Ticked(IDC_VIDEO_MODE_BY_GPIO), c.byGpio);
-        EXPECT_EQ(MarkedStandard(), c.standard);
-        EXPECT_EQ(MarkedDvo(), c.dvo);
-        EXPECT_EQ(ModeRadiosEnabled(), c.byGpio ? 0 : 1);
-        EXPECT_EQ(g_image[0x0B], c.loaded);
-    }
-}
-
-TEST_F(VQ5520Page, VideoModeWrittenByTheBoxAndTheRadios) {
-    struct Case {
-        BYTE loaded;
         std::vector<int> clicks;
         BYTE written;
-        int enabled;  // the mode radios afterwards
     };
+    constexpr int BOX = IDC_VIDEO_MODE_BY_GPIO;
     const Case cases[] = {
-        {0xFF, {IDC_VIDEO_MODE_BY_GPIO}, 0xEF, 1},
-        {0x00, {IDC_VIDEO_MODE_BY_GPIO}, 0xFF, 0},
-        {0x00, {IDC_VIDEO_MODE_BY_GPIO, IDC_VIDEO_MODE_BY_GPIO}, 0xE0, 1},
-        {0x05, {IDC_PAL, 1087, IDC_VIDEO_MODE_BY_GPIO, IDC_VIDEO_MODE_BY_GPIO}, 0xEF, 1},
-        {0x10, {IDC_VIDEO_MODE_BY_GPIO}, 0x00, 1},
-        {0x05, {IDC_NTSC}, 0x04, 1},
-        {0xA4, {IDC_PAL}, 0xA5, 1},
-        {0x05, {1087}, 0x0F, 1},
-        {0xE1, {1080}, 0xE1, 1},
-        {0xF1, {1083}, 0xF1, 0},  // disabled radios take no click
-        {0x60, {1086, IDC_PAL}, 0x6D, 1},
+        {0xFF, true, IDC_PAL, 1087, {BOX}, 0xEF},
+        {0x10, true, IDC_NTSC, 1080, {BOX}, 0x00},
+        {0x05, false, IDC_PAL, 1082, {IDC_NTSC}, 0x04},
+        {0x00, false, IDC_NTSC, 1080, {BOX}, 0xFF},
+        // Ticked and unticked: bits 5..7 stay set, bits 0..3 come from the marks.
+        {0x00, false, IDC_NTSC, 1080, {BOX, BOX}, 0xE0},
+        {0x05, false, IDC_PAL, 1082, {1087, BOX, BOX}, 0xEF},
+        {0xEE, false, IDC_NTSC, 1087, {IDC_PAL}, 0xEF},
+        {0x60, false, IDC_NTSC, 1080, {1086, IDC_PAL}, 0x6D},
+        {0x1B, true, IDC_PAL, 1085, {1083, IDC_NTSC}, 0x1B},  // disabled radios take no click
     };
     Open(ROW_VQ5520);
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << std::hex << int(c.loaded) << " -> " << int(c.written));
         Load({{0x0B, c.loaded}});
+        EXPECT_EQ(Ticked(BOX), c.byGpio);
+        EXPECT_EQ(MarkedStandard(), c.standard);
+        EXPECT_EQ(MarkedDvo(), c.dvo);
+        EXPECT_EQ(ModeRadiosEnabled(), c.byGpio ? 0 : 1);
+        EXPECT_EQ(g_image[0x0B], c.loaded);
         for (int id : c.clicks) Click(id);
         EXPECT_EQ(int(g_image[0x0B]), int(c.written));
-        EXPECT_EQ(ModeRadiosEnabled(), c.enabled);
+        EXPECT_EQ(ModeRadiosEnabled(), Ticked(BOX) ? 0 : 1);
         ExpectHeaderChecksumRefreshed();
         ExpectHexViewShowsImage();
     }
 }
 
-TEST_F(VQ5520Page, UdiskBoxWritesBitZeroOnly) {
+TEST_F(VQ5520Page, FlagsShownOnlyAndUdiskWrittenToBitZero) {
     struct Case {
-        BYTE loaded;
-        bool shown;
-        BYTE written;
+        BYTE flags, options;
+        BYTE written;  // byte 5 after a click on "udisk enable"
     };
-    const Case cases[] = {{0x80, false, 0x81}, {0x81, true, 0x80}, {0xFE, false, 0xFF}, {0x01, true, 0x00}};
+    const Case cases[] = {{0x00, 0x80, 0x81}, {0xA8, 0x81, 0x80}, {0xFF, 0xFE, 0xFF}, {0x03, 0x01, 0x00}};
     Open(ROW_VQ5520);
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << std::hex << int(c.loaded));
-        Load({{5, c.loaded}});
-        EXPECT_EQ(Ticked(IDC_UDISK_ENABLE), c.shown);
+        SCOPED_TRACE(::testing::Message() << std::hex << int(c.flags) << " " << int(c.options));
+        Load({{4, c.flags}, {5, c.options}});
+        for (int bit = 2; bit < 8; ++bit) EXPECT_EQ(Ticked(1017 + bit), ((c.flags >> bit) & 1) != 0) << bit;
+        EXPECT_EQ(Ticked(IDC_UDISK_ENABLE), (c.options & 1) != 0);
+        Click(IDC_FLAG_BEFORE_CHIP_INIT);  // disabled: nothing changes
         Click(IDC_UDISK_ENABLE);
+        EXPECT_EQ(int(g_image[4]), int(c.flags));
         EXPECT_EQ(int(g_image[5]), int(c.written));
         ExpectHeaderChecksumRefreshed();
-    }
-}
-
-TEST_F(VQ5520Page, FlagBoxesShowBitsTwoToSeven) {
-    Open(ROW_VQ5520);
-    for (BYTE flags : {0x00, 0x03, 0x04, 0xA8, 0xFC, 0xFF}) {
-        SCOPED_TRACE(int(flags));
-        Load({{4, flags}});
-        for (int bit = 2; bit < 8; ++bit) EXPECT_EQ(Ticked(1017 + bit), ((flags >> bit) & 1) != 0) << bit;
-        Click(1019);  // disabled: nothing changes
-        EXPECT_EQ(g_image[4], flags);
     }
 }
 
@@ -392,26 +367,30 @@ struct MuxCase {
     int reportId;
     bool ticked;
     bool sendsFail;          // every request of the chip fails
+    bool busy;               // a download or read job runs
     BYTE p3, p2, pinMux;     // SFR B0, SFR A0, XDATA F016 before
     std::vector<const char*> requests;  // the sends, without the report id
 };
 
 const MuxCase kMuxCases[] = {
-    {"EepromUnticked", IDC_GPIO_EEPROM, 0, false, false, 0x01, 0x18, 0x00, {}},
-    {"FlashUnticked", IDC_GPIO_FLASH, 1, false, false, 0x01, 0x18, 0x00, {}},
-    {"Eeprom", IDC_GPIO_EEPROM, 0, true, false, 0x01, 0x1F, 0xF0,
+    {"EepromUnticked", IDC_GPIO_EEPROM, 0, false, false, false, 0x01, 0x18, 0x00, {}},
+    {"FlashUnticked", IDC_GPIO_FLASH, 1, false, false, false, 0x01, 0x18, 0x00, {}},
+    {"Eeprom", IDC_GPIO_EEPROM, 0, true, false, false, 0x01, 0x1F, 0xF0,
      {"C5 B0", "C6 B0 DD", "C5 A0", "C6 A0 07", "B5 F0 16", "B6 F0 16 F4"}},
-    {"EepromId1", IDC_GPIO_EEPROM, 1, true, false, 0x20, 0xFF, 0x00,
+    {"EepromId1", IDC_GPIO_EEPROM, 1, true, false, false, 0x20, 0xFF, 0x00,
      {"C5 B0", "C6 B0 FC", "C5 A0", "C6 A0 E7", "B5 F0 16", "B6 F0 16 04"}},
-    {"Flash", IDC_GPIO_FLASH, 0, true, false, 0x01, 0x18, 0xFF,
+    {"Flash", IDC_GPIO_FLASH, 0, true, false, false, 0x01, 0x18, 0xFF,
      {"C5 B0", "C6 B0 DD", "C5 A0", "C6 A0 00", "C5 A0", "C6 A0 04", "B5 F0 16", "B6 F0 16 FB"}},
-    {"FlashId1", IDC_GPIO_FLASH, 1, true, false, 0x00, 0xE3, 0x04,
+    {"FlashId1", IDC_GPIO_FLASH, 1, true, false, false, 0x00, 0xE3, 0x04,
      {"C5 B0", "C6 B0 DC", "C5 A0", "C6 A0 E3", "C5 A0", "C6 A0 E7", "B5 F0 16", "B6 F0 16 00"}},
     // Reads that cannot be sent count as 0; the writes still go out.
-    {"EepromFailing", IDC_GPIO_EEPROM, 0, true, true, 0xFF, 0xFF, 0xFF,
+    {"EepromFailing", IDC_GPIO_EEPROM, 0, true, true, false, 0xFF, 0xFF, 0xFF,
      {"C5 B0", "C6 B0 DC", "C5 A0", "C6 A0 00", "B5 F0 16", "B6 F0 16 04"}},
-    {"FlashFailing", IDC_GPIO_FLASH, 1, true, true, 0xFF, 0xFF, 0xFF,
+    {"FlashFailing", IDC_GPIO_FLASH, 1, true, true, false, 0xFF, 0xFF, 0xFF,
      {"C5 B0", "C6 B0 DC", "C5 A0", "C6 A0 00", "C5 A0", "C6 A0 04", "B5 F0 16", "B6 F0 16 00"}},
+    // A job switches the bus for its own transfer: nothing goes out meanwhile.
+    {"EepromWhileAJobRuns", IDC_GPIO_EEPROM, 0, true, false, true, 0x01, 0x18, 0x00, {}},
+    {"FlashWhileAJobRuns", IDC_GPIO_FLASH, 1, true, false, true, 0x01, 0x18, 0x00, {}},
 };
 
 class VQ5520Mux : public VQ5520Page, public ::testing::WithParamInterface<MuxCase> {};
@@ -430,7 +409,9 @@ TEST_P(VQ5520Mux, RegisterSequenceOfTheRadio) {
 
     // The radio is hidden and disabled: tick it and raise its notification.
     Page().CheckDlgButton(c.radio, c.ticked ? BST_CHECKED : BST_UNCHECKED);
+    g_bBusy = c.busy;
     Page().SendNotify(c.radio, BN_CLICKED);
+    g_bBusy = 0;
 
     std::vector<std::string> sent;
     for (const emu::LoggedReport& r : chip->Log()) {
