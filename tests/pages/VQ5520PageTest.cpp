@@ -20,7 +20,6 @@ namespace {
 
 constexpr int ROW_VQ5520 = 4;
 
-const int kSdram[6] = {IDC_SDRAM_2M, IDC_SDRAM_4M, IDC_SDRAM_8M, IDC_SDRAM_16M, IDC_SDRAM_NONE, IDC_SDRAM_DEFAULT};
 const int kModeRadios[10] = {IDC_NTSC, IDC_PAL, 1080, 1081, 1082, 1083, 1084, 1085, 1086, 1087};
 
 std::string Repeat(const char* byte, int n) {
