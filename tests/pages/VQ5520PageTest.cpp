@@ -3,6 +3,7 @@
 // loaded code, a read-back refreshing the page from the worker, and the
 // GPIO multiplex radios on an emulated chip.
 #include "PageControlsVQ5520.h"
+#include "DlgWidgets.h"
 #include "PageFixture.h"
 
 #include <QAbstractButton>
@@ -119,6 +120,9 @@ TEST_F(VQ5520Page, CaptionsFitAndOnlyBoxesAndEditsTakeTabStops) {
         const bool tabStop = c.kind == CtlKind::AutoCheckBox || c.kind == CtlKind::Edit;
         if (c.kind == CtlKind::AutoCheckBox || c.kind == CtlKind::AutoRadio || c.kind == CtlKind::Edit) {
             EXPECT_EQ((c.widget->focusPolicy() & Qt::TabFocus) != 0, tabStop);
+        }
+        if (auto* edit = qobject_cast<CDlgEdit*>(c.widget)) {
+            EXPECT_TRUE(edit->StopsAtVisibleWidth());
         }
         // Every caption can be read in full inside the page host.
         if (auto* b = qobject_cast<QAbstractButton*>(c.widget)) {
@@ -256,6 +260,22 @@ TEST_F(VQ5520Page, AbsentStringsShownByDefaultTextsAndStoredWhenTicked) {
         ExpectHeaderChecksumRefreshed();
         ExpectHexViewShowsImage();
     }
+}
+
+TEST_F(VQ5520Page, TypedStringStopsAtTheEditsWidth) {
+    Open(ROW_VQ5520);
+    Click(IDC_PRODUCT_CHECK);
+    auto* edit = Page().DlgItem<CDlgEdit>(IDC_PRODUCT);
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("WWWWWWWWWWWWWWW"));
+    const qsizetype n = edit->text().size();
+    EXPECT_GT(n, 0);
+    EXPECT_LT(n, 15);  // wide letters fill the edit before its limit
+    EXPECT_EQ(g_image[0x20], n + 1);
+    EXPECT_EQ(ImageHex(0x21, static_cast<std::size_t>(n)), Repeat("57", static_cast<int>(n)));
+    ExpectHeaderChecksumRefreshed();
 }
 
 // A VQ5520 image with code: udisk on, VID 1234, PID 5520, SDRAM 8M, video
