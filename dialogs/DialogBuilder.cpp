@@ -69,10 +69,15 @@ QWidget* MakeCheckBox(const ControlTemplate& c, QWidget* host) {
     return b;
 }
 
-// Consecutive radios form one group; a radio with the Group style starts
-// a new one.
+// Radio groups run from one control with the Group style to the next,
+// whatever kinds of control stand between them: a radio and the radios
+// before it share a group unless such a control came between them.
+void EndRadioGroupAt(const ControlTemplate& c, BuildContext& ctx) {
+    if (c.style & ctlstyle::Group) ctx.radioGroup.reset();
+}
+
 QWidget* MakeRadio(const ControlTemplate& c, BuildContext& ctx) {
-    if (!ctx.radioGroup || (c.style & ctlstyle::Group)) ctx.radioGroup = std::make_shared<RadioGroup>();
+    if (!ctx.radioGroup) ctx.radioGroup = std::make_shared<RadioGroup>();
     auto* b = new CAutoRadioButton(QString::fromUtf8(c.text), ctx.host);
     b->setStyle(ButtonTextStyle());
     b->SetGroup(ctx.radioGroup);
@@ -90,6 +95,7 @@ QWidget* MakeEdit(const ControlTemplate& c, QWidget* host) {
     }
     auto* e = new CDlgEdit(host);
     e->SetRules({0, (c.style & UpperCase) != 0, (c.style & Number) != 0});
+    e->SetStopAtVisibleWidth((c.style & NoAutoHScroll) != 0);
     e->setReadOnly(c.style & ReadOnly);
     if (c.style & RightAlign) e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (!(c.style & Border)) e->setFrame(false);
@@ -140,7 +146,7 @@ QWidget* MakeCustom(const ControlTemplate& c, QWidget* host) {
 
 // The widget of one control; geometry may be adjusted to what the widget needs.
 QWidget* MakeControl(const ControlTemplate& c, BuildContext& ctx, QRect& geometry) {
-    if (c.kind != CtlKind::AutoRadio) ctx.radioGroup.reset();
+    EndRadioGroupAt(c, ctx);
     switch (c.kind) {
     case CtlKind::Static: return MakeStatic(c, ctx.host);
     case CtlKind::GroupBox: return new QGroupBox(QString::fromUtf8(c.text), ctx.host);
@@ -193,6 +199,7 @@ std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* 
         SetControlId(w, c.id);
         if (c.style & ctlstyle::Disabled) w->setEnabled(false);
         if (c.style & ctlstyle::Hidden) w->setHidden(true);
+        if (c.style & ctlstyle::NoTabStop) w->setFocusPolicy(Qt::ClickFocus);
         if (w->focusPolicy() & Qt::TabFocus) {
             if (lastTabStop) QWidget::setTabOrder(lastTabStop, w);
             lastTabStop = w;

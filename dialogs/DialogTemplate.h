@@ -12,7 +12,7 @@ enum class CtlKind {
     PushButton,
     DefPushButton,  // the dialog's default button
     AutoCheckBox,
-    AutoRadio,      // self-checking radio; consecutive radios form a group
+    AutoRadio,      // self-checking radio; groups follow the Group style
     Edit,
     DropDownList,   // combo box without an edit field
     ProgressBar,
@@ -32,9 +32,11 @@ inline constexpr unsigned Multiline = 1u << 5;   // edit
 inline constexpr unsigned VScroll = 1u << 6;
 inline constexpr unsigned Border = 1u << 7;
 inline constexpr unsigned ClientEdge = 1u << 8;
-inline constexpr unsigned Group = 1u << 9;       // starts a new radio group
+inline constexpr unsigned Group = 1u << 9;       // starts a group; it runs to the next control with this style
 inline constexpr unsigned Buttons = 1u << 10;    // tab control drawn as buttons
 inline constexpr unsigned Hidden = 1u << 11;
+inline constexpr unsigned NoTabStop = 1u << 12;      // Tab passes the control by
+inline constexpr unsigned NoAutoHScroll = 1u << 13;  // edit: typing stops at the visible width
 }  // namespace ctlstyle
 
 // Dialog style bits.

@@ -25,6 +25,12 @@ public:
     void SetLimitText(int limit) { m_rules.limit = limit; }
     // Sets the text as the program does: no typing rule applies.
     void SetTextFromProgram(const QString& text);
+    // Without automatic horizontal scroll: typing stops where the text would
+    // no longer fit into the visible width.
+    void SetStopAtVisibleWidth(bool stop) { m_stopAtVisibleWidth = stop; }
+    bool StopsAtVisibleWidth() const { return m_stopAtVisibleWidth; }
+    // Pixels a text may take without scrolling out of view.
+    int VisibleTextWidth() const;
 
 private:
     class RuleValidator : public QValidator {
@@ -36,7 +42,11 @@ private:
         CDlgEdit* m_edit;
     };
 
+    // Whether a change from the current text to after keeps to the width.
+    bool KeepsVisibleWidth(const QString& after) const;
+
     EditInputRules m_rules;
+    bool m_stopAtVisibleWidth = false;
     QString m_lastText;  // the text before the change being validated
     bool m_programSet = false;
 };

@@ -17,3 +17,7 @@ bool ApplyEditInputRules(const EditInputRules& rules, const QString& before, QSt
     if (rules.limit > 0 && after->size() > rules.limit && after->size() > before.size()) return false;
     return true;
 }
+
+bool FitsVisibleWidth(int beforeWidth, int afterWidth, int visibleWidth) {
+    return afterWidth <= visibleWidth || afterWidth <= beforeWidth;
+}

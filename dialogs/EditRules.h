@@ -16,3 +16,9 @@ struct EditInputRules {
 // A text that is already over the limit or holds non-digits (set by the
 // program) can still be shortened.
 bool ApplyEditInputRules(const EditInputRules& rules, const QString& before, QString* after);
+
+// An edit without automatic horizontal scroll takes a change of its text
+// from beforeWidth to afterWidth pixels only when the new text fits into the
+// visible width, or grows no wider (a wider text set by the program can
+// still be shortened).
+bool FitsVisibleWidth(int beforeWidth, int afterWidth, int visibleWidth);

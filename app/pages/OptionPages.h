@@ -3,6 +3,7 @@
 #pragma once
 
 #include "OptionPage.h"
+#include "PageOptionVQ5520.h"
 #include "PageOptionVQ7140.h"
 #include "PageOptionVQ7340.h"
 
@@ -39,9 +40,4 @@ protected:
 class CPageOptionVQ5632 : public COptionPage {
 public:
     explicit CPageOptionVQ5632(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7340) {}
-};
-
-class CPageOptionVQ5520 : public COptionPage {
-public:
-    explicit CPageOptionVQ5520(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7170) {}
 };
