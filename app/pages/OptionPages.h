@@ -49,10 +49,8 @@ public:
     explicit CPageOptionVQ7340(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7340) {}
 };
 
-class CPageOptionVQ5632 : public COptionPage {
-public:
-    explicit CPageOptionVQ5632(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7340) {}
-};
+// Row 6, "VQ5632": its own header.
+#include "PageOptionVQ5632.h"
 
 class CPageOptionVQ5520 : public COptionPage {
 public:
