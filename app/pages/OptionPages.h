@@ -1,9 +1,9 @@
-// The seven option page classes, one per chip-type row. Pages without
-// controls of their own yet are empty windows.
+// The seven option page classes, one per chip-type row.
 #pragma once
 
 #include "OptionPage.h"
 #include "PageOptionVQ5520.h"
+#include "PageOptionVQ5632.h"
 #include "PageOptionVQ7140.h"
 #include "PageOptionVQ7340.h"
 
@@ -35,9 +35,4 @@ public:
 
 protected:
     void SetDefaults() override;
-};
-
-class CPageOptionVQ5632 : public COptionPage {
-public:
-    explicit CPageOptionVQ5632(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7340) {}
 };

@@ -23,7 +23,8 @@ public:
 
     // Register reads with report id m_bUseReportId1; the writes are
     // CVQPatch's WriteXdata and WriteSfr.
-    DWORD ReadSfr(BYTE sfr, BYTE* out);     // returns 0
+    // 1 when the request or the reply failed: out then holds no reply.
+    DWORD ReadSfr(BYTE sfr, BYTE* out);
     DWORD ReadXdata(WORD addr, BYTE* out);  // 0xFF when the send fails; 1 when the fetch failed
 
     void SetAccessMode(int mode);

@@ -9,10 +9,10 @@ constexpr WORD GUARD_XDATA = 0xF051;
 
 DWORD CVQ7340Patch::ReadSfr(BYTE sfr, BYTE* out) {
     FEATURE_REPORT r = RegisterRequest(ReportId(), HID_CMD_SFR_READ, sfr);
-    Send(r);
-    Fetch(r);
+    const bool sent = Send(r);
+    const bool fetched = Fetch(r);
     *out = r[ReplyPos(ReportId(), 3)];
-    return 0;
+    return sent && fetched ? 0 : 1;
 }
 
 DWORD CVQ7340Patch::ReadXdata(WORD addr, BYTE* out) {
