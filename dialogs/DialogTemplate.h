@@ -12,7 +12,7 @@ enum class CtlKind {
     PushButton,
     DefPushButton,  // the dialog's default button
     AutoCheckBox,
-    AutoRadio,      // self-checking radio; consecutive radios form a group
+    AutoRadio,      // self-checking radio; the radios of one group go together
     Edit,
     DropDownList,   // combo box without an edit field
     ProgressBar,
@@ -32,7 +32,7 @@ inline constexpr unsigned Multiline = 1u << 5;   // edit
 inline constexpr unsigned VScroll = 1u << 6;
 inline constexpr unsigned Border = 1u << 7;
 inline constexpr unsigned ClientEdge = 1u << 8;
-inline constexpr unsigned Group = 1u << 9;       // starts a new radio group
+inline constexpr unsigned Group = 1u << 9;       // starts a group, which ends before the next such control
 inline constexpr unsigned Buttons = 1u << 10;    // tab control drawn as buttons
 inline constexpr unsigned Hidden = 1u << 11;
 }  // namespace ctlstyle
