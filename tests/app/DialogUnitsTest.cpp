@@ -56,6 +56,9 @@ TEST(EditRules, TypingRules) {
         {{4, false, false}, "FFFFFFFF", "FFFFFFF", true, "FFFFFFF"},  // over the limit, shortening is allowed
         {{4, false, true}, "12x45", "12x4", true, "12x4"},      // a program's non-digit may stay
         {{0, false, false}, "", "anything at all", true, "anything at all"},
+        {{8, true, true}, "123", "1234567890", true, "12345678"},   // a paste keeps what fits
+        {{4, true, false}, "AB", "AxyzB", true, "AXYB"},            // also inside the text
+        {{4, false, false}, "FFFFFFFF", "FFFFFFFFF", false, ""},  // over the limit: nothing fits
     };
     for (const Case& c : cases) {
         QString after = QString::fromUtf8(c.typed);
@@ -64,6 +67,29 @@ TEST(EditRules, TypingRules) {
         if (ok) {
             EXPECT_EQ(after, QString::fromUtf8(c.result));
         }
+    }
+}
+
+TEST(EditRules, PasteIsCutWhereTheCursorSaysItEnds) {
+    struct Case {
+        const char* before;
+        const char* after;
+        int cursor;  // right after the insertion
+        int limit;
+        const char* result;
+        int resultCursor;
+    };
+    const Case cases[] = {
+        {"AB", "ABABB", 4, 4, "ABAB", 3},          // "BAB" pasted after "A"
+        {"12345678", "12abcdefg5678", 9, 8, "12ab5678", 4},  // over a selection of "34"
+        {"", "0123456789ABCDEF0", 17, 15, "0123456789ABCDE", 15},
+    };
+    for (const Case& c : cases) {
+        QString after = QString::fromUtf8(c.after);
+        int cursor = c.cursor;
+        CutInsertionToLimit(c.limit, QString::fromUtf8(c.before), &after, &cursor);
+        EXPECT_EQ(after, QString::fromUtf8(c.result)) << c.after;
+        EXPECT_EQ(cursor, c.resultCursor) << c.after;
     }
 }
 
