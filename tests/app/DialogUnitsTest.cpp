@@ -70,29 +70,6 @@ TEST(EditRules, TypingRules) {
     }
 }
 
-TEST(EditRules, PasteIsCutWhereTheCursorSaysItEnds) {
-    struct Case {
-        const char* before;
-        const char* after;
-        int cursor;  // right after the insertion
-        int limit;
-        const char* result;
-        int resultCursor;
-    };
-    const Case cases[] = {
-        {"AB", "ABABB", 4, 4, "ABAB", 3},          // "BAB" pasted after "A"
-        {"12345678", "12abcdefg5678", 9, 8, "12ab5678", 4},  // over a selection of "34"
-        {"", "0123456789ABCDEF0", 17, 15, "0123456789ABCDE", 15},
-    };
-    for (const Case& c : cases) {
-        QString after = QString::fromUtf8(c.after);
-        int cursor = c.cursor;
-        CutInsertionToLimit(c.limit, QString::fromUtf8(c.before), &after, &cursor);
-        EXPECT_EQ(after, QString::fromUtf8(c.result)) << c.after;
-        EXPECT_EQ(cursor, c.resultCursor) << c.after;
-    }
-}
-
 TEST(DialogText, VersionTextTakesTwoDigitsPerByteOrMore) {
     const BYTE v1[4] = {22, 3, 15, 12};
     const BYTE v2[4] = {0, 0, 0, 1};
