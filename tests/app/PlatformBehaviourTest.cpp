@@ -2,6 +2,7 @@
 // groups, Shift+F10 in the hex view, the application name of the
 // executable, pastes cut to an edit's limit, message boxes as wide as their
 // caption. Each through the main dialog on the offscreen platform.
+#include "DialogBuilder.h"
 #include "DialogFixture.h"
 #include "DlgMessageBox.h"
 #include "DlgWidgets.h"
@@ -274,4 +275,21 @@ TEST(AppName, RenamedCopyOfTheToolUsesItsOwnSettings) {
         tool.kill();
         tool.waitForFinished();
     }
+}
+
+// A group runs from a control with the Group style to the next one, over
+// whatever stands between; only its radios count.
+TEST(RadioGroup, RunsFromOneGroupControlToTheNext) {
+    using namespace ctlstyle;
+    DialogTemplate t;
+    t.controls = {
+        {10, CtlKind::AutoRadio, "a", {}, Group},    {11, CtlKind::Static, "label", {}, 0},
+        {12, CtlKind::AutoRadio, "b", {}, 0},        {13, CtlKind::AutoCheckBox, "box", {}, Group},
+        {14, CtlKind::AutoRadio, "c", {}, 0},        {15, CtlKind::AutoRadio, "d", {}, Group},
+    };
+    const struct {
+        std::size_t index;
+        std::vector<std::size_t> group;
+    } cases[] = {{0, {0, 2}}, {2, {0, 2}}, {1, {0, 2}}, {4, {4}}, {5, {5}}, {6, {}}};
+    for (const auto& c : cases) EXPECT_EQ(RadioGroupOf(t, c.index), c.group) << c.index;
 }
