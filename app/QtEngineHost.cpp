@@ -1,11 +1,11 @@
 #include "QtEngineHost.h"
 
+#include "DlgMessageBox.h"
 #include "Globals.h"
 #include "UiThread.h"
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QMessageBox>
 
 #include <atomic>
 #include <chrono>
@@ -55,7 +55,7 @@ std::atomic<int> g_nBeeps{0};
 
 void ShowAppMessageBox(QWidget* owner, const QString& text) {
     RunOnUiThread([&] {
-        QMessageBox box(QMessageBox::NoIcon, theApp.m_pszAppName, text, QMessageBox::Ok, owner ? owner : DialogOwner());
+        CDlgMessageBox box(theApp.m_pszAppName, text, owner ? owner : DialogOwner());
         box.exec();
     });
 }

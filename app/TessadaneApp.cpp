@@ -13,7 +13,7 @@
 
 // The application object is built before main, so the dialogs find the
 // templates, icons and the hex view before any window is made.
-CTessadaneApp::CTessadaneApp() : CWinApp("Quillmar") { InstallDialogResources(); }
+CTessadaneApp::CTessadaneApp() : CWinApp(nullptr) { InstallDialogResources(); }
 
 CTessadaneApp::~CTessadaneApp() = default;
 

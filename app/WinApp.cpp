@@ -3,6 +3,33 @@
 #include <QCoreApplication>
 #include <QSettings>
 
+#include <cerrno>
+#include <unistd.h>
+
+QString ModuleFileName() {
+    char buf[4096];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    return QString::fromLocal8Bit(buf, n);
+}
+
+QString AppNameFromModulePath(const QString& path) {
+    QString file = path;
+    const QString deleted = QStringLiteral(" (deleted)");
+    if (file.endsWith(deleted)) file.chop(deleted.size());
+    return file.mid(file.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+CWinApp::CWinApp(const char* pszAppName) {
+    if (pszAppName) {
+        m_pszAppName = QString::fromUtf8(pszAppName);
+        return;
+    }
+    m_pszAppName = AppNameFromModulePath(ModuleFileName());
+    // No readable executable path: the name the program was started by.
+    if (m_pszAppName.isEmpty()) m_pszAppName = QString::fromLocal8Bit(program_invocation_short_name);
+}
+
 namespace {
 
 QString SettingsKey(const QString& section, const QString& entry) { return section + QLatin1Char('/') + entry; }

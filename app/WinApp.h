@@ -9,9 +9,18 @@
 
 class QWidget;
 
+// The path of the running executable ("" when it can't be read).
+QString ModuleFileName();
+// The application name an executable path gives: its file name without the
+// folders (a path the system reports as deleted, after the file was
+// replaced, gives the name it had).
+QString AppNameFromModulePath(const QString& path);
+
 class CWinApp {
 public:
-    explicit CWinApp(const char* pszAppName) : m_pszAppName(QString::fromUtf8(pszAppName)) {}
+    // Without a name, the application takes its executable's file name, so
+    // a renamed copy has its own settings and message-box caption.
+    explicit CWinApp(const char* pszAppName = nullptr);
     virtual ~CWinApp() = default;
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;

@@ -40,10 +40,9 @@ QStyle* ButtonTextStyle() {
     return style;
 }
 
-// Where a control goes and what it needs of the controls built before it.
+// Where a control goes.
 struct BuildContext {
     QWidget* host;
-    std::shared_ptr<RadioGroup> radioGroup;  // the group the next radio joins
 };
 
 QWidget* MakeStatic(const ControlTemplate& c, QWidget* host) {
@@ -69,20 +68,27 @@ QWidget* MakeCheckBox(const ControlTemplate& c, QWidget* host) {
     return b;
 }
 
-// Radio groups run from one control with the Group style to the next,
-// whatever kinds of control stand between them: a radio and the radios
-// before it share a group unless such a control came between them.
-void EndRadioGroupAt(const ControlTemplate& c, BuildContext& ctx) {
-    if (c.style & ctlstyle::Group) ctx.radioGroup.reset();
-}
-
+// The radio joins its group once every control is built (JoinRadioGroups).
 QWidget* MakeRadio(const ControlTemplate& c, BuildContext& ctx) {
-    if (!ctx.radioGroup) ctx.radioGroup = std::make_shared<RadioGroup>();
     auto* b = new CAutoRadioButton(QString::fromUtf8(c.text), ctx.host);
     b->setStyle(ButtonTextStyle());
-    b->SetGroup(ctx.radioGroup);
-    ctx.radioGroup->emplace_back(b);
     return b;
+}
+
+// Hands each radio the list of the radios of its group (RadioGroupOf).
+void JoinRadioGroups(const DialogTemplate& t, const std::vector<BuiltControl>& built) {
+    std::vector<bool> joined(built.size(), false);
+    for (std::size_t i = 0; i < built.size(); ++i) {
+        if (built[i].kind != CtlKind::AutoRadio || joined[i]) continue;
+        auto group = std::make_shared<RadioGroup>();
+        const std::vector<std::size_t> members = RadioGroupOf(t, i);
+        for (std::size_t m : members) {
+            joined[m] = true;
+            group->emplace_back(qobject_cast<CAutoRadioButton*>(built[m].widget));
+        }
+        for (std::size_t m : members)
+            if (auto* radio = qobject_cast<CAutoRadioButton*>(built[m].widget)) radio->SetGroup(group);
+    }
 }
 
 QWidget* MakeEdit(const ControlTemplate& c, QWidget* host) {
@@ -146,7 +152,6 @@ QWidget* MakeCustom(const ControlTemplate& c, QWidget* host) {
 
 // The widget of one control; geometry may be adjusted to what the widget needs.
 QWidget* MakeControl(const ControlTemplate& c, BuildContext& ctx, QRect& geometry) {
-    EndRadioGroupAt(c, ctx);
     switch (c.kind) {
     case CtlKind::Static: return MakeStatic(c, ctx.host);
     case CtlKind::GroupBox: return new QGroupBox(QString::fromUtf8(c.text), ctx.host);
@@ -188,7 +193,7 @@ DialogBaseUnits MeasureBaseUnits(const QFont& font) {
 std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* host, const DialogBaseUnits& units) {
     std::vector<BuiltControl> built;
     built.reserve(t.controls.size());
-    BuildContext ctx{host, nullptr};
+    BuildContext ctx{host};
     QWidget* lastTabStop = nullptr;
 
     for (const ControlTemplate& c : t.controls) {
@@ -206,7 +211,21 @@ std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* 
         }
         built.push_back({c.id, c.kind, w});
     }
+    JoinRadioGroups(t, built);
     return built;
+}
+
+std::vector<std::size_t> RadioGroupOf(const DialogTemplate& t, std::size_t index) {
+    const std::vector<ControlTemplate>& c = t.controls;
+    if (index >= c.size()) return {};
+    std::size_t first = index;
+    while (first > 0 && !(c[first].style & ctlstyle::Group)) --first;
+    std::vector<std::size_t> radios;
+    for (std::size_t i = first; i < c.size(); ++i) {
+        if (i > first && (c[i].style & ctlstyle::Group)) break;
+        if (c[i].kind == CtlKind::AutoRadio) radios.push_back(i);
+    }
+    return radios;
 }
 
 int ControlIdOf(const QWidget* w) {

@@ -31,6 +31,13 @@ DialogBaseUnits MeasureBaseUnits(const QFont& font);
 // carries its control id (ControlIdOf).
 std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* host, const DialogBaseUnits& units);
 
+// Indices into t.controls of the radios that form one group with control
+// index, in tab order: a group runs from a control with the Group style (or
+// the first control) up to the next control with the Group style, whatever
+// stands between; only the radios in it count. Empty for an index out of
+// range.
+std::vector<std::size_t> RadioGroupOf(const DialogTemplate& t, std::size_t index);
+
 // The control id a built widget carries; -1 when it has none.
 int ControlIdOf(const QWidget* w);
 void SetControlId(QWidget* w, int id);

@@ -78,7 +78,8 @@ QWidget* CDlgControls::SubclassDlgItem(int id, QWidget* w) {
         QWidget* previous = nullptr;
         for (BuiltControl& c : m_controls) {
             if (c.widget == old) c.widget = w;
-            if (c.widget->focusPolicy() & Qt::TabFocus) {
+            // A radio keeps its place whether it is its group's tab stop now or not.
+            if ((c.widget->focusPolicy() & Qt::TabFocus) || c.kind == CtlKind::AutoRadio) {
                 if (previous) QWidget::setTabOrder(previous, c.widget);
                 previous = c.widget;
             }

@@ -2,6 +2,9 @@
 
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QKeyEvent>
+
+#include <algorithm>
 
 CDlgEdit::CDlgEdit(QWidget* parent) : QLineEdit(parent) {
     setValidator(new RuleValidator(this));
@@ -17,10 +20,11 @@ void CDlgEdit::SetTextFromProgram(const QString& text) {
 QValidator::State CDlgEdit::RuleValidator::validate(QString& input, int& pos) const {
     if (m_edit->m_programSet) return Acceptable;
     QString after = input;
-    if (!ApplyEditInputRules(m_edit->m_rules, m_edit->m_lastText, &after)) return Invalid;
+    int cursor = pos;
+    if (!ApplyEditInputRules(m_edit->m_rules, m_edit->m_lastText, &after, &cursor)) return Invalid;
     if (!m_edit->KeepsVisibleWidth(after)) return Invalid;
     input = after;
-    if (pos > input.size()) pos = static_cast<int>(input.size());
+    pos = std::min(cursor, static_cast<int>(input.size()));
     return Acceptable;
 }
 
@@ -43,6 +47,63 @@ bool CDlgEdit::KeepsVisibleWidth(const QString& after) const {
 
 CAutoRadioButton::CAutoRadioButton(const QString& text, QWidget* parent) : QRadioButton(text, parent) {
     setAutoExclusive(false);
+    // Every change of a check, the program's too, moves the group's tab stop.
+    connect(this, &QAbstractButton::toggled, this, [this] { UpdateGroupTabStop(); });
+}
+
+void CAutoRadioButton::SetGroup(std::shared_ptr<RadioGroup> group) {
+    m_group = std::move(group);
+    UpdateGroupTabStop();
+}
+
+void CAutoRadioButton::keyPressEvent(QKeyEvent* e) {
+    int step = 0;
+    switch (e->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up: step = -1; break;
+    case Qt::Key_Right:
+    case Qt::Key_Down: step = 1; break;
+    default: QRadioButton::keyPressEvent(e); return;
+    }
+    e->accept();
+    CAutoRadioButton* next = NextInGroup(step);
+    if (!next) return;
+    next->setFocus(Qt::OtherFocusReason);
+    if (!next->isChecked()) next->click();  // checks it and runs its click handler
+}
+
+void CAutoRadioButton::changeEvent(QEvent* e) {
+    QRadioButton::changeEvent(e);
+    if (e->type() == QEvent::EnabledChange) UpdateGroupTabStop();
+}
+
+CAutoRadioButton* CAutoRadioButton::NextInGroup(int step) const {
+    if (!m_group) return nullptr;
+    const RadioGroup& g = *m_group;
+    const auto n = static_cast<std::ptrdiff_t>(g.size());
+    const auto self = std::find(g.begin(), g.end(), this) - g.begin();
+    if (self == n) return nullptr;
+    for (std::ptrdiff_t k = 1; k < n; ++k) {
+        CAutoRadioButton* r = g[static_cast<std::size_t>(((self + step * k) % n + n) % n)];
+        if (r && r->isEnabled() && !r->isHidden()) return r;
+    }
+    return nullptr;
+}
+
+void CAutoRadioButton::UpdateGroupTabStop() {
+    if (!m_group) return;
+    CAutoRadioButton* stop = nullptr;
+    for (const QPointer<CAutoRadioButton>& r : *m_group)
+        if (r && r->isChecked() && r->isEnabledTo(r->parentWidget())) stop = r;
+    for (const QPointer<CAutoRadioButton>& r : *m_group)
+        if (!stop && r && r->isEnabledTo(r->parentWidget())) stop = r;
+    if (!stop && !m_group->empty()) stop = m_group->front();
+    for (const QPointer<CAutoRadioButton>& r : *m_group) {
+        if (!r) continue;
+        const Qt::FocusPolicy policy =
+            r == stop ? Qt::FocusPolicy(r->focusPolicy() | Qt::TabFocus) : Qt::FocusPolicy(r->focusPolicy() & ~Qt::TabFocus);
+        r->setFocusPolicy(policy);
+    }
 }
 
 void CAutoRadioButton::nextCheckState() {

@@ -13,7 +13,8 @@
 #include <vector>
 
 // Single-line edit with typing rules (capitals, digits only, text limit)
-// that a text set by the program is not held to.
+// that a text set by the program is not held to. A paste longer than the
+// room left is cut to the limit.
 class CDlgEdit : public QLineEdit {
     Q_OBJECT
 
@@ -57,16 +58,28 @@ using RadioGroup = std::vector<QPointer<CAutoRadioButton>>;
 // Self-checking radio button: a click checks it and unchecks the other
 // radios of its group; setting the check from the program touches only
 // this button, and any button of a group may be unchecked.
+// Keyboard: the arrow keys move the focus to the previous or next enabled
+// radio of the group (round the end) and click it unless it is checked
+// already; Tab enters a group at its checked radio (the first enabled one
+// when none is checked), the group's only tab stop.
 class CAutoRadioButton : public QRadioButton {
     Q_OBJECT
 
 public:
     explicit CAutoRadioButton(const QString& text, QWidget* parent = nullptr);
-    void SetGroup(std::shared_ptr<RadioGroup> group) { m_group = std::move(group); }
+    // The radios of this one's group in tab order, this one among them.
+    void SetGroup(std::shared_ptr<RadioGroup> group);
 
 protected:
     void nextCheckState() override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
+    // The radio an arrow key moves to: step -1 or +1 through the group.
+    CAutoRadioButton* NextInGroup(int step) const;
+    // Gives the tab stop to the radio Tab enters the group at.
+    void UpdateGroupTabStop();
+
     std::shared_ptr<RadioGroup> m_group;
 };

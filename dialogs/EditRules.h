@@ -11,11 +11,22 @@ struct EditInputRules {
     bool digitsOnly = false;  // no other character can be typed
 };
 
-// Checks a change of the text from `before` to `*after` made by the user.
-// Returns false when the change is refused; may rewrite *after (capitals).
+// Checks a change of the text from `before` to `*after` made by the user,
+// with the cursor at *cursor after it (the end of what was typed or pasted;
+// nullptr: not known). Returns false when the change is refused; may
+// rewrite *after (capitals, a paste cut to the limit) and *cursor.
 // A text that is already over the limit or holds non-digits (set by the
-// program) can still be shortened.
-bool ApplyEditInputRules(const EditInputRules& rules, const QString& before, QString* after);
+// program) can still be shortened. A paste that would run over the limit
+// keeps as many of its first characters as fit; a typed character that
+// does not fit is refused, and so is anything with a non-digit in a
+// digits-only edit.
+bool ApplyEditInputRules(const EditInputRules& rules, const QString& before, QString* after, int* cursor = nullptr);
+
+// Cuts what a change inserted into `before` so that *after holds at most
+// `limit` characters (never fewer than the change left of `before`).
+// *cursor, when known, stands right after the insertion and is moved with
+// the cut. Returns the number of inserted characters kept.
+qsizetype CutInsertionToLimit(int limit, const QString& before, QString* after, int* cursor);
 
 // An edit without automatic horizontal scroll takes a change of its text
 // from beforeWidth to afterWidth pixels only when the new text fits into the

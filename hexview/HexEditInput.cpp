@@ -61,6 +61,11 @@ bool CHexEditBase::event(QEvent* e) {
 void CHexEditBase::keyPressEvent(QKeyEvent* e) {
     m_keyMods = e->modifiers();
     e->accept();
+    // Shift+F10 opens the context menu as the menu key does.
+    if (e->key() == Qt::Key_F10 && (m_keyMods & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+        OnContextMenu(QPoint(-1, -1));
+        return;
+    }
     if (m_keyMods & Qt::ControlModifier) {
         switch (e->key()) {
         case Qt::Key_A: OnEditSelectAll(); return;

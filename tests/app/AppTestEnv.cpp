@@ -39,8 +39,7 @@ QApplication& TestApplication() {
 QString TestSettingsDir() { return SettingsDir().path(); }
 
 void StoreChipType(std::optional<int> value) {
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey),
-                QStringLiteral("Quillmar"));
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey), theApp.m_pszAppName);
     if (value)
         s.setValue(QStringLiteral("Settings/ChipType"), *value);
     else
@@ -49,8 +48,7 @@ void StoreChipType(std::optional<int> value) {
 }
 
 QVariant StoredChipType() {
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey),
-                QStringLiteral("Quillmar"));
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey), theApp.m_pszAppName);
     return s.value(QStringLiteral("Settings/ChipType"));
 }
 

@@ -56,6 +56,9 @@ TEST(EditRules, TypingRules) {
         {{4, false, false}, "FFFFFFFF", "FFFFFFF", true, "FFFFFFF"},  // over the limit, shortening is allowed
         {{4, false, true}, "12x45", "12x4", true, "12x4"},      // a program's non-digit may stay
         {{0, false, false}, "", "anything at all", true, "anything at all"},
+        {{8, true, true}, "123", "1234567890", true, "12345678"},   // a paste keeps what fits
+        {{4, true, false}, "AB", "AxyzB", true, "AXYB"},            // also inside the text
+        {{4, false, false}, "FFFFFFFF", "FFFFFFFFF", false, ""},  // over the limit: nothing fits
     };
     for (const Case& c : cases) {
         QString after = QString::fromUtf8(c.typed);

@@ -146,7 +146,8 @@ TEST_F(StatusProtocol, MessageBoxHasTheApplicationCaptionAndOk) {
         box->button(QMessageBox::Ok)->click();
     });
     Host().MessageBox("Not a valid firmware!\n");
-    EXPECT_EQ(title, QStringLiteral("Quillmar"));
+    EXPECT_EQ(title, theApp.m_pszAppName);
+    EXPECT_EQ(title, QStringLiteral("app_tests"));  // this executable's name
     EXPECT_EQ(text, QStringLiteral("Not a valid firmware!\n"));
     EXPECT_EQ(buttons, 1);
 }

@@ -47,7 +47,7 @@ TEST_F(Jobs, DownloadPressedTwiceRunsOneJob) {
     Click(IDC_DOWNLOAD);
     ASSERT_EQ(modal.boxes.size(), 1u);
     EXPECT_EQ(modal.boxes[0].text, QStringLiteral("Downloading, please wait!"));
-    EXPECT_EQ(modal.boxes[0].caption, QStringLiteral("Quillmar"));
+    EXPECT_EQ(modal.boxes[0].caption, theApp.m_pszAppName);
     EXPECT_EQ(modal.boxes[0].buttons, 1);
     EXPECT_EQ(BeepCount(), beeps + 1);
     ASSERT_TRUE(WaitIdle());
@@ -143,7 +143,7 @@ TEST_F(Jobs, ReadLengthTexts) {
         ASSERT_EQ(modal.boxes.size(), c.invalid ? 1u : 0u) << c.typed;
         if (c.invalid) {
             EXPECT_EQ(modal.boxes[0].text, QStringLiteral("Invalid parameters"));
-            EXPECT_EQ(modal.boxes[0].caption, QStringLiteral("Quillmar"));
+            EXPECT_EQ(modal.boxes[0].caption, theApp.m_pszAppName);
         }
     }
     // Unticking keeps the length; ticking again takes the edit's text.
