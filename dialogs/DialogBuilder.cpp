@@ -204,7 +204,10 @@ std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* 
         SetControlId(w, c.id);
         if (c.style & ctlstyle::Disabled) w->setEnabled(false);
         if (c.style & ctlstyle::Hidden) w->setHidden(true);
-        if (c.style & ctlstyle::NoTabStop) w->setFocusPolicy(Qt::ClickFocus);
+        if (c.style & ctlstyle::NoTabStop) {
+            w->setFocusPolicy(Qt::ClickFocus);
+            if (auto* radio = qobject_cast<CAutoRadioButton*>(w)) radio->SetTabStop(false);
+        }
         if (w->focusPolicy() & Qt::TabFocus) {
             if (lastTabStop) QWidget::setTabOrder(lastTabStop, w);
             lastTabStop = w;

@@ -90,8 +90,17 @@ CAutoRadioButton* CAutoRadioButton::NextInGroup(int step) const {
     return nullptr;
 }
 
+void CAutoRadioButton::SetTabStop(bool on) {
+    m_bTabStop = on;
+    if (!on) setFocusPolicy(Qt::FocusPolicy(focusPolicy() & ~Qt::TabFocus));
+    UpdateGroupTabStop();
+}
+
 void CAutoRadioButton::UpdateGroupTabStop() {
     if (!m_group) return;
+    const bool groupTakesTab = std::any_of(m_group->begin(), m_group->end(),
+                                           [](const QPointer<CAutoRadioButton>& r) { return r && r->m_bTabStop; });
+    if (!groupTakesTab) return;
     CAutoRadioButton* stop = nullptr;
     for (const QPointer<CAutoRadioButton>& r : *m_group)
         if (r && r->isChecked() && r->isEnabledTo(r->parentWidget())) stop = r;

@@ -69,6 +69,8 @@ public:
     explicit CAutoRadioButton(const QString& text, QWidget* parent = nullptr);
     // The radios of this one's group in tab order, this one among them.
     void SetGroup(std::shared_ptr<RadioGroup> group);
+    // A group whose radios all have this off is passed by Tab.
+    void SetTabStop(bool on);
 
 protected:
     void nextCheckState() override;
@@ -82,4 +84,5 @@ private:
     void UpdateGroupTabStop();
 
     std::shared_ptr<RadioGroup> m_group;
+    bool m_bTabStop = true;
 };
