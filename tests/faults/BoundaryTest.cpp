@@ -9,19 +9,6 @@
 namespace faults {
 namespace {
 
-const Target kFamilies[] = {
-    {"VQ7140S", ChipType::VQ7140S, 0, MEMTYPE_24C01_16},
-    {"VQ7140XX", ChipType::VQ7140XX, 0, MEMTYPE_24C32_64},
-    {"VQ7170", ChipType::VQ7170, 0, MEMTYPE_24C01_16},
-    {"VQ7170S", ChipType::VQ7170S, 0, MEMTYPE_24C32_64},
-    {"VQ5520_24C01", ChipType::VQ5520, 0, MEMTYPE_24C01_16},
-    {"VQ5520_Flash", ChipType::VQ5520, 1, MEMTYPE_FLASH},
-    {"VQ7340_Flash", ChipType::VQ7340, 0, MEMTYPE_FLASH},
-    {"VQ7340_Flash_Id1", ChipType::VQ7340, 1, MEMTYPE_FLASH},
-    {"VQ7340_24C01", ChipType::VQ7340, 0, MEMTYPE_24C01_16},
-    {"VQ5632_Flash_Id1", ChipType::VQ5632, 1, MEMTYPE_FLASH},
-};
-
 std::vector<BYTE> Data(std::size_t n, unsigned seed) {
     std::vector<BYTE> out(n);
     unsigned x = seed;
@@ -34,7 +21,7 @@ const RecordingHost::Status kVerifyError{"Verify error!", STATUS_RED};
 // 256 bytes: the whole image lies in the verify window of every family.
 TEST(BoundaryTest, OneBadCellFailsTheVerify) {
     constexpr std::size_t kLen = 256;
-    for (const Target& t : kFamilies) {
+    for (const Target& t : kTargets) {
         for (const std::size_t bad : {std::size_t{0}, kLen / 2, kLen - 1}) {
             SCOPED_TRACE(std::string(t.name) + ", bad cell at " + std::to_string(bad));
             Rig rig(t);
@@ -53,7 +40,7 @@ TEST(BoundaryTest, OneBadCellFailsTheVerify) {
 // flash writes and eight-byte reads, six- and eight-byte streamed steps,
 // 4095-byte bulk reports, 4096-byte job steps), exactly and one byte more.
 TEST(BoundaryTest, LengthsOnAndPastEachStep) {
-    for (const Target& t : kFamilies) {
+    for (const Target& t : kTargets) {
         const bool flash = t.memType == MEMTYPE_FLASH;
         std::vector<DWORD> lengths = {40, 41, 48, 49, 120, 121};
         if (flash) lengths.insert(lengths.end(), {4095, 4096, 4097, 8190, 8191, 8192, 8193});

@@ -30,6 +30,27 @@ struct Target {
     BYTE memType;
 };
 
+// Every family on every memory type it has, behind devices of both report
+// ids where the family takes both.
+inline const Target kTargets[] = {
+    {"VQ7140S", ChipType::VQ7140S, 0, MEMTYPE_24C01_16},
+    {"VQ7140XX_24C01", ChipType::VQ7140XX, 0, MEMTYPE_24C01_16},
+    {"VQ7140XX_24C32", ChipType::VQ7140XX, 0, MEMTYPE_24C32_64},
+    {"VQ7170_24C01", ChipType::VQ7170, 0, MEMTYPE_24C01_16},
+    {"VQ7170_24C32", ChipType::VQ7170, 0, MEMTYPE_24C32_64},
+    {"VQ7170S_24C01", ChipType::VQ7170S, 0, MEMTYPE_24C01_16},
+    {"VQ7170S_24C32", ChipType::VQ7170S, 0, MEMTYPE_24C32_64},
+    {"VQ5520_24C01", ChipType::VQ5520, 0, MEMTYPE_24C01_16},
+    {"VQ5520_24C32_Id1", ChipType::VQ5520, 1, MEMTYPE_24C32_64},
+    {"VQ5520_Flash", ChipType::VQ5520, 0, MEMTYPE_FLASH},
+    {"VQ5520_Flash_Id1", ChipType::VQ5520, 1, MEMTYPE_FLASH},
+    {"VQ7340_Flash", ChipType::VQ7340, 0, MEMTYPE_FLASH},
+    {"VQ7340_Flash_Id1", ChipType::VQ7340, 1, MEMTYPE_FLASH},
+    {"VQ7340_24C01", ChipType::VQ7340, 0, MEMTYPE_24C01_16},
+    {"VQ5632_Flash", ChipType::VQ5632, 0, MEMTYPE_FLASH},
+    {"VQ5632_Flash_Id1", ChipType::VQ5632, 1, MEMTYPE_FLASH},
+};
+
 inline std::unique_ptr<CVQPatch> MakePatch(ChipType type) {
     switch (type) {
     case ChipType::VQ7140S: return std::make_unique<CVQ7140SPatch>();
