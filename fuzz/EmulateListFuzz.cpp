@@ -8,12 +8,12 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string spec(reinterpret_cast<const char*>(data), size);
+    const std::string list(reinterpret_cast<const char*>(data), size);
     std::vector<emu::ChipConfig> configs;
     std::string error;
-    if (emu::ParseEmulateList(spec, &configs, &error)) {
+    if (emu::ParseEmulateList(list, &configs, &error)) {
         std::size_t entries = 1;
-        for (char c : spec) entries += c == ',';
+        for (char c : list) entries += c == ',';
         if (configs.size() > 64 * entries) std::abort();
         for (const emu::ChipConfig& c : configs) {
             if (c.reportId != 0 && c.reportId != 1) std::abort();
