@@ -111,8 +111,8 @@ TEST(BoundaryTest, DeviceListAtItsLimit) {
     }
 }
 
-// QUILLMAR_EMULATE=vq7170:stop=8: the connect and the version read take the
-// eight reports, every job after them fails and says so.
+// A chip of the emulated-device list "vq7170:stop=8": a scan and a version
+// read take the eight reports, every job after them fails and says so.
 TEST(BoundaryTest, ChipThatHangsAfterConnecting) {
     RecordingHost host;
     emu::ScopedBackend bus;

@@ -54,3 +54,27 @@ TEST_F(ReadFailure, NothingOfAFailedReadIsShown) {
 }
 
 }  // namespace
+
+namespace {
+
+// QUILLMAR_EMULATE=vq7170:stop=8 in the running tool: the connect at start-up
+// takes the eight reports, then the chip hangs and every job says so in red.
+TEST_F(ReadFailure, ChipStoppedByTheEmulateOption) {
+    std::vector<emu::ChipConfig> configs;
+    std::string error;
+    ASSERT_TRUE(emu::ParseEmulateList("vq7170:stop=8", &configs, &error)) << error;
+    auto chip = bus->Plug(configs.at(0));
+    bus->TakeChanges();  // present from the start, as the list's chips are
+    Open(ROW_VQ7170);
+    ASSERT_EQ(Status(), QStringLiteral("Connected!"));
+    EXPECT_EQ(chip->SetFeatureCount() + chip->GetFeatureCount(), 8u);
+    ShowImage(std::vector<BYTE>(0x40, 0));
+    for (const auto& [button, text] : {std::pair{IDC_DOWNLOAD, "Verify error!"}, std::pair{IDC_READ, "Reading failed!"}}) {
+        Click(button);
+        ASSERT_TRUE(WaitIdle());
+        EXPECT_EQ(Status(), QString::fromLatin1(text));
+        EXPECT_EQ(StatusColour(), STATUS_RED);
+    }
+}
+
+}  // namespace
