@@ -144,11 +144,14 @@ DWORD ReadThreadProc(void* param) {
     CTessadaneDlg* dlg = *static_cast<CTessadaneDlg**>(param);
     const JobParams job = g_job;
     job.patch->ReadBack(job.memType, job.readLen, g_workBuf);
+    // A read whose requests failed brought nothing: the version edit and the
+    // hex view keep showing what they showed.
+    const bool read = !job.patch->m_bReadBackFailed;
     // Runs the version edit's handler, which writes the version into the image.
-    dlg->SetDlgItemText(IDC_VERSION, VersionText(&g_workBuf[12]));
-    RunOnUiThread([dlg] {
+    if (read) dlg->SetDlgItemText(IDC_VERSION, VersionText(&g_workBuf[12]));
+    RunOnUiThread([dlg, read] {
         // The read may have changed g_readLen to the length it found.
-        dlg->m_hexEdit.SetData(g_workBuf, ReadLengthForJob(g_readLen));
+        if (read) dlg->m_hexEdit.SetData(g_workBuf, ReadLengthForJob(g_readLen));
         EndJob(*dlg, JobKind::Read);
     });
     return 0;

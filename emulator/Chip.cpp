@@ -30,6 +30,7 @@ Chip::Chip(const ChipConfig& config)
     : config_(config),
       eraseBusyPolls_(config.eraseBusyPolls),
       idAddr_(IdentificationAddress(config.type)),
+      stopAt_(config.stopAfter < 0 ? SIZE_MAX : static_cast<std::size_t>(config.stopAfter)),
       latency_(config.latencyMicros) {
     if (config_.type != ChipType::Keyboard) {
         for (int s = 0; s < 2; ++s) eeprom_[s].assign(config_.eepromSize[s], 0xFF);
@@ -199,10 +200,29 @@ void Chip::UnplugAfter(unsigned reports) {
     if (now) NotifyVanished();
 }
 
+void Chip::StopAnsweringAfter(unsigned reports) {
+    std::lock_guard lock(mutex_);
+    stopAt_ = reportCount_ + reports;
+}
+
+void Chip::SetBadCell(int selector, std::size_t addr) {
+    std::lock_guard lock(mutex_);
+    badCells_.push_back({selector, addr});
+}
+
+BYTE Chip::ReadThroughCellLocked(int selector, std::size_t addr, BYTE value) const {
+    for (const BadCell& cell : badCells_) {
+        if (cell.selector == selector && cell.addr == addr) return static_cast<BYTE>(value ^ 0x01);
+    }
+    return value;
+}
+
 void Chip::ClearFaults() {
     std::lock_guard lock(mutex_);
     failSetAt_ = failGetAt_ = unplugAt_ = 0;
     failRule_ = nullptr;
+    stopAt_ = SIZE_MAX;
+    badCells_.clear();
 }
 
 void Chip::SetLatency(std::chrono::microseconds latency) {
@@ -299,7 +319,7 @@ bool Chip::HostSetFeature(const BYTE* report, std::size_t len, unsigned generati
         if (PickedToFailLocked(true, report, len)) return false;
         latency = latency_;
         ++setCount_;
-        const bool faulted = failSetAt_ != 0 && setCount_ >= failSetAt_;
+        const bool faulted = (failSetAt_ != 0 && setCount_ >= failSetAt_) || reportCount_ >= stopAt_;
         if (AliveLocked(generation) && access && !faulted && report && config_.type != ChipType::Keyboard) {
             const int id = len > 0 ? report[0] : -1;
             if (len == FEATURE_REPORT_SIZE && id == config_.reportId) {
@@ -325,7 +345,7 @@ bool Chip::HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bo
         if (PickedToFailLocked(false, report, len)) return false;
         latency = latency_;
         ++getCount_;
-        const bool faulted = failGetAt_ != 0 && getCount_ >= failGetAt_;
+        const bool faulted = (failGetAt_ != 0 && getCount_ >= failGetAt_) || reportCount_ >= stopAt_;
         if (AliveLocked(generation) && access && !faulted && report && config_.type != ChipType::Keyboard) {
             const int id = len > 0 ? report[0] : -1;
             if (len == FEATURE_REPORT_SIZE && id == config_.reportId) {
@@ -446,6 +466,8 @@ bool Chip::FlashOnBusLocked() const {
 void Chip::BusReadFlashLocked(std::size_t addr, BYTE* out, std::size_t len) const {
     if (FlashOnBusLocked()) ReadFlashLocked(addr, out, len);
     else std::memset(out, 0xFF, len);
+    if (badCells_.empty() || flash_.empty()) return;
+    for (std::size_t k = 0; k < len; ++k) out[k] = ReadThroughCellLocked(-1, (addr + k) % FlashSize(), out[k]);
 }
 
 void Chip::BusProgramFlashLocked(std::size_t addr, const BYTE* data, std::size_t len) {
@@ -490,7 +512,11 @@ void Chip::EepromCommandLocked(Command& r) {
     const std::size_t addr = ReadBE16(&r[2]);
     if (r[1] == HID_CMD_EEPROM_READ) {
         const bool on = EepromOnBusLocked(false);
-        for (std::size_t k = 0; k < 5; ++k) r[4 + k] = on ? EepromByteLocked(r[8], addr + k) : 0xFF;
+        const std::size_t size = r[8] <= 1 ? eeprom_[r[8]].size() : 0;
+        for (std::size_t k = 0; k < 5; ++k) {
+            const BYTE value = on ? EepromByteLocked(r[8], addr + k) : 0xFF;
+            r[4 + k] = size ? ReadThroughCellLocked(r[8], (addr + k) % size, value) : value;
+        }
     } else if (EepromOnBusLocked(true)) {
         WriteEepromByteLocked(r[8], addr, r[4]);
     }

@@ -5,7 +5,7 @@
 //   entry   = type { ":" option } [ "*" count ]
 //   type    = vq7140s | vq7140xx | vq7170 | vq7170s | vq5520 | vq7340 | vq5632 | keyboard
 //   option  = id0 | id1 | a7 | b7 | c7 | d7 | nokeep | gate
-//           | flash=SIZE | ee0=SIZE | ee1=SIZE | busy=N | latency=MICROSECONDS
+//           | flash=SIZE | ee0=SIZE | ee1=SIZE | busy=N | latency=MICROSECONDS | stop=N
 //   SIZE    = decimal with an optional k or m suffix (x1024), or 0x hex
 #include "Emulator.h"
 #include "EmulatorBus.h"
@@ -119,6 +119,11 @@ bool ApplyOption(const std::string& option, ChipConfig* config, std::string* err
         }
         if (!ParseNumber(value, false, 1000000, &n)) return fail("busy polls '" + value + "' is not -1..1000000");
         config->eraseBusyPolls = static_cast<int>(n);
+        return true;
+    }
+    if (key == "stop") {
+        if (!ParseNumber(value, false, 1000000000, &n)) return fail("report count '" + value + "' is not 0..1000000000");
+        config->stopAfter = static_cast<long>(n);
         return true;
     }
     if (key == "latency") {

@@ -34,7 +34,11 @@
 //   the rule picks fail before they reach the chip (neither logged nor
 //   counted), so a job goes on after one failure; NthReport(pick, n) picks
 //   only the n-th report pick selects. UnplugAfter(n): after n more reports
-//   the chip vanishes as by Unplug. SetLatency() delays every report.
+//   the chip vanishes as by Unplug. StopAnsweringAfter(n): after n more
+//   reports every report fails while the chip stays plugged in (a chip that
+//   hangs). SetBadCell(selector, addr): one EEPROM cell (selector 0 or 1) or
+//   flash cell (selector -1) reads back, through the chip's commands, with
+//   its low bit inverted. SetLatency() delays every report.
 //
 // How a chip behaves
 // ------------------
@@ -69,6 +73,7 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -91,6 +96,7 @@ struct ChipConfig {
     bool keepsC450 = true;      // VQ5520: XDATA 0xC450 keeps what is written
     bool gateBus = false;       // obey the bus set-up registers (off: only record them)
     unsigned latencyMicros = 0; // added to every report
+    long stopAfter = -1;        // reports answered from plugging on, then every report fails; -1: never
     WORD vendorId = 0;          // 0: the type's
     WORD productId = 0;         // 0: the type's
     std::string location = {};  // empty: made up from the plug order
@@ -173,6 +179,10 @@ public:
     void FailGetFeatureFrom(unsigned n);
     void FailReports(ReportRule rule);  // empty: none
     void UnplugAfter(unsigned reports);
+    void StopAnsweringAfter(unsigned reports);
+    // selector 0 or 1: an EEPROM cell; -1: a flash cell. Direct access shows
+    // the stored byte; the chip's read commands return it with bit 0 inverted.
+    void SetBadCell(int selector, std::size_t addr);
     void ClearFaults();
     void SetLatency(std::chrono::microseconds latency);
 
@@ -268,6 +278,14 @@ private:
     std::size_t failGetAt_ = 0;
     std::size_t unplugAt_ = 0;
     ReportRule failRule_;
+    std::size_t stopAt_ = SIZE_MAX;  // reportCount_ from which every report fails
+    struct BadCell {
+        int selector;
+        std::size_t addr;
+    };
+    std::vector<BadCell> badCells_;
+    // A byte of a read command as it reaches the host: inverted in a bad cell.
+    BYTE ReadThroughCellLocked(int selector, std::size_t addr, BYTE value) const;
     std::chrono::microseconds latency_;
 
     bool logging_ = true;

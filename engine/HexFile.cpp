@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -124,10 +127,21 @@ int ReadHexFile(std::FILE* file, BYTE* out) {
 }
 
 FilePtr OpenForRead(const std::string& path) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    // A directory opens for reading here but holds no file to load.
+    // Opened without waiting: a FIFO or a device node would block the open
+    // (or the reads) and holds no file to load. Only a regular file is kept.
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return nullptr;
     struct stat st;
-    if (file && (fstat(fileno(file.get()), &st) != 0 || S_ISDIR(st.st_mode))) file.reset();
+    const int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    FilePtr file(fdopen(fd, "rb"));
+    if (!file) ::close(fd);
     return file;
 }
 

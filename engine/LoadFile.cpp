@@ -68,14 +68,17 @@ bool FinishRecomputed(const LoadRules& rules, WORD len) {
     return true;
 }
 
-// The last steps of a load whose stored checksums must match.
-bool FinishVerified(const LoadRules& rules, WORD len) {
-    g_codeLen = len;
+// The last steps of a load whose stored checksums must match: the file's
+// bytes reach g_image only when they do.
+bool FinishVerified(const LoadRules& rules, const std::vector<BYTE>& bytes, WORD len) {
     WORD codeSum = 0;
-    if (!StoredChecksumsMatch(g_image, len, rules.layout, &codeSum)) {
+    if (!StoredChecksumsMatch(bytes.data(), len, rules.layout, &codeSum)) {
         Message("Check SUM failed!\n");
         return false;
     }
+    std::memcpy(g_image, bytes.data(), bytes.size());
+    g_imageLen = static_cast<DWORD>(bytes.size());
+    g_codeLen = len;
     g_checksum = codeSum;
     if (rules.refreshPage) Host().RefreshOptionPage();
     return true;
@@ -116,6 +119,13 @@ bool LoadHex(const LoadRules& rules, const std::string& path) {
 
     const std::size_t headerSize = CodeOffset(rules.layout);
     const std::size_t codeBytes = static_cast<std::size_t>(end) - window.base;
+    // A BCSH block takes its four bytes from the end of the code: a file
+    // with fewer code bytes can't hold the image it announces.
+    if (!window.builtHeader && HasBcshBlock(hex.data() + window.base - headerSize, rules.layout) &&
+        codeBytes < BCSH_SIZE) {
+        Message(window.invalidText);
+        return false;
+    }
     if (window.builtHeader) {
         g_image[0] = 0x3C;  // flash magic
         g_image[1] = 0xC3;
@@ -133,6 +143,37 @@ bool LoadHex(const LoadRules& rules, const std::string& path) {
     return FinishRecomputed(rules, len);
 }
 
+// The size test of a binary file, before anything is read. Returns false
+// when the file is refused; *size may be cut to what is loaded.
+bool AcceptBinSize(const LoadRules& rules, std::uint64_t* size) {
+    switch (rules.bin) {
+    case BinRule::SizeLimited:
+    case BinRule::Verify: {
+        const std::uint64_t limit = rules.bin == BinRule::Verify ? EEPROM_SPACE : rules.binLimit;
+        if (*size <= limit) return true;
+        Message(Format("Length(0x%llX) Overflow!!!\n", static_cast<unsigned long long>(*size)));
+        return false;
+    }
+    case BinRule::Verify16M:
+        if (*size > LOAD_LIMIT) {
+            Message(Format("Length(0x%llX) Overflow, only load (%f M)!!!\n", static_cast<unsigned long long>(*size),
+                           16.0));
+            *size = LOAD_LIMIT;
+        }
+        return true;
+    case BinRule::Firmware16M:
+        if (*size > LOAD_LIMIT) {
+            Message(Format("File Length: %0.2fM Overflow, only load 16M !!!\n",
+                           static_cast<double>(*size) / 1024 / 1024));
+            *size = LOAD_LIMIT;
+        }
+        return true;
+    }
+    return false;
+}
+
+// A binary file is read whole into a buffer of its own, and reaches g_image
+// only once every test has passed: a refused file changes nothing.
 bool LoadBin(const LoadRules& rules, const std::string& path) {
     FilePtr file = OpenForRead(path);
     const long long fileSize = file ? FileSize(file.get()) : -1;
@@ -140,72 +181,53 @@ bool LoadBin(const LoadRules& rules, const std::string& path) {
         Message("Open BIN file failed!\n");
         return false;
     }
+    std::uint64_t size = static_cast<std::uint64_t>(fileSize);
+    if (!AcceptBinSize(rules, &size)) return false;
 
-    switch (rules.bin) {
-    case BinRule::SizeLimited: {
-        const DWORD size = static_cast<DWORD>(fileSize % 0x10000);
-        if (size > rules.binLimit) {
-            Message(Format("Length(0x%X) Overflow!!!\n", size));
-            return false;
-        }
-        ReadRaw(file.get(), g_image, size);
-        file.reset();
-        const WORD len = static_cast<WORD>(size - ImageLength(g_image, 0, rules.layout));
+    std::vector<BYTE> bytes(static_cast<std::size_t>(size));
+    if (ReadRaw(file.get(), bytes.data(), bytes.size()) != bytes.size()) {
+        Message("Open BIN file failed!\n");
+        return false;
+    }
+    file.reset();
+
+    // Shorter than its own header (and checksums, and BCSH block): no image.
+    constexpr BYTE NO_OPTIONS[IMAGE_HEADER_SIZE] = {};
+    if (size < ImageLength(NO_OPTIONS, 0, rules.layout) || size < ImageLength(bytes.data(), 0, rules.layout)) {
+        Message("Open file failed!\n");
+        return false;
+    }
+
+    if (rules.bin == BinRule::SizeLimited) {
+        const WORD len = static_cast<WORD>(size - ImageLength(bytes.data(), 0, rules.layout));
+        std::memcpy(g_image, bytes.data(), bytes.size());
         g_imageLen = ImageLength(g_image, len, rules.layout);
         return FinishRecomputed(rules, len);
     }
-    case BinRule::Verify: {
-        const DWORD size = static_cast<DWORD>(fileSize % 0x10000);
-        ReadRaw(file.get(), g_image, size);
-        file.reset();
-        g_imageLen = size;
-        return FinishVerified(rules, ImageCodeLength(g_image));
+
+    const WORD len = ImageCodeLength(bytes.data());
+    if (rules.bin == BinRule::Verify16M && len < MIN_CODE_LEN_5520) {
+        Message("Open file failed!\n");
+        return false;
     }
-    case BinRule::Verify16M: {
-        std::uint64_t size = static_cast<std::uint64_t>(fileSize);
-        if (size > LOAD_LIMIT) {
-            Message(Format("Length(0x%llX) Overflow, only load (%f M)!!!\n", static_cast<unsigned long long>(size),
-                           16.0));
-            size = LOAD_LIMIT;
-        }
-        ReadRaw(file.get(), g_image, size);
-        file.reset();
-        const WORD len = ImageCodeLength(g_image);
-        g_codeLen = len;
-        g_imageLen = static_cast<DWORD>(size);
-        if (len < MIN_CODE_LEN_5520) {
-            Message("Open file failed!\n");
-            return false;
-        }
-        return FinishVerified(rules, len);
-    }
-    case BinRule::Firmware16M: {
-        std::uint64_t size = static_cast<std::uint64_t>(fileSize);
-        if (size > LOAD_LIMIT) {
-            Message(Format("File Length: %0.2fM Overflow, only load 16M !!!\n",
-                           static_cast<double>(size) / 1024 / 1024));
-            size = LOAD_LIMIT;
-        }
-        // Room for the header fields even when the file is shorter; what the
-        // file does not cover reads as 0.
-        std::vector<BYTE> buffer(std::max<std::size_t>(size, IMAGE_HEADER16_SIZE), 0);
-        ReadRaw(file.get(), buffer.data(), size);
-        file.reset();
-        const WORD len = ReadBE16(buffer.data() + 2);
-        const bool flashCode = (buffer[8] & OPTION8_FLASH_CODE) != 0;
+    if (rules.bin == BinRule::Firmware16M) {
+        const bool flashCode = (bytes[8] & OPTION8_FLASH_CODE) != 0;
         if (len > (flashCode ? FLASH_CODE_MAX_LEN : EEPROM_CODE_MAX_LEN)) {
             Message(Format("Length(0x%X) Overflow!!!\n", len));
             return false;
         }
-        // An EEPROM image takes its own 52 + len bytes, never more than the
-        // file holds.
-        const std::size_t copy = flashCode ? size : std::min<std::size_t>(size, IMAGE_HEADER_SIZE + len + 4);
-        std::memcpy(g_image, buffer.data(), copy);
-        g_imageLen = static_cast<DWORD>(size);
-        return FinishRecomputed(rules, len);
     }
+    // The code length places the checksums: the file must reach them.
+    if (size < IMAGE_HEADER_SIZE + len + 4) {
+        Message("Open file failed!\n");
+        return false;
     }
-    return false;
+    if (rules.bin != BinRule::Firmware16M) return FinishVerified(rules, bytes, len);
+
+    // The whole file is the image, whatever byte 8 says.
+    std::memcpy(g_image, bytes.data(), bytes.size());
+    g_imageLen = static_cast<DWORD>(size);
+    return FinishRecomputed(rules, len);
 }
 
 }  // namespace

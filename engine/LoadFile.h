@@ -13,8 +13,8 @@ enum class Stamp {
 
 // What a binary file's size and stored checksums mean to a chip type.
 enum class BinRule {
-    SizeLimited,  // size % 65536, refused above binLimit; len from the size; checksums recomputed
-    Verify,       // size % 65536; len from bytes 2..3; stored checksums verified
+    SizeLimited,  // refused above binLimit; len from the size; checksums recomputed
+    Verify,       // refused above 64 KB; len from bytes 2..3; stored checksums verified
     Verify16M,    // first 16 MB; len from bytes 2..3, below 52 refused; stored checksums verified
     Firmware16M,  // first 16 MB through a temporary buffer; len limit by byte 8 bit 7; recomputed
 };

@@ -1,5 +1,6 @@
 #include "VQPatch.h"
 
+#include "JobProgress.h"
 #include "hid/Hid.h"
 
 #include <cstdio>
@@ -45,9 +46,12 @@ DWORD CVQPatch::WriteByte(BYTE memSel, WORD addr, BYTE value) { return WriteByte
 DWORD CVQPatch::ReadDataWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE count, BYTE* out) {
     FEATURE_REPORT r = AddressRequest(reportId, HID_CMD_EEPROM_READ, addr);
     r[8] = memSel;
-    Send(r);
+    const bool sent = Send(r);
     Sleep(1);
-    Fetch(r);
+    const bool fetched = Fetch(r);
+    // After a failed request the buffer still holds the request's own bytes,
+    // which are copied all the same: the failure is noted for the jobs.
+    if (!sent || !fetched) m_bReadFailed = true;
     const BYTE n = count < 5 ? count : 5;
     if (n != 0) std::memcpy(out, &r[ReplyPos(reportId, 4)], n);
     return count > 5 ? 1 : 0;
@@ -93,6 +97,21 @@ bool CVQPatch::WriteXdata(WORD addr, BYTE value) {
 bool CVQPatch::WriteSfr(BYTE sfr, BYTE value) {
     FEATURE_REPORT r = RegisterRequest(ReportId(), HID_CMD_SFR_WRITE, sfr, value);
     return Send(r);
+}
+
+CVQPatch::ImageState CVQPatch::BeginReadBack() {
+    m_bReadFailed = false;
+    m_bReadBackFailed = false;
+    return {g_imageLen, g_readLen, g_codeLen, g_checksum};
+}
+
+void CVQPatch::FailReadBack(const ImageState& before) {
+    g_imageLen = before.imageLen;
+    g_readLen = before.readLen;
+    g_codeLen = before.codeLen;
+    g_checksum = before.checksum;
+    m_bReadBackFailed = true;
+    EndJob("Reading failed!", STATUS_RED);
 }
 
 void CVQPatch::StoreDevice(HANDLE h) {

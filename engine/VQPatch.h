@@ -81,6 +81,12 @@ public:
     // EEPROM-only chips keep 0.
     int m_bUseReportId1 = 0;
     HANDLE m_hDevice = HANDLE_NONE;
+    // After ReadBack: true when a read request of it failed. The read then
+    // changed none of the image state, and the caller shows nothing of it.
+    bool m_bReadBackFailed = false;
+    // Set when a read request (its send or its fetch) fails; a job clears it
+    // before the reads whose outcome it needs.
+    bool m_bReadFailed = false;
     std::array<std::string, MAX_DEVICE_LIST> m_strDevicePath;
     std::array<std::string, MAX_DEVICE_LIST> m_strLocation;
 
@@ -110,6 +116,18 @@ protected:
         ReadDataWithId(ReportId(), memSel, addr, count, out);
     }
     void WriteEeprom(BYTE memSel, WORD addr, BYTE value) { WriteByteWithId(ReportId(), memSel, addr, value); }
+
+    // The image state a read-back may change, taken at its start so that a
+    // failed read can leave everything as it was.
+    struct ImageState {
+        DWORD imageLen, readLen;
+        WORD codeLen, checksum;
+    };
+    // Start of every ReadBack: no failure yet; the state as it is now.
+    ImageState BeginReadBack();
+    // End of a ReadBack whose reads failed: the state of its start comes
+    // back, the bar goes to 100 and the status says so in red.
+    void FailReadBack(const ImageState& before);
 
     // Sends one 9-byte report and, when wanted, fetches the reply into it.
     bool Send(FEATURE_REPORT& r);

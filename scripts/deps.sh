@@ -16,6 +16,9 @@ packages=(
   fonts-liberation fonts-wqy-microhei
   # srec_cat: the differential HEX reader test in tests/image.
   srecord
+  # The fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the
+  # sanitizer runtimes.
+  clang libclang-rt-14-dev
 )
 
 missing=()

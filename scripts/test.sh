@@ -10,6 +10,10 @@
 #     jobs_tests only and runs the tests labelled "jobs" (the device list and
 #     the jobs: workers and the user-interface thread); Qt's own internals are
 #     suppressed in tests/jobs/tsan.supp.
+#  4. fuzz (build-fuzz/, clang, libFuzzer + AddressSanitizer +
+#     UndefinedBehaviorSanitizer; scripts/fuzz.sh): every target of fuzz/
+#     for FUZZ_SECONDS seconds (default 30) from its seed corpus; skipped
+#     when clang++ is missing.
 # Parallel jobs: CMAKE_BUILD_PARALLEL_LEVEL and CTEST_PARALLEL_LEVEL (default:
 # the number of processors).
 set -euo pipefail
@@ -32,3 +36,5 @@ UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan
 ctest --preset tsan
+
+bash scripts/fuzz.sh

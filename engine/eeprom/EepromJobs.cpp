@@ -27,16 +27,19 @@ constexpr DWORD MAX_HEADER_CODE_LEN = 8191;
 
 // Reads len bytes (at most EEPROM_SPACE) from EEPROM address 0 into out in
 // five-byte pieces, then the short rest. The bar moves after each full piece
-// over `span` positions from `base`.
-void ReadInPieces(CVQPatch& chip, BYTE sel, DWORD len, BYTE* out, double span, int base) {
+// over `span` positions from `base`. Stops at the first piece whose request
+// fails and returns false then.
+bool ReadInPieces(CVQPatch& chip, BYTE sel, DWORD len, BYTE* out, double span, int base) {
     const DWORD full = len / PIECE;
     for (DWORD k = 0; k < full; ++k) {
         const DWORD o = k * PIECE;
         chip.ReadData(sel, static_cast<WORD>(o), PIECE, out + o);
+        if (chip.m_bReadFailed) return false;
         SetProgress(ProgressOf(o + PIECE, span, len, base));
     }
     const DWORD rest = len % PIECE;
     if (rest != 0) chip.ReadData(sel, static_cast<WORD>(full * PIECE), static_cast<BYTE>(rest), out + full * PIECE);
+    return !chip.m_bReadFailed;
 }
 
 // Write pass shared by all four chips: one WriteByte per byte, the bar over
@@ -64,8 +67,10 @@ void DownloadWithVerifyCopy(CVQPatch& chip, BYTE memType, DWORD len, const BYTE*
 
     SetStatusText("Verifying......", STATUS_GREEN);
     std::vector<BYTE> copy(EEPROM_SPACE);
-    ReadInPieces(chip, sel, len, copy.data(), 50, 50);
-    if (len != 0 && std::memcmp(data, copy.data(), len) != 0) {
+    // A piece whose request failed was not read: it counts as a difference.
+    chip.m_bReadFailed = false;
+    const bool read = ReadInPieces(chip, sel, len, copy.data(), 50, 50);
+    if (!read || (len != 0 && std::memcmp(data, copy.data(), len) != 0)) {
         EndVerifyError();
         return;
     }
@@ -87,11 +92,13 @@ void CVQ7140SPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
     WritePass(*this, sel, len, data, 6);
 
     SetStatusText("Verifying......", STATUS_GREEN);
+    m_bReadFailed = false;
     for (DWORD i = 0; i < len; ++i) {
         BYTE b = 0;
         ReadData(sel, static_cast<WORD>(i), 1, &b);
         SetProgress(ProgressOf(i + 1, 50, len, 50));
-        if (b != data[i]) {
+        // A byte whose request failed was not read: it counts as a difference.
+        if (m_bReadFailed || b != data[i]) {
             EndVerifyError();
             return;
         }
@@ -100,11 +107,13 @@ void CVQ7140SPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
 }
 
 void CVQ7140SPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
+    const ImageState before = BeginReadBack();
     const BYTE sel = MemorySelector(memType);
     len = ClampReadToEeprom(len);
     SetStatusText("Reading......", STATUS_GREEN);
     for (DWORD i = 0; i < len; ++i) {
         ReadData(sel, static_cast<WORD>(i), 1, buffer + i);
+        if (m_bReadFailed) return FailReadBack(before);
         SetProgress(ProgressOf(i + 1, 100, len));
     }
     EndReadingCompleted();
@@ -122,8 +131,10 @@ void CVQ7140XXPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
 }
 
 void CVQ7140XXPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
+    const ImageState before = BeginReadBack();
     SetStatusText("Reading......", STATUS_GREEN);
-    ReadInPieces(*this, MemorySelector(memType), ClampReadToEeprom(len), buffer, 100, 0);
+    if (!ReadInPieces(*this, MemorySelector(memType), ClampReadToEeprom(len), buffer, 100, 0))
+        return FailReadBack(before);
     EndReadingCompleted();
 }
 
@@ -140,6 +151,7 @@ void CVQ7170Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
 }
 
 void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
+    const ImageState before = BeginReadBack();
     const BYTE sel = MemorySelector(memType);
 
     BYTE saved = 0xFF;
@@ -149,15 +161,15 @@ void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     SetStatusText("Reading......", STATUS_GREEN);
 
     DWORD codeLen = 0;
+    bool read = true;
     if (Host().IsModifyLengthChecked()) {
         // Exactly the bytes asked for, whatever the stored header says.
         len = ClampReadToEeprom(len);
-        ReadInPieces(*this, sel, len, buffer, 100, 0);
-        SetProgress(100);
+        read = ReadInPieces(*this, sel, len, buffer, 100, 0);
+        if (read) SetProgress(100);
         if (len > IMAGE_HEADER_SIZE + CHECKSUM_BYTES)
             codeLen = static_cast<WORD>(len - (IMAGE_HEADER_SIZE + CHECKSUM_BYTES));
-    } else {
-        ReadInPieces(*this, sel, IMAGE_HEADER_SIZE, buffer, 100, 0);
+    } else if ((read = ReadInPieces(*this, sel, IMAGE_HEADER_SIZE, buffer, 100, 0))) {
         SetProgress(100);
         codeLen = ImageCodeLength(buffer);
         if (codeLen == 0 || codeLen > MAX_HEADER_CODE_LEN) {
@@ -165,9 +177,15 @@ void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
             g_codeLen = 0;
             SetStatusText("...", STATUS_GREEN);
         } else {
-            ReadInPieces(*this, sel, codeLen + IMAGE_HEADER_SIZE + CHECKSUM_BYTES, buffer, 100, 0);
-            SetProgress(100);
+            read = ReadInPieces(*this, sel, codeLen + IMAGE_HEADER_SIZE + CHECKSUM_BYTES, buffer, 100, 0);
+            if (read) SetProgress(100);
         }
+    }
+    if (!read) {
+        // Nothing of a read with failed requests counts: the image state
+        // stays as it was and the page is not reloaded.
+        WriteXdataByteTwoTry(GUARD_ADDR, saved);
+        return FailReadBack(before);
     }
 
     // The stored image counts only when both of its sums hold. An image that

@@ -99,9 +99,7 @@ const NodeOps& SystemNodeOps() {
 int OpenNode(const std::string& path, int flags, const NodeOps& ops) {
     int fd = -1;
     for (int attempt = 1;; ++attempt) {
-        do {
-            fd = ops.open(path.c_str(), flags);
-        } while (fd < 0 && errno == EINTR);
+        fd = RetryInterrupted([&] { return ops.open(path.c_str(), flags); });
         if (fd >= 0 || errno != EACCES || attempt >= kOpenTries) return fd;
         // Only the first refusal asks whether waiting may help.
         if (attempt == 1 && !ops.fresh(path.c_str())) {
@@ -206,7 +204,8 @@ public:
     // (0 for a device without numbered reports). The kernel only reads it.
     bool SetFeature(const BYTE* report, std::size_t len) override {
         if (!report || len == 0 || len > kMaxReport) return false;
-        return ::ioctl(fd_, HIDIOCSFEATURE(len), const_cast<BYTE*>(report)) >= 0;
+        BYTE* bytes = const_cast<BYTE*>(report);
+        return hidraw::RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCSFEATURE(len), bytes); }) >= 0;
     }
 
     // Byte 0 carries the report id in; the reply overwrites the buffer from
@@ -216,12 +215,12 @@ public:
     // caller had there. A reply of no bytes at all is a failure.
     bool GetFeature(BYTE* report, std::size_t len) override {
         if (!report || len == 0 || len > kMaxReport) return false;
-        return ::ioctl(fd_, HIDIOCGFEATURE(len), report) > 0;
+        return hidraw::RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCGFEATURE(len), report); }) > 0;
     }
 
     bool GetAttributes(Attributes* out) override {
         hidraw_devinfo info {};
-        if (!out || ::ioctl(fd_, HIDIOCGRAWINFO, &info) < 0) return false;
+        if (!out || hidraw::RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCGRAWINFO, &info); }) < 0) return false;
         out->vendorId = static_cast<WORD>(info.vendor);
         out->productId = static_cast<WORD>(info.product);
         out->versionNumber = version_;

@@ -2,6 +2,7 @@
 // so they can be tested on their own.
 #pragma once
 
+#include <cerrno>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -35,6 +36,17 @@ struct NodeOps {
     // Whether the node's status changed within kFreshNode.
     std::function<bool(const char* path)> fresh;
 };
+
+// A system call made again while a signal interrupts it (-1 with EINTR);
+// any other result, failures included, is returned as it came.
+template <typename Call>
+auto RetryInterrupted(Call call) {
+    decltype(call()) rc;
+    do {
+        rc = call();
+    } while (rc < 0 && errno == EINTR);
+    return rc;
+}
 
 // The real system calls.
 const NodeOps& SystemNodeOps();

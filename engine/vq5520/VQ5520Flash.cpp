@@ -25,8 +25,12 @@ bool CVQ5520Patch::TryReadFlash8(DWORD addr, BYTE out[8]) {
     r[0] = ReportId();
     r[1] = HID_CMD_FLASH_READ8;
     WriteBE24(&r[2], addr);
-    if (!Send(r)) return false;
-    Fetch(r);
+    // A reply that did not come holds the request's own bytes: nothing to
+    // copy, and the failure is noted for the jobs.
+    if (!Send(r) || !Fetch(r)) {
+        m_bReadFailed = true;
+        return false;
+    }
     std::memcpy(out, &r[ReportId() ? 0 : 1], 8);
     return true;
 }

@@ -58,14 +58,15 @@ bool CVQ5520Patch::VerifyPhase(BYTE memType, DWORD len, const BYTE* data) {
     for (DWORD off = 0; off < len; off += step) {
         progress.At(off);
         BYTE got[8];
-        // A flash read that can't be sent proves nothing: it counts as a
+        // A read whose request failed proves nothing: it counts as a
         // difference rather than comparing stale bytes.
         bool same = false;
         if (flash) {
             same = TryReadFlash8(off, got) && std::memcmp(got, data + off, std::min<DWORD>(8, len - off)) == 0;
         } else {
+            m_bReadFailed = false;
             ReadEeprom(selector, static_cast<WORD>(off), 1, got);
-            same = got[0] == data[off];
+            same = !m_bReadFailed && got[0] == data[off];
         }
         if (!same) {
             EndVerifyError();
@@ -135,6 +136,7 @@ DWORD CVQ5520Patch::ReadStoredLength(BYTE memType) {
 // buf is g_workBuf: it holds a whole image (at most 65,587 bytes) and every
 // length up to its own size; longer requests are cut to that size.
 void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
+    const ImageState before = BeginReadBack();
     len = std::min<DWORD>(len, IMAGE_BUFFER_SIZE);
     if (memType != MEMTYPE_FLASH) len = ClampReadToEeprom(len);
     std::memset(buf, 0xFF, len);
@@ -142,6 +144,7 @@ void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
     SelectMux(memType);
 
     const DWORD n = Host().IsModifyLengthChecked() ? len : ReadStoredLength(memType);
+    if (m_bReadFailed) return FailReadBack(before);
 
     const bool flash = memType == MEMTYPE_FLASH;
     const BYTE selector = MemorySelector(memType);
@@ -150,11 +153,12 @@ void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
         progress.At(off);
         if (flash) {
             BYTE got[8];
-            // Bytes of a read that can't be sent keep what they held.
             if (TryReadFlash8(off, got)) std::memcpy(buf + off, got, std::min<DWORD>(8, n - off));
         } else {
             ReadEeprom(selector, static_cast<WORD>(off), 1, buf + off);
         }
+        // Nothing of a read with a failed request counts.
+        if (m_bReadFailed) return FailReadBack(before);
     }
 
     if (!Host().IsModifyLengthChecked()) {

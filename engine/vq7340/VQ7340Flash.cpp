@@ -94,8 +94,11 @@ BOOL CVQ7340Patch::WriteFlash(DWORD addr, WORD len, const BYTE* data) {
 bool CVQ7340Patch::EraseForDownload(DWORD len) { return len >= CHIP_ERASE_FROM ? ChipErase() : EraseSectors(len); }
 
 bool CVQ7340Patch::ChipErase() {
+    // Erase and status go with the device's report id, as every request of
+    // the job does; a report-id-0 device answers the status one byte later.
+    const BYTE id = ReportId();
     FEATURE_REPORT erase;
-    erase[0] = 1;  // erase and status go with report id 1 on every device
+    erase[0] = id;
     erase[1] = HID_CMD_FLASH_CHIP_ERASE;
     erase[2] = 0xFF;
     Send(erase);
@@ -107,10 +110,10 @@ bool CVQ7340Patch::ChipErase() {
         if (!ok) break;
         if (--c == 0) break;
         FEATURE_REPORT status;
-        status[0] = 1;
+        status[0] = id;
         status[1] = HID_CMD_FLASH_STATUS;
         status[2] = 0xFD;
-        if (Send(status) && Fetch(status)) done = status[2] == 0;
+        if (Send(status) && Fetch(status)) done = status[ReplyPos(id, 3)] == 0;
         else ok = false;
         SetProgress(c > 2000 ? (ERASE_POLL_BUDGET - c) / 50 : 10 + (2000 - c) / 200);
         Sleep(ERASE_POLL_MS);

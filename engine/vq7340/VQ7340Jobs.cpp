@@ -30,11 +30,14 @@ public:
     bool IsFlash() const { return flash_; }
     DWORD StepAt(DWORD off, DWORD end) const { return flash_ ? std::min(FLASH_STEP, end - off) : 1; }
 
-    // n is at most one flash step.
+    // n is at most one flash step. False when a request failed (the EEPROM
+    // path stops at the first byte whose request failed).
     bool Read(DWORD addr, DWORD n, BYTE* out) {
         if (flash_) return chip_.ReadFlash(addr, static_cast<WORD>(n), out) != FALSE;
-        for (DWORD i = 0; i < n; ++i) chip_.ReadEeprom(selector_, static_cast<WORD>(addr + i), 1, out + i);
-        return true;
+        chip_.m_bReadFailed = false;
+        for (DWORD i = 0; i < n && !chip_.m_bReadFailed; ++i)
+            chip_.ReadEeprom(selector_, static_cast<WORD>(addr + i), 1, out + i);
+        return !chip_.m_bReadFailed;
     }
     bool Write(DWORD addr, DWORD n, const BYTE* data) {
         if (flash_) return chip_.WriteFlash(addr, static_cast<WORD>(n), data) != FALSE;
@@ -102,11 +105,17 @@ void CVQ7340Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
 }
 
 void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
+    const ImageState before = BeginReadBack();
     const BYTE guard = SaveGuard();
     SetStatusText("Reading......", STATUS_GREEN);
     FlashJobMemory memory(*this, memType);
     SetAccessMode(memory.IsFlash() ? ACCESS_FLASH : ACCESS_EEPROM_READ);
 
+    // The end of a read whose requests failed: nothing of it counts.
+    const auto fail = [&] {
+        RestoreGuard(guard);
+        FailReadBack(before);
+    };
     DWORD n = 0;
     if (Host().IsModifyLengthChecked()) {
         // The buffer is g_workBuf; a longer read can't be held.
@@ -114,9 +123,9 @@ void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
         if (!memory.IsFlash()) n = ClampReadToEeprom(n);
     } else {
         BYTE head[IMAGE_HEADER_SIZE + STORED_SUMS] = {};
-        memory.Read(0, IMAGE_HEADER_SIZE, head);
+        if (!memory.Read(0, IMAGE_HEADER_SIZE, head)) return fail();
         const WORD codeLen = ImageCodeLength(head);
-        memory.Read(codeLen + IMAGE_HEADER_SIZE, STORED_SUMS, head + IMAGE_HEADER_SIZE);
+        if (!memory.Read(codeLen + IMAGE_HEADER_SIZE, STORED_SUMS, head + IMAGE_HEADER_SIZE)) return fail();
         if (HeaderChecksum(head, ChecksumLayout::VQ7340) == ReadBE16(head + IMAGE_HEADER_SIZE)) {
             g_codeLen = codeLen;
             g_checksum = ReadBE16(head + IMAGE_HEADER_SIZE + 2);
@@ -133,7 +142,7 @@ void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     for (DWORD off = 0; off < n;) {
         bar.At(off);
         const DWORD step = memory.StepAt(off, n);
-        memory.Read(off, step, buffer + off);
+        if (!memory.Read(off, step, buffer + off)) return fail();
         off += step;
     }
     RestoreGuard(guard);

@@ -319,23 +319,40 @@ TEST_F(ChipEraseTest, FailedPollEndsTheErase) {
     EXPECT_EQ(host.LastStatus().text, "Upgrade Successful");
 }
 
-// Chip erase and its status go with report id 1, which a report-id-0 device
-// refuses: the erase fails, and only an already blank flash takes the image.
-TEST_F(ChipEraseTest, ReportIdZeroDeviceRefusesTheChipErase) {
-    Connect(ChipType::VQ5632, 0);
-    chip->SetLogging(false);
+// Chip erase and its status go with the device's report id: a report-id-0
+// chip takes them (its status byte arrives one position later), and an
+// image over the previous one is written and verified.
+TEST_F(ChipEraseTest, ReportIdZeroDeviceTakesTheChipErase) {
+    Connect(ChipType::VQ5632, 0, 2);
     const auto data = RandomBytes(0x80000, 17);
     patch->Download(MEMTYPE_FLASH, 0x80000, data.data());
-    EXPECT_EQ(chip->ChipEraseCount(), 0u);
-    EXPECT_EQ(host.statuses[1], (RecordingHost::Status{"Erase error!", R}));
+    EXPECT_EQ(chip->ChipEraseCount(), 1u);
+    EXPECT_EQ(host.statuses[1], (RecordingHost::Status{"Erase Done!", G}));
     EXPECT_EQ(host.LastStatus().text, "Upgrade Successful");
+    const auto log = chip->Log();
+    ASSERT_FALSE(log.empty());
+    std::size_t polls = 0;
+    for (const auto& r : log) {
+        if (r.kind != emu::LoggedReport::Set || r.bytes.size() != 9) continue;
+        if (r.bytes[1] == HID_CMD_FLASH_CHIP_ERASE) {
+            EXPECT_EQ(r.bytes, emu::Bytes("00 FF FF 00 00 00 00 00 00"));
+        }
+        if (r.bytes[1] == HID_CMD_FLASH_STATUS) {
+            EXPECT_EQ(r.bytes, emu::Bytes("00 FD FD 00 00 00 00 00 00"));
+            ++polls;
+        }
+    }
+    EXPECT_EQ(polls, 3u);  // two busy answers, then done
 
-    // A second image can't go over the first.
+    // A second image goes over the first.
     host.Clear();
+    chip->SetLogging(false);
     const auto next = RandomBytes(0x80000, 18);
     patch->Download(MEMTYPE_FLASH, 0x80000, next.data());
-    EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Verify error!", R}));
+    EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Upgrade Successful", G}));
+    EXPECT_EQ(chip->Flash(0, next.size()), next);
 }
 
-}  // namespace
 }  // namespace flashtest
+
+}  // namespace

@@ -237,12 +237,13 @@ TEST_F(LoadFileTest, VQ7140XXBcshBlockKeepsImageBytes) {
     EXPECT_TRUE(StoredChecksumsMatch(g_image, 96, ChecksumLayout::VQ7140XX, nullptr));
     EXPECT_EQ(ImageBytes(BcshOffset(96), 4), std::vector<BYTE>(4, FILL));
 
-    // Fewer than four bytes: len wraps modulo 65536.
+    // Fewer than four bytes can't hold the checksums the block displaces.
     SetUp();
-    ASSERT_TRUE(Load(VQ7140XX, dir.Write("tiny.hex", HexOf(0xC7D0, Concat(header, Bytes(2, 3))))));
-    EXPECT_EQ(g_codeLen, 2 - 4 + 65536);
-    EXPECT_EQ(g_imageLen, 2u - 4 + 65536 + 56);
-    EXPECT_TRUE(StoredChecksumsMatch(g_image, g_codeLen, ChecksumLayout::VQ7140XX, nullptr));
+    ExpectRefused(VQ7140XX, dir.Write("tiny.hex", HexOf(0xC7D0, Concat(header, Bytes(3, 3)))),
+                  "Not a valid firmware!\n");
+    ASSERT_TRUE(Load(VQ7140XX, dir.Write("four.hex", HexOf(0xC7D0, Concat(header, Bytes(4, 3))))));
+    EXPECT_EQ(g_codeLen, 0);
+    EXPECT_EQ(g_imageLen, 56u);
 }
 
 TEST_F(LoadFileTest, EmptyHexOnFlashChips) {
@@ -305,29 +306,13 @@ TEST_F(LoadFileTest, BinSizeLimits) {
     }
 }
 
-TEST_F(LoadFileTest, BinSizeTakenModulo65536) {
-    auto file = Bytes(65546, 0x33);
-    const std::string path = dir.Write("wrap.bin", file);
-    struct Row {
-        Chip chip;
-        WORD len;
-        DWORD imageLen;
-    };
-    // 0xEE in byte 10 (not read from the file) sets the BCSH bit for VQ7140XX.
-    const Row rows[] = {{VQ7140S, 65530, 65546}, {VQ7140XX, 65490, 65546}, {VQ7170, 65494, 65546}};
-    for (const Row& row : rows) {
+TEST_F(LoadFileTest, BinSizeIsTheWholeFile) {
+    // 65,546 bytes are 65,546 bytes, not 10: over every EEPROM chip's limit.
+    const std::string path = dir.Write("wrap.bin", Bytes(65546, 0x33));
+    for (Chip c : {VQ7140S, VQ7140XX, VQ7170, VQ7170S}) {
         SetUp();
-        ASSERT_TRUE(Load(row.chip, path)) << kChips[row.chip].name;
-        EXPECT_EQ(ImageBytes(0, 2), std::vector<BYTE>(file.begin(), file.begin() + 2)) << kChips[row.chip].name;
-        EXPECT_EQ(ImageBytes(4, 6), std::vector<BYTE>(file.begin() + 4, file.begin() + 10)) << kChips[row.chip].name;
-        EXPECT_EQ(ImageBytes(10, 38), std::vector<BYTE>(38, FILL)) << kChips[row.chip].name;
-        EXPECT_EQ(g_codeLen, row.len) << kChips[row.chip].name;
-        EXPECT_EQ(g_imageLen, row.imageLen) << kChips[row.chip].name;
+        ExpectRefused(c, path, "Length(0x1000A) Overflow!!!\n");
     }
-    SetUp();
-    EXPECT_FALSE(Load(VQ7170S, path));  // 10 bytes read; the stored checksums can't match
-    EXPECT_EQ(g_imageLen, 10u);
-    EXPECT_EQ(ImageBytes(10, 38), std::vector<BYTE>(38, FILL));
 }
 
 TEST_F(LoadFileTest, VQ7140XXBinWithBcsh) {
@@ -355,14 +340,8 @@ TEST_F(LoadFileTest, RecomputeVersusVerify) {
 
     for (Chip c : {VQ7170S, VQ5520}) {
         SetUp();
-        host.Clear();
-        EXPECT_FALSE(Load(c, badPath)) << kChips[c].name;
-        EXPECT_EQ(host.messages, std::vector<std::string>{"Check SUM failed!\n"});
-        EXPECT_EQ(ImageBytes(0, bad.size()), bad);  // the file stays in the image
-        EXPECT_EQ(g_imageLen, bad.size());
-        EXPECT_EQ(g_codeLen, 100);
-        EXPECT_EQ(g_checksum, 0x5678);
-        EXPECT_EQ(host.pageRefreshes, 0);
+        // A refused file leaves nothing of itself behind.
+        ExpectRefused(c, badPath, "Check SUM failed!\n");
 
         SetUp();
         host.Clear();
@@ -377,11 +356,7 @@ TEST_F(LoadFileTest, RecomputeVersusVerify) {
 
 TEST_F(LoadFileTest, VQ5520RefusesCodeLengthBelow52) {
     const auto file = BinImage(51, ChecksumLayout::VQ7170);
-    EXPECT_FALSE(Load(VQ5520, dir.Write("short.bin", file)));
-    EXPECT_EQ(host.messages, std::vector<std::string>{"Open file failed!\n"});
-    EXPECT_EQ(g_imageLen, file.size());
-    EXPECT_EQ(g_codeLen, 51);
-    EXPECT_EQ(g_checksum, 0x5678);
+    ExpectRefused(VQ5520, dir.Write("short.bin", file), "Open file failed!\n");
     SetUp();
     EXPECT_TRUE(Load(VQ5520, dir.Write("ok.bin", BinImage(52, ChecksumLayout::VQ7170))));
 }
@@ -400,7 +375,8 @@ TEST_F(LoadFileTest, FlashCodeLengthLimits) {
     for (Chip c : {VQ7340, VQ5632}) {
         for (const Row& row : rows) {
             SetUp();
-            auto file = Concat(Header(48), Bytes(64, 5));
+            // Long enough for the checksums a loaded length places.
+            auto file = Concat(Header(48), Bytes(row.refusal ? 64 : row.len + 4, 5));
             WriteBE16(file.data() + 2, row.len);
             file[8] = row.byte8;
             const std::string path = dir.Write("fw.bin", file);
@@ -424,7 +400,8 @@ TEST_F(LoadFileTest, FlashEepromImageCopiesItsOwnBytes) {
     file[8] = 0x00;
     ASSERT_TRUE(Load(VQ7340, dir.Write("ee.bin", file)));
     EXPECT_EQ(ImageBytes(0, 48 + 0x20), std::vector<BYTE>(file.begin(), file.begin() + 48 + 0x20));
-    EXPECT_EQ(ImageBytes(52 + 0x20, 30), std::vector<BYTE>(30, FILL));  // trailing file bytes not copied
+    // The whole file, as with bit 7 set: nothing of the previous image shows.
+    EXPECT_EQ(ImageBytes(52 + 0x20, 30), std::vector<BYTE>(file.begin() + 52 + 0x20, file.end()));
     EXPECT_EQ(g_imageLen, file.size());
     EXPECT_TRUE(StoredChecksumsMatch(g_image, 0x20, ChecksumLayout::VQ7340, nullptr));
 
@@ -437,13 +414,10 @@ TEST_F(LoadFileTest, FlashEepromImageCopiesItsOwnBytes) {
 TEST_F(LoadFileTest, FlashTinyFilesStayInBounds) {
     for (std::size_t size : {0, 1, 3, 9, 51}) {
         SetUp();
-        // Whatever the file lacks of its header reads as 0: len 0, EEPROM code.
+        // Shorter than a header with its checksums: no image at all.
         std::vector<BYTE> file(size, 0);
         if (size > 0) file[0] = 0x3C;
-        ASSERT_TRUE(Load(VQ5632, dir.Write("tiny.bin", file))) << size;
-        EXPECT_EQ(g_imageLen, size);
-        EXPECT_EQ(g_codeLen, 0);
-        EXPECT_EQ(g_image[0], size > 0 ? 0x3C : FILL);
+        ExpectRefused(VQ5632, dir.Write("tiny.bin", file), "Open file failed!\n");
     }
 }
 
@@ -479,14 +453,11 @@ TEST_F(LargeFileTest, VQ5520LoadsFirst16MB) {
     EXPECT_EQ(g_codeLen, 0x100);
 }
 
-TEST_F(LargeFileTest, EepromChipsTakeTheSizeModulo65536) {
-    // 20 MB is a multiple of 65536: an empty image on VQ7170S, whose stored
-    // checksums (the fill bytes) can't match.
-    const auto head = BinImage(0x100, ChecksumLayout::VQ7170);
-    const std::string path = Sparse(head);
-    EXPECT_FALSE(Load(VQ7170S, path));
-    EXPECT_EQ(g_imageLen, 0u);
-    EXPECT_EQ(g_image[0], FILL);
+TEST_F(LargeFileTest, EepromChipsTakeTheWholeSize) {
+    // 20 MB is a multiple of 65536, which once passed for an empty file.
+    const std::string path = Sparse(BinImage(0x100, ChecksumLayout::VQ7170));
+    ExpectRefused(VQ7170S, path, "Length(0x1400000) Overflow!!!\n");
+    ExpectRefused(VQ7170, path, "Length(0x1400000) Overflow!!!\n");
 }
 
 }  // namespace

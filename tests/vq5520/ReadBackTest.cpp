@@ -73,7 +73,7 @@ TEST_P(Vq5520Test, FlashHeaderReadsEightBytesAtATime) {
 }
 
 // Ticked: the given length, no header, no change to the image state; a
-// flash read that can't be sent leaves its bytes at 0xFF.
+// flash read that can't be sent ends the read as failed, its bytes at 0xFF.
 TEST_P(Vq5520Test, TickedReadBackReadsTheGivenLength) {
     const std::vector<BYTE> flash = RandomBytes(32, 6);
     chip->WriteFlash(0, flash);
@@ -92,8 +92,8 @@ TEST_P(Vq5520Test, TickedReadBackReadsTheGivenLength) {
     EXPECT_EQ(g_codeLen, 7);
     EXPECT_EQ(g_checksum, 8);
     EXPECT_TRUE(std::equal(imageBefore.begin(), imageBefore.end(), g_image));
-    EXPECT_EQ(host.pageRefreshes, 1);
-    EXPECT_EQ(host.statuses, (std::vector{kReading, kReadingCompleted}));
+    EXPECT_EQ(host.pageRefreshes, 0);
+    EXPECT_EQ(host.statuses, (std::vector{kReading, RecordingHost::Status{"Reading failed!", STATUS_RED}}));
 }
 
 // The read-length edit allows more than the work buffer holds.
@@ -102,13 +102,12 @@ TEST_P(Vq5520Test, TickedLengthBeyondTheBufferIsCut) {
     patch.ReadBack(MEMTYPE_FLASH, 8, g_workBuf);
     const std::size_t firstRead = SendNumberOf(HID_CMD_FLASH_READ8, 1);
     chip->SetLogging(false);
-    // Every read fails to go out: the cost is one send each.
-    chip->FailSetFeatureFrom(static_cast<unsigned>(firstRead));
     const std::size_t before = chip->SetFeatureCount();
     patch.ReadBack(MEMTYPE_FLASH, 0x2000000, g_workBuf);
     EXPECT_EQ(chip->SetFeatureCount() - before, firstRead - 1 + IMAGE_BUFFER_SIZE / 8);
     EXPECT_TRUE(std::all_of(g_workBuf, g_workBuf + IMAGE_BUFFER_SIZE, [](BYTE b) { return b == 0xFF; }));
     EXPECT_EQ(host.progress.back(), 100);
+    EXPECT_EQ(host.LastStatus().text, "Reading completed!");
 }
 
 TEST_P(Vq5520Test, DeviceVersionFromEitherMemory) {

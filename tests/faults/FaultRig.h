@@ -1,0 +1,170 @@
+// One chip programmer on one emulated chip of any family, with a recording
+// host on the virtual clock: the rig of the fault and boundary tests.
+#pragma once
+
+#include "ChipFixture.h"
+#include "ChipPatches.h"
+#include "Emulator.h"
+#include "HidReport.h"
+#include "ImageFormat.h"
+#include "RecordingHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace faults {
+
+using emu::ChipType;
+using emu::LoggedReport;
+
+// A chip family on one memory type, behind a device of one report id.
+struct Target {
+    const char* name;
+    ChipType type;
+    int reportId;
+    BYTE memType;
+};
+
+// Every family on every memory type it has, behind devices of both report
+// ids where the family takes both.
+inline const Target kTargets[] = {
+    {"VQ7140S", ChipType::VQ7140S, 0, MEMTYPE_24C01_16},
+    {"VQ7140XX_24C01", ChipType::VQ7140XX, 0, MEMTYPE_24C01_16},
+    {"VQ7140XX_24C32", ChipType::VQ7140XX, 0, MEMTYPE_24C32_64},
+    {"VQ7170_24C01", ChipType::VQ7170, 0, MEMTYPE_24C01_16},
+    {"VQ7170_24C32", ChipType::VQ7170, 0, MEMTYPE_24C32_64},
+    {"VQ7170S_24C01", ChipType::VQ7170S, 0, MEMTYPE_24C01_16},
+    {"VQ7170S_24C32", ChipType::VQ7170S, 0, MEMTYPE_24C32_64},
+    {"VQ5520_24C01", ChipType::VQ5520, 0, MEMTYPE_24C01_16},
+    {"VQ5520_24C32_Id1", ChipType::VQ5520, 1, MEMTYPE_24C32_64},
+    {"VQ5520_Flash", ChipType::VQ5520, 0, MEMTYPE_FLASH},
+    {"VQ5520_Flash_Id1", ChipType::VQ5520, 1, MEMTYPE_FLASH},
+    {"VQ7340_Flash", ChipType::VQ7340, 0, MEMTYPE_FLASH},
+    {"VQ7340_Flash_Id1", ChipType::VQ7340, 1, MEMTYPE_FLASH},
+    {"VQ7340_24C01", ChipType::VQ7340, 0, MEMTYPE_24C01_16},
+    {"VQ5632_Flash", ChipType::VQ5632, 0, MEMTYPE_FLASH},
+    {"VQ5632_Flash_Id1", ChipType::VQ5632, 1, MEMTYPE_FLASH},
+};
+
+inline std::unique_ptr<CVQPatch> MakePatch(ChipType type) {
+    switch (type) {
+    case ChipType::VQ7140S: return std::make_unique<CVQ7140SPatch>();
+    case ChipType::VQ7140XX: return std::make_unique<CVQ7140XXPatch>();
+    case ChipType::VQ7170: return std::make_unique<CVQ7170Patch>();
+    case ChipType::VQ7170S: return std::make_unique<CVQ7170SPatch>();
+    case ChipType::VQ5520: return std::make_unique<CVQ5520Patch>();
+    case ChipType::VQ7340: return std::make_unique<CVQ7340Patch>();
+    case ChipType::VQ5632: return std::make_unique<CVQ5632Patch>();
+    case ChipType::Keyboard: break;
+    }
+    return nullptr;
+}
+
+inline ChecksumLayout LayoutOf(ChipType type) {
+    switch (type) {
+    case ChipType::VQ7140S: return ChecksumLayout::VQ7140S;
+    case ChipType::VQ7140XX: return ChecksumLayout::VQ7140XX;
+    case ChipType::VQ7340:
+    case ChipType::VQ5632: return ChecksumLayout::VQ7340;
+    default: return ChecksumLayout::VQ7170;
+    }
+}
+
+// An image of the family's layout with codeLen code bytes and valid sums.
+inline std::vector<BYTE> ImageFor(ChipType type, WORD codeLen, unsigned seed = 3) {
+    const ChecksumLayout layout = LayoutOf(type);
+    std::vector<BYTE> image(CodeOffset(layout) + codeLen + (layout == ChecksumLayout::VQ7140S ? 0 : 4));
+    unsigned x = seed * 2654435761u + 7u;
+    for (BYTE& b : image) {
+        x = x * 1103515245u + 12345u;
+        b = static_cast<BYTE>(x >> 16);
+    }
+    image[0] = 0x5A;
+    image[1] = 0xA5;
+    image[10] &= static_cast<BYTE>(~OPTION10_BCSH);
+    WriteBE16(image.data() + 2, codeLen);
+    StoreChecksums(image.data(), layout);
+    return image;
+}
+
+// Sends and fetches that carry image data: EEPROM and flash commands and
+// bulk reports (a failed fetch still holds its request).
+inline bool IsDataRequest(const LoggedReport& r) {
+    if (r.bytes.size() == BULK_REPORT_SIZE) return true;
+    if (r.bytes.size() != FEATURE_REPORT_SIZE) return false;
+    switch (r.bytes[1]) {
+    case HID_CMD_EEPROM_READ:
+    case HID_CMD_EEPROM_WRITE:
+    case HID_CMD_FLASH_READ8:
+    case HID_CMD_FLASH_WRITE1:
+    case HID_CMD_FLASH_WRITE4:
+    case HID_CMD_FLASH_READ:
+    case HID_CMD_FLASH_WRITE:
+    case HID_CMD_FLASH_BULK:
+    case HID_CMD_FLASH_SECTOR_ERASE:
+    case HID_CMD_FLASH_CHIP_ERASE:
+    case HID_CMD_FLASH_STATUS: return true;
+    default: return false;
+    }
+}
+
+inline bool IsSuccessText(const std::string& text) {
+    return text == "Successful!" || text == "Upgrade Successful" || text == "Reading completed!";
+}
+
+// The globals a read may change, and the start of g_image.
+struct ImageState {
+    std::vector<BYTE> head;
+    DWORD imageLen, readLen;
+    WORD codeLen, checksum;
+    bool operator==(const ImageState&) const = default;
+    static constexpr std::size_t kHead = 0x400;
+    static ImageState Now() {
+        return {std::vector<BYTE>(g_image, g_image + kHead), g_imageLen, g_readLen, g_codeLen, g_checksum};
+    }
+};
+
+// A fresh bus with one chip of the target, the programmer connected to it,
+// the chip's log and the host's records empty; the image state comes back
+// at the end.
+class Rig : chiptest::ChipFixture {
+public:
+    explicit Rig(const Target& t) : target(t), imageLen_(g_imageLen) {
+        patch = MakePatch(t.type);
+        emu::ChipConfig config;
+        config.type = t.type;
+        config.reportId = t.reportId;
+        chip = ConnectChip(*patch, config);
+        connected = patch->m_bConnected != 0;
+    }
+    ~Rig() { g_imageLen = imageLen_; }
+    Rig(const Rig&) = delete;
+    Rig& operator=(const Rig&) = delete;
+
+    int Selector() const { return target.memType == MEMTYPE_24C32_64 ? 1 : 0; }
+    // Stores bytes in the target's memory directly, from address 0.
+    void Store(const std::vector<BYTE>& bytes) {
+        if (target.memType == MEMTYPE_FLASH) chip->WriteFlash(0, bytes);
+        else chip->WriteEeprom(Selector(), 0, bytes);
+    }
+    std::vector<BYTE> Stored(std::size_t n) const {
+        return target.memType == MEMTYPE_FLASH ? chip->Flash(0, n) : chip->Eeprom(Selector(), 0, n);
+    }
+
+    using ChipFixture::bus;
+    using ChipFixture::host;
+    Target target;
+    std::unique_ptr<CVQPatch> patch;
+    std::shared_ptr<emu::Chip> chip;
+    bool connected = false;
+
+private:
+    DWORD imageLen_;
+};
+
+}  // namespace faults

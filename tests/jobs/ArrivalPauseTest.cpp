@@ -1,0 +1,88 @@
+// The pause the main dialog takes itself: 100 ms on the user-interface
+// thread after the rescan of a device arrival, none on a removal, on the
+// virtual clock of a host that records pauses instead of taking them.
+#include "JobsFixture.h"
+
+#include <QTest>
+#include <QThread>
+
+#include <functional>
+#include <mutex>
+
+namespace {
+
+constexpr int ROW_VQ7170 = 2;
+
+// The window's host for everything but the pauses, which it records.
+class PauseRecorder final : public IEngineHost {
+public:
+    explicit PauseRecorder(IEngineHost& inner) : inner_(inner) {}
+    void SetStatusText(const std::string& t, COLORREF c) override { inner_.SetStatusText(t, c); }
+    void SetProgress(int pos) override { inner_.SetProgress(pos); }
+    bool IsModifyLengthChecked() override { return inner_.IsModifyLengthChecked(); }
+    void RefreshOptionPage() override { inner_.RefreshOptionPage(); }
+    std::string OpenFileDialog(const FileDialogSpec& s) override { return inner_.OpenFileDialog(s); }
+    std::string SaveFileDialog(const FileDialogSpec& s) override { return inner_.SaveFileDialog(s); }
+    void MessageBox(const std::string& text) override { inner_.MessageBox(text); }
+    std::tm LocalTime() override { return inner_.LocalTime(); }
+    void Sleep(DWORD ms) override {
+        std::lock_guard lock(mutex_);
+        if (QThread::currentThread() == qApp->thread()) uiPauses_.push_back(ms);
+    }
+    std::vector<DWORD> UiPauses() {
+        std::lock_guard lock(mutex_);
+        return uiPauses_;
+    }
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        uiPauses_.clear();
+    }
+
+private:
+    IEngineHost& inner_;
+    std::mutex mutex_;
+    std::vector<DWORD> uiPauses_;
+};
+
+class ArrivalPause : public JobsTest {
+protected:
+    void SetUp() override {
+        JobsTest::SetUp();
+        SetEngineHost(&recorder);
+    }
+    void TearDown() override {
+        SetEngineHost(&host);
+        JobsTest::TearDown();
+    }
+    PauseRecorder recorder{host};
+};
+
+TEST_F(ArrivalPause, HundredMillisecondsAfterEachArrivalOnly) {
+    Open(ROW_VQ7170);
+    const auto listed = [this] { return dlg->ComboGetCount(IDC_DEVICE); };
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::function<bool()> handled;
+        std::vector<DWORD> pauses;
+    } rows[] = {
+        // The rescan reads the chip's version (one EEPROM read, 1 ms between
+        // its send and its fetch), then the dialog waits 100 ms.
+        {"chip arrives", [this] { bus->Plug(Vq7170()); }, [&] { return recorder.UiPauses().size() == 2; }, {1, 100}},
+        {"keyboard arrives", [this] { bus->Plug({.type = emu::ChipType::Keyboard}); },
+         [&] { return recorder.UiPauses().size() == 2; }, {1, 100}},
+        {"chip leaves", [this] { bus->Unplug(bus->Chips().front()); }, [&] { return listed() == 0; }, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(WaitIdle());
+        recorder.Clear();
+        row.change();
+        ASSERT_TRUE(WaitFor(row.handled, 5000));
+        ASSERT_TRUE(WaitIdle());
+        QTest::qWait(20);
+        EXPECT_EQ(recorder.UiPauses(), row.pauses);
+    }
+}
+
+}  // namespace
