@@ -6,19 +6,41 @@
 
 void CProgressCtrl::SetRange(int lower, int upper) {
     RunOnUiThread([&] {
-        m_nLower = lower;
-        m_nUpper = upper;
+        m_nLower.store(lower);
+        m_nUpper.store(upper);
         if (m_wnd) m_wnd->setRange(lower, upper);
     });
 }
 
 void CProgressCtrl::SetPos(int pos) {
-    RunOnUiThread([&] {
-        const int clamped = std::clamp(pos, m_nLower, std::max(m_nLower, m_nUpper));
-        m_nPos.store(clamped, std::memory_order_release);
-        if (!m_wnd) return;
-        m_wnd->setValue(clamped);  // painted on the next pass of the event loop
-    });
+    const int lower = m_nLower.load();
+    m_nPos.store(std::clamp(pos, lower, std::max(lower, m_nUpper.load())));
+    if (OnUiThread()) {
+        ShowPos();
+        return;
+    }
+    // One hand-over at a time; it shows whatever position is last by then.
+    if (!m_bShowPending.exchange(true)) {
+        PostToUiThread([this] {
+            m_bShowPending.store(false);  // before reading: a later position posts again
+            ShowPos();
+        });
+    }
+}
+
+void CProgressCtrl::ShowPos() {
+    if (!m_wnd) return;
+    const int pos = m_nPos.load();
+    if (m_wnd->value() == pos) return;
+    // QProgressBar::setValue repaints at once; with updates off it only
+    // stores the value, and turning them on again schedules the paint.
+    if (!m_wnd->updatesEnabled()) {
+        m_wnd->setValue(pos);
+        return;
+    }
+    m_wnd->setUpdatesEnabled(false);
+    m_wnd->setValue(pos);
+    m_wnd->setUpdatesEnabled(true);
 }
 
 int CButton::GetCheck() const {

@@ -17,19 +17,28 @@ public:
     QProgressBar* GetWnd() const { return m_wnd.data(); }
 
     void SetRange(int lower, int upper);
-    // Moves the bar (clamped to the range); the bar is painted on the next
-    // pass of the user-interface thread's event loop, so a job's hundred
-    // steps cost no hundred paints. Any thread; the window is changed on the
-    // user-interface thread before the call returns.
+    // Moves the bar (clamped to the range). Never paints inside the call:
+    // the bar is painted on a later pass of the user-interface thread's
+    // event loop, so a job's hundred steps cost no hundred paints.
+    // On the user-interface thread the bar takes the position at once. From
+    // a worker the call returns without waiting: the position reaches the
+    // bar on the user-interface thread after every call the worker handed
+    // over before it (a status text set before shows before it, one set
+    // after shows after it); positions set in between may be passed over,
+    // the last one always arrives.
     void SetPos(int pos);
-    // The position shown now; any thread.
+    // The position last set; any thread.
     int GetPos() const { return m_nPos.load(std::memory_order_acquire); }
 
 private:
+    // The last position onto the bar; user-interface thread.
+    void ShowPos();
+
     QPointer<QProgressBar> m_wnd;
-    int m_nLower = 0;
-    int m_nUpper = 100;
+    std::atomic<int> m_nLower{0};
+    std::atomic<int> m_nUpper{100};
     std::atomic<int> m_nPos{0};
+    std::atomic<bool> m_bShowPending{false};  // a ShowPos is on its way to the user-interface thread
 };
 
 class CButton {

@@ -1,6 +1,7 @@
 #include "QtEngineHost.h"
 
 #include "Globals.h"
+#include "Pause.h"
 #include "UiThread.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 
 QString QtFileFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
@@ -91,7 +91,7 @@ std::string CQtEngineHost::SaveFileDialog(const FileDialogSpec& spec) { return R
 
 void CQtEngineHost::MessageBox(const std::string& text) { ShowAppMessageBox(nullptr, QString::fromStdString(text)); }
 
-void CQtEngineHost::Sleep(DWORD ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void CQtEngineHost::Sleep(DWORD ms) { PauseFor(std::chrono::milliseconds(ms)); }
 
 std::tm CQtEngineHost::LocalTime() {
     const std::time_t now = std::time(nullptr);

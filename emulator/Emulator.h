@@ -34,7 +34,9 @@
 //   the rule picks fail before they reach the chip (neither logged nor
 //   counted), so a job goes on after one failure; NthReport(pick, n) picks
 //   only the n-th report pick selects. UnplugAfter(n): after n more reports
-//   the chip vanishes as by Unplug. SetLatency() delays every report.
+//   the chip vanishes as by Unplug. SetLatency() makes every report last that
+//   long from its start, the chip's work included, to within the system's
+//   wake-up time (never shorter).
 //
 // How a chip behaves
 // ------------------
@@ -67,6 +69,7 @@
 #include "../engine/hid/Hid.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -90,7 +93,7 @@ struct ChipConfig {
     int eraseBusyPolls = 3;     // status polls answering "busy" after a chip erase; -1: never done
     bool keepsC450 = true;      // VQ5520: XDATA 0xC450 keeps what is written
     bool gateBus = false;       // obey the bus set-up registers (off: only record them)
-    unsigned latencyMicros = 0; // added to every report
+    unsigned latencyMicros = 0; // how long every report lasts at least
     WORD vendorId = 0;          // 0: the type's
     WORD productId = 0;         // 0: the type's
     std::string location = {};  // empty: made up from the plug order
@@ -213,6 +216,9 @@ private:
     // True when failRule_ picks the report: it fails before reaching the chip.
     bool PickedToFailLocked(bool set, const BYTE* report, std::size_t len) const;
     void NotifyVanished();
+    // When a report that starts now is done: now + the latency; without
+    // latency the clock's epoch.
+    std::chrono::steady_clock::time_point ReportDeadline() const;
 
     // Out-of-range addresses wrap at the flash size; without flash reads give 0xFF.
     void ReadFlashLocked(std::size_t addr, BYTE* out, std::size_t len) const;
@@ -268,7 +274,8 @@ private:
     std::size_t failGetAt_ = 0;
     std::size_t unplugAt_ = 0;
     ReportRule failRule_;
-    std::chrono::microseconds latency_;
+    // Added to every report; read outside the lock, before the report.
+    std::atomic<long long> latencyMicros_;
 
     bool logging_ = true;
     std::vector<LoggedReport> log_;
