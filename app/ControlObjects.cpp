@@ -2,6 +2,8 @@
 
 #include "UiThread.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 void CProgressCtrl::SetRange(int lower, int upper) {
@@ -20,18 +22,29 @@ void CProgressCtrl::SetPos(int pos) {
         return;
     }
     // One hand-over at a time; it shows whatever position is last by then.
-    if (!m_bShowPending.exchange(true)) {
-        PostToUiThread([this] {
-            m_bShowPending.store(false);  // before reading: a later position posts again
-            ShowPos();
-        });
+    if (!m_bShowPending.exchange(true)) PostToUiThread([this] { ShowPosSoon(); });
+}
+
+void CProgressCtrl::ShowPendingPos() {
+    if (m_bShowPending.exchange(false)) ShowPos();
+}
+
+void CProgressCtrl::ShowPosSoon() {
+    using namespace std::chrono;
+    const auto since = steady_clock::now() - m_lastShown;
+    if (since >= milliseconds(FRAME_MS) || !m_wnd) {
+        ShowPendingPos();
+        return;
     }
+    const int wait = static_cast<int>(duration_cast<milliseconds>(milliseconds(FRAME_MS) - since).count()) + 1;
+    QTimer::singleShot(wait, m_wnd.data(), [this] { ShowPendingPos(); });
 }
 
 void CProgressCtrl::ShowPos() {
     if (!m_wnd) return;
     const int pos = m_nPos.load();
     if (m_wnd->value() == pos) return;
+    m_lastShown = std::chrono::steady_clock::now();
     // QProgressBar::setValue repaints at once; with updates off it only
     // stores the value, and turning them on again schedules the paint.
     if (!m_wnd->updatesEnabled()) {

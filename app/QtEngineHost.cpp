@@ -68,7 +68,10 @@ void MessageBeep(UINT) {
 int BeepCount() { return g_nBeeps.load(std::memory_order_relaxed); }
 
 void CQtEngineHost::SetStatusText(const std::string& text, COLORREF colour) {
-    RunOnUiThread([&] { g_statusBar.SetStatusText(QString::fromStdString(text), colour); });
+    RunOnUiThread([&] {
+        g_progress.ShowPendingPos();  // a position set before the text shows before it
+        g_statusBar.SetStatusText(QString::fromStdString(text), colour);
+    });
 }
 
 void CQtEngineHost::SetProgress(int pos) {

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -111,10 +112,11 @@ TEST_F(StatusProtocol, ProgressFromAWorker) {
         SetProgress(42);
         SetProgress(42);
     });
-    EXPECT_EQ(g_progress.GetWnd()->value(), 42);
+    // A worker's position reaches the bar within a frame.
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 42; }, 1000));
     EXPECT_EQ(g_progress.GetPos(), 42);
     RunOnWorkerThread([] { SetProgress(250); });
-    EXPECT_EQ(g_progress.GetWnd()->value(), 100);
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 100; }, 1000));
     SetProgress(0);
     EXPECT_EQ(g_progress.GetWnd()->value(), 0);
 }
@@ -158,7 +160,7 @@ TEST_F(StatusProtocol, ProgressAndStatusPaintOnTheNextPassNotInsideTheCall) {
 
 // A worker's progress does not wait for the user-interface thread (which may
 // be busy); it arrives there after the calls made before it and before the
-// calls made after it, and the last position always arrives.
+// status texts set after it, and the last position always arrives.
 TEST_F(StatusProtocol, ProgressFromAWorkerKeepsItsPlaceAmongTheStatusTexts) {
     std::vector<std::pair<int, QString>> seen;  // bar value, status text at that moment
     QObject::connect(g_progress.GetWnd(), &QProgressBar::valueChanged,
@@ -181,7 +183,7 @@ TEST_F(StatusProtocol, ProgressFromAWorkerKeepsItsPlaceAmongTheStatusTexts) {
     }
     QCoreApplication::processEvents();  // lets a waiting worker go on, whatever happened
     worker.join();
-    QCoreApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 40; }, 1000));
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back().first, 40);
     EXPECT_EQ(g_progress.GetPos(), 40);
@@ -195,6 +197,7 @@ TEST_F(StatusProtocol, ProgressFromAWorkerKeepsItsPlaceAmongTheStatusTexts) {
         SetStatusText("Verifing......", STATUS_GREEN);
         SetProgress(100);
     });
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 100; }, 1000));
     const std::vector<std::pair<int, QString>> expected = {
         {50, QStringLiteral("Disconnected!")},   // shown before the text that followed it
         {80, QStringLiteral("Upgrading......")},  // 70 may be passed over
