@@ -2,6 +2,7 @@
 
 #include "UiThread.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -37,7 +38,9 @@ void CProgressCtrl::ShowPosSoon() {
         return;
     }
     const int wait = static_cast<int>(duration_cast<milliseconds>(milliseconds(FRAME_MS) - since).count()) + 1;
-    QTimer::singleShot(wait, m_wnd.data(), [this] { ShowPendingPos(); });
+    // Not tied to the bar's window: a bar that goes meanwhile must not leave
+    // the hand-over pending for the next one.
+    QTimer::singleShot(wait, QCoreApplication::instance(), [this] { ShowPendingPos(); });
 }
 
 void CProgressCtrl::ShowPos() {

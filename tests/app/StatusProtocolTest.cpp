@@ -210,6 +210,19 @@ TEST_F(StatusProtocol, ProgressFromAWorkerKeepsItsPlaceAmongTheStatusTexts) {
     EXPECT_EQ(g_progress.GetWnd()->value(), 100);
 }
 
+// A position on its way when the dialog goes does not hold up the bar of
+// the next dialog.
+TEST_F(StatusProtocol, ProgressReachesTheBarOfTheNextDialog) {
+    SetProgress(5);  // the bar moved just now: a worker's next position waits for the frame's end
+    RunOnWorkerThread([] { SetProgress(30); });
+    dlg.reset();
+    dlg = std::make_unique<CTessadaneDlg>();
+    ASSERT_TRUE(dlg->CreateFromTemplate());
+    dlg->show();
+    RunOnWorkerThread([] { SetProgress(60); });
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 60; }, 1000));
+}
+
 TEST_F(StatusProtocol, ModifyLengthCheckBoxFromAWorker) {
     bool checked = true;
     RunOnWorkerThread([&] { checked = Host().IsModifyLengthChecked(); });
