@@ -22,32 +22,39 @@ void CProgressCtrl::SetPos(int pos) {
         ShowPos();
         return;
     }
-    // One hand-over at a time; it shows whatever position is last by then.
-    if (!m_bShowPending.exchange(true)) PostToUiThread([this] { ShowPosSoon(); });
+    // The first move hands over; while the user-interface thread follows the
+    // bar, later moves need nothing more than the store above.
+    if (!m_bFollowing.exchange(true)) PostToUiThread([this] { Follow(); });
 }
 
 void CProgressCtrl::ShowPendingPos() {
-    if (m_bShowPending.exchange(false)) ShowPos();
+    if (m_bFollowing.load()) ShowPos();
 }
 
-void CProgressCtrl::ShowPosSoon() {
-    using namespace std::chrono;
-    const auto since = steady_clock::now() - m_lastShown;
-    if (since >= milliseconds(FRAME_MS) || !m_wnd) {
-        ShowPendingPos();
+void CProgressCtrl::Follow() {
+    m_nFollowedPos = m_nPos.load();
+    ShowPos();
+    // Not tied to the bar's window: a bar that goes meanwhile must not stop
+    // the following for the next one.
+    QTimer::singleShot(FRAME_MS, QCoreApplication::instance(), [this] { FollowFrame(); });
+}
+
+void CProgressCtrl::FollowFrame() {
+    if (m_nPos.load() != m_nFollowedPos) {
+        Follow();
         return;
     }
-    const int wait = static_cast<int>(duration_cast<milliseconds>(milliseconds(FRAME_MS) - since).count()) + 1;
-    // Not tied to the bar's window: a bar that goes meanwhile must not leave
-    // the hand-over pending for the next one.
-    QTimer::singleShot(wait, QCoreApplication::instance(), [this] { ShowPendingPos(); });
+    // A frame without a move: the next move hands over again. One made
+    // since the look above would find the flag still set and hand nothing
+    // over, so look once more after clearing it.
+    m_bFollowing.store(false);
+    if (m_nPos.load() != m_nFollowedPos && !m_bFollowing.exchange(true)) Follow();
 }
 
 void CProgressCtrl::ShowPos() {
     if (!m_wnd) return;
     const int pos = m_nPos.load();
     if (m_wnd->value() == pos) return;
-    m_lastShown = std::chrono::steady_clock::now();
     // QProgressBar::setValue repaints at once; with updates off it only
     // stores the value, and turning them on again schedules the paint.
     if (!m_wnd->updatesEnabled()) {

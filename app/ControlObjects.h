@@ -10,7 +10,6 @@
 #include <QProgressBar>
 
 #include <atomic>
-#include <chrono>
 
 class CProgressCtrl {
 public:
@@ -22,35 +21,37 @@ public:
     // the bar is painted on a later pass of the user-interface thread's
     // event loop.
     // On the user-interface thread the bar takes the position at once. From
-    // a worker the call returns without waiting; the bar takes the position
-    // on the user-interface thread after every call the worker handed over
-    // before it, at most once a frame (a fast job's hundred steps cost no
-    // hundred paints, which would take the processor from the job), and at
-    // the latest when the next status text is shown (ShowPendingPos), so
-    // the two keep their order. Positions in between may be passed over;
-    // the last one always arrives.
+    // a worker the call returns without waiting: the first move of a run is
+    // handed over to the user-interface thread, which shows it after every
+    // call the worker handed over before, then follows the bar once a frame
+    // for as long as the worker keeps moving it. A fast job's hundred steps
+    // thus cost neither a hundred paints nor a hundred wake-ups, which would
+    // take processor time from the job. A position set before a status text
+    // shows before the text (ShowPendingPos); positions in between may be
+    // passed over; the last one always arrives.
     void SetPos(int pos);
     // The position last set; any thread.
     int GetPos() const { return m_nPos.load(std::memory_order_acquire); }
-    // User-interface thread: a position from a worker still on its way is
-    // shown now.
+    // User-interface thread: a worker's position not shown yet is shown now.
     void ShowPendingPos();
 
-    // The shortest time between two moves of the bar from a worker.
+    // How often the user-interface thread looks at a bar a worker moves.
     static constexpr int FRAME_MS = 16;
 
 private:
-    // User-interface thread: the last position onto the bar, now or, when
-    // the bar moved less than a frame ago, once the frame is over.
-    void ShowPosSoon();
+    // User-interface thread: shows the last position and looks again a frame
+    // later (FollowFrame), until a frame passes without a move.
+    void Follow();
+    void FollowFrame();
+    // User-interface thread: the last position onto the bar.
     void ShowPos();
 
     QPointer<QProgressBar> m_wnd;
     std::atomic<int> m_nLower{0};
     std::atomic<int> m_nUpper{100};
     std::atomic<int> m_nPos{0};
-    std::atomic<bool> m_bShowPending{false};  // a position from a worker is on its way
-    std::chrono::steady_clock::time_point m_lastShown{};  // user-interface thread
+    std::atomic<bool> m_bFollowing{false};  // the user-interface thread follows a worker's moves
+    int m_nFollowedPos = 0;                 // user-interface thread: the position Follow last took
 };
 
 class CButton {

@@ -35,8 +35,8 @@
 //   counted), so a job goes on after one failure; NthReport(pick, n) picks
 //   only the n-th report pick selects. UnplugAfter(n): after n more reports
 //   the chip vanishes as by Unplug. SetLatency() makes every report last that
-//   long from its start, the chip's work included, to within the system's
-//   wake-up time (never shorter).
+//   long from its start, the chip's work included: never shorter, and a few
+//   microseconds longer at most (PauseUntil).
 //
 // How a chip behaves
 // ------------------
