@@ -2,23 +2,68 @@
 
 #include "UiThread.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <algorithm>
 
 void CProgressCtrl::SetRange(int lower, int upper) {
     RunOnUiThread([&] {
-        m_nLower = lower;
-        m_nUpper = upper;
+        m_nLower.store(lower);
+        m_nUpper.store(upper);
         if (m_wnd) m_wnd->setRange(lower, upper);
     });
 }
 
 void CProgressCtrl::SetPos(int pos) {
-    RunOnUiThread([&] {
-        const int clamped = std::clamp(pos, m_nLower, std::max(m_nLower, m_nUpper));
-        m_nPos.store(clamped, std::memory_order_release);
-        if (!m_wnd) return;
-        m_wnd->setValue(clamped);  // painted on the next pass of the event loop
-    });
+    const int lower = m_nLower.load();
+    m_nPos.store(std::clamp(pos, lower, std::max(lower, m_nUpper.load())));
+    if (OnUiThread()) {
+        ShowPos();
+        return;
+    }
+    // The first move hands over; while the user-interface thread follows the
+    // bar, later moves need nothing more than the store above.
+    if (!m_bFollowing.exchange(true)) PostToUiThread([this] { Follow(); });
+}
+
+void CProgressCtrl::ShowPendingPos() {
+    if (m_bFollowing.load()) ShowPos();
+}
+
+void CProgressCtrl::Follow() {
+    m_nFollowedPos = m_nPos.load();
+    ShowPos();
+    // Not tied to the bar's window: a bar that goes meanwhile must not stop
+    // the following for the next one.
+    QTimer::singleShot(FRAME_MS, QCoreApplication::instance(), [this] { FollowFrame(); });
+}
+
+void CProgressCtrl::FollowFrame() {
+    if (m_nPos.load() != m_nFollowedPos) {
+        Follow();
+        return;
+    }
+    // A frame without a move: the next move hands over again. One made
+    // since the look above would find the flag still set and hand nothing
+    // over, so look once more after clearing it.
+    m_bFollowing.store(false);
+    if (m_nPos.load() != m_nFollowedPos && !m_bFollowing.exchange(true)) Follow();
+}
+
+void CProgressCtrl::ShowPos() {
+    if (!m_wnd) return;
+    const int pos = m_nPos.load();
+    if (m_wnd->value() == pos) return;
+    // QProgressBar::setValue repaints at once; with updates off it only
+    // stores the value, and turning them on again schedules the paint.
+    if (!m_wnd->updatesEnabled()) {
+        m_wnd->setValue(pos);
+        return;
+    }
+    m_wnd->setUpdatesEnabled(false);
+    m_wnd->setValue(pos);
+    m_wnd->setUpdatesEnabled(true);
 }
 
 int CButton::GetCheck() const {

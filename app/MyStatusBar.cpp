@@ -136,7 +136,7 @@ void CMyStatusBar::SetStatusText(const QString& text, COLORREF colour) {
     if (m_panes.empty()) return;
     m_panes[0].ownerDraw = true;
     m_panes[0].style |= SBPS_NOBORDERS;
-    if (m_wnd) m_wnd->repaint(GetItemRect(0));
+    if (m_wnd) m_wnd->update(GetItemRect(0));  // painted on the next pass, not inside a worker's call
 }
 
 bool CMyStatusBar::IsOwnerDrawn(int index) const {

@@ -2,6 +2,7 @@
 
 #include "DlgMessageBox.h"
 #include "Globals.h"
+#include "Pause.h"
 #include "UiThread.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 
 QString QtFileFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
@@ -68,7 +68,10 @@ void MessageBeep(UINT) {
 int BeepCount() { return g_nBeeps.load(std::memory_order_relaxed); }
 
 void CQtEngineHost::SetStatusText(const std::string& text, COLORREF colour) {
-    RunOnUiThread([&] { g_statusBar.SetStatusText(QString::fromStdString(text), colour); });
+    RunOnUiThread([&] {
+        g_progress.ShowPendingPos();  // a position set before the text shows before it
+        g_statusBar.SetStatusText(QString::fromStdString(text), colour);
+    });
 }
 
 void CQtEngineHost::SetProgress(int pos) {
@@ -91,7 +94,7 @@ std::string CQtEngineHost::SaveFileDialog(const FileDialogSpec& spec) { return R
 
 void CQtEngineHost::MessageBox(const std::string& text) { ShowAppMessageBox(nullptr, QString::fromStdString(text)); }
 
-void CQtEngineHost::Sleep(DWORD ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void CQtEngineHost::Sleep(DWORD ms) { PauseFor(std::chrono::milliseconds(ms)); }
 
 std::tm CQtEngineHost::LocalTime() {
     const std::time_t now = std::time(nullptr);

@@ -35,7 +35,13 @@ BOOL CTessadaneApp::InitInstance() {
 
 bool InstallEmulatorFromEnvironment() {
     std::string error;
-    if (emu::InstallFromEnvironment(&error) || error.empty()) return true;
+    if (const auto bus = emu::InstallFromEnvironment(&error)) {
+        // Nothing in the application reads the chips' report logs; kept on,
+        // they would hold a copy of every report for the whole session.
+        for (const auto& chip : bus->Chips()) chip->SetLogging(false);
+        return true;
+    }
+    if (error.empty()) return true;
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;
 }

@@ -16,7 +16,8 @@ public:
     BOOL InitInstance() override;
 };
 
-// When QUILLMAR_EMULATE is set, replaces the HID backend by emulated chips.
+// When QUILLMAR_EMULATE is set, replaces the HID backend by emulated chips
+// (which keep no report log).
 // Returns false (and says why on standard error) when the text is not valid.
 bool InstallEmulatorFromEnvironment();
 

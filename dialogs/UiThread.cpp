@@ -64,15 +64,36 @@ private:
     Call* m_call;
 };
 
+QEvent::Type PostedEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+// A call nobody waits for.
+class PostedEvent final : public QEvent {
+public:
+    explicit PostedEvent(std::function<void()> f) : QEvent(PostedEventType()), m_f(std::move(f)) {}
+    void Run() { m_f(); }
+
+private:
+    std::function<void()> m_f;
+};
+
 // Lives on the user-interface thread and runs the calls posted to it.
 class Receiver final : public QObject {
 public:
     Receiver() { moveToThread(QCoreApplication::instance()->thread()); }
     bool event(QEvent* e) override {
         Acquire(e);
-        if (e->type() != CallEventType()) return QObject::event(e);
-        static_cast<CallEvent*>(e)->Run();
-        return true;
+        if (e->type() == CallEventType()) {
+            static_cast<CallEvent*>(e)->Run();
+            return true;
+        }
+        if (e->type() == PostedEventType()) {
+            static_cast<PostedEvent*>(e)->Run();
+            return true;
+        }
+        return QObject::event(e);
     }
 };
 
@@ -93,3 +114,14 @@ void CallOnUiThread(void (*run)(void*), void* context) {
 }
 
 }  // namespace uithread_detail
+
+void PostToUiThread(std::function<void()> f) {
+    using namespace uithread_detail;
+    if (!QCoreApplication::instance()) {
+        f();  // no event loop to hand it to
+        return;
+    }
+    auto* event = new PostedEvent(std::move(f));
+    Release(event);
+    QCoreApplication::postEvent(&TheReceiver(), event);
+}

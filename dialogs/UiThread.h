@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <functional>
 #include <type_traits>
 #include <utility>
 
@@ -12,6 +13,12 @@ inline bool OnUiThread() {
     const QCoreApplication* app = QCoreApplication::instance();
     return !app || QThread::currentThread() == app->thread();
 }
+
+// Hands f to the user-interface thread and returns at once, wherever it is
+// called from. f runs there on a later pass of the event loop, after every
+// call handed over before it (by RunOnUiThread too); not at all when the
+// application goes away first.
+void PostToUiThread(std::function<void()> f);
 
 namespace uithread_detail {
 // Posts run(context) to the user-interface thread and blocks until it has

@@ -5,10 +5,10 @@
 
 #include "../engine/ByteOrder.h"
 #include "../engine/HidReport.h"
+#include "../engine/Pause.h"
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 namespace emu {
 namespace {
@@ -24,6 +24,11 @@ constexpr WORD XDATA_5520_MUX = 0xF016;      // bit 2: EEPROM on the bus, else f
 constexpr WORD XDATA_7340_MODE = 0xF01F;     // bit 4: flash on the bus, else EEPROM
 constexpr WORD XDATA_5520_WRITE_TEST = 0xC450;
 
+// A report with latency lasts its latency in all, the chip's work included.
+void AwaitReportEnd(std::chrono::steady_clock::time_point deadline) {
+    if (deadline != std::chrono::steady_clock::time_point{}) PauseUntil(deadline);
+}
+
 }  // namespace
 
 Chip::Chip(const ChipConfig& config)
@@ -31,7 +36,7 @@ Chip::Chip(const ChipConfig& config)
       eraseBusyPolls_(config.eraseBusyPolls),
       idAddr_(IdentificationAddress(config.type)),
       stopAt_(config.stopAfter < 0 ? SIZE_MAX : static_cast<std::size_t>(config.stopAfter)),
-      latency_(config.latencyMicros) {
+      latencyMicros_(config.latencyMicros) {
     if (config_.type != ChipType::Keyboard) {
         for (int s = 0; s < 2; ++s) eeprom_[s].assign(config_.eepromSize[s], 0xFF);
         if (HasFlash(config_.type)) {
@@ -226,8 +231,13 @@ void Chip::ClearFaults() {
 }
 
 void Chip::SetLatency(std::chrono::microseconds latency) {
-    std::lock_guard lock(mutex_);
-    latency_ = latency;
+    latencyMicros_.store(latency.count(), std::memory_order_relaxed);
+}
+
+std::chrono::steady_clock::time_point Chip::ReportDeadline() const {
+    const long long us = latencyMicros_.load(std::memory_order_relaxed);
+    if (us <= 0) return {};
+    return std::chrono::steady_clock::now() + std::chrono::microseconds(us);
 }
 
 std::vector<LoggedReport> Chip::Log() const {
@@ -311,13 +321,12 @@ bool Chip::HostAttributes(hid::Attributes* out, unsigned generation) const {
 }
 
 bool Chip::HostSetFeature(const BYTE* report, std::size_t len, unsigned generation, bool access) {
-    std::chrono::microseconds latency;
+    const auto deadline = ReportDeadline();
     bool vanished = false;
     bool ok = false;
     {
         std::lock_guard lock(mutex_);
         if (PickedToFailLocked(true, report, len)) return false;
-        latency = latency_;
         ++setCount_;
         const bool faulted = (failSetAt_ != 0 && setCount_ >= failSetAt_) || reportCount_ >= stopAt_;
         if (AliveLocked(generation) && access && !faulted && report && config_.type != ChipType::Keyboard) {
@@ -332,18 +341,17 @@ bool Chip::HostSetFeature(const BYTE* report, std::size_t len, unsigned generati
         if (AliveLocked(generation)) vanished = CountReportLocked();
     }
     if (vanished) NotifyVanished();
-    if (latency.count() > 0) std::this_thread::sleep_for(latency);
+    AwaitReportEnd(deadline);
     return ok;
 }
 
 bool Chip::HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bool access) {
-    std::chrono::microseconds latency;
+    const auto deadline = ReportDeadline();
     bool vanished = false;
     bool ok = false;
     {
         std::lock_guard lock(mutex_);
         if (PickedToFailLocked(false, report, len)) return false;
-        latency = latency_;
         ++getCount_;
         const bool faulted = (failGetAt_ != 0 && getCount_ >= failGetAt_) || reportCount_ >= stopAt_;
         if (AliveLocked(generation) && access && !faulted && report && config_.type != ChipType::Keyboard) {
@@ -366,7 +374,7 @@ bool Chip::HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bo
         if (AliveLocked(generation)) vanished = CountReportLocked();
     }
     if (vanished) NotifyVanished();
-    if (latency.count() > 0) std::this_thread::sleep_for(latency);
+    AwaitReportEnd(deadline);
     return ok;
 }
 

@@ -38,7 +38,9 @@
 //   reports every report fails while the chip stays plugged in (a chip that
 //   hangs). SetBadCell(selector, addr): one EEPROM cell (selector 0 or 1) or
 //   flash cell (selector -1) reads back, through the chip's commands, with
-//   its low bit inverted. SetLatency() delays every report.
+//   its low bit inverted. SetLatency() makes every report last that
+//   long from its start, the chip's work included: never shorter, and a few
+//   microseconds longer at most (PauseUntil).
 //
 // How a chip behaves
 // ------------------
@@ -71,6 +73,7 @@
 #include "../engine/hid/Hid.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -95,7 +98,7 @@ struct ChipConfig {
     int eraseBusyPolls = 3;     // status polls answering "busy" after a chip erase; -1: never done
     bool keepsC450 = true;      // VQ5520: XDATA 0xC450 keeps what is written
     bool gateBus = false;       // obey the bus set-up registers (off: only record them)
-    unsigned latencyMicros = 0; // added to every report
+    unsigned latencyMicros = 0; // how long every report lasts at least
     long stopAfter = -1;        // reports answered from plugging on, then every report fails; -1: never
     WORD vendorId = 0;          // 0: the type's
     WORD productId = 0;         // 0: the type's
@@ -223,6 +226,9 @@ private:
     // True when failRule_ picks the report: it fails before reaching the chip.
     bool PickedToFailLocked(bool set, const BYTE* report, std::size_t len) const;
     void NotifyVanished();
+    // When a report that starts now is done: now + the latency; without
+    // latency the clock's epoch.
+    std::chrono::steady_clock::time_point ReportDeadline() const;
 
     // Out-of-range addresses wrap at the flash size; without flash reads give 0xFF.
     void ReadFlashLocked(std::size_t addr, BYTE* out, std::size_t len) const;
@@ -286,7 +292,8 @@ private:
     std::vector<BadCell> badCells_;
     // A byte of a read command as it reaches the host: inverted in a bad cell.
     BYTE ReadThroughCellLocked(int selector, std::size_t addr, BYTE value) const;
-    std::chrono::microseconds latency_;
+    // Added to every report; read outside the lock, before the report.
+    std::atomic<long long> latencyMicros_;
 
     bool logging_ = true;
     std::vector<LoggedReport> log_;

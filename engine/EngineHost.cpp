@@ -1,9 +1,10 @@
 #include "EngineHost.h"
 
+#include "Pause.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -16,7 +17,7 @@ public:
     std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
     std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
     void MessageBox(const std::string& text) override { std::fprintf(stderr, "%s", text.c_str()); }
-    void Sleep(DWORD ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    void Sleep(DWORD ms) override { PauseFor(std::chrono::milliseconds(ms)); }
     std::tm LocalTime() override {
         std::time_t now = std::time(nullptr);
         std::tm out{};

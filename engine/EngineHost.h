@@ -38,7 +38,9 @@ public:
     virtual std::string SaveFileDialog(const FileDialogSpec& spec) = 0;
     // Modal message box with an OK button.
     virtual void MessageBox(const std::string& text) = 0;
-    // Pause of the calling thread.
+    // Pause of the calling thread: ms milliseconds, never less (the
+    // application's and the plain host's are a few microseconds more at
+    // most, see Pause.h).
     virtual void Sleep(DWORD ms) = 0;
     // Local date and time now.
     virtual std::tm LocalTime() = 0;

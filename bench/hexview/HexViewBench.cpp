@@ -83,10 +83,15 @@ int main(int argc, char** argv) {
     view.OnEditSelectAll();
     repaintAt(maxTop / 2, "repaint 1920x1080, 16 MB, middle, all selected");
 
-    view.SetBytesPerRow(16, true);  // as many bytes per row as fit 1920 pixels
+    // The same two cases with as many bytes per row as fit 1920 pixels; a
+    // new buffer clears the selection.
+    view.SetData(a.data(), SIZE);
+    view.SetBytesPerRow(16, true);
     QApplication::processEvents();
     std::printf("(auto: %u bytes per row)\n", view.GetLayout().rowBytes);
     repaintAt(view.GetLayout().maxTopRow / 2, "repaint 1920x1080, 16 MB, auto bytes per row, middle");
+    view.OnEditSelectAll();
+    repaintAt(view.GetLayout().maxTopRow / 2, "repaint 1920x1080, 16 MB, auto bytes per row, all selected");
     view.SetBytesPerRow(16, false);
 
     const std::vector<BYTE> small(4096, 0x5A);

@@ -1,17 +1,32 @@
 // A 16 MB download and read-back through the real main dialog (offscreen)
-// on an emulated report-id-1 VQ7340 at zero latency.
+// on an emulated report-id-1 VQ7340, against the same Download/ReadBack
+// called directly with a host that does nothing.
 //
-// Figures: the longest stall of the user-interface thread while a job runs
-// (a timer ticking every 2 ms records the largest gap), the progress
-// updates that reached the user-interface thread per job, and the job's
-// time against the same Download/ReadBack called directly with a host that
-// does nothing. Pauses are virtual in both runs; status, progress and the
-// blocking calls onto the user-interface thread are the application's own.
+//   jobs_bench [rounds [latency-us ...]]      default: 5 rounds at 0 and 125 us
+//
+// Each round runs the engine alone and then the job through the window, so
+// that every round gives one paired ratio (the machine's load drifts less
+// within a round than between runs); figures are min / median / max over
+// the rounds. Pauses are virtual in both; status, progress and the blocking
+// calls onto the user-interface thread are the application's own. With a
+// latency, the real time per report (engine alone, all its work included)
+// is shown beside the one asked for.
+//
+// Also shown: the longest stall of the user-interface thread during a job (a
+// timer ticking every 2 ms records the largest gap), the progress updates
+// that reached the bar, the 16 MB copies a job through the window makes by
+// design (the view's bytes into the work buffer before a download; after a
+// read, the image into the view when the version edit refreshes it, then the
+// bytes read), and the resident memory of a session whose chip is attached
+// the way the application attaches it (QUILLMAR_EMULATE), after one and
+// after ten 16 MB reads.
 #include "BenchHost.h"
+#include "BenchStats.h"
 #include "Emulator.h"
 #include "Globals.h"
 #include "QtEngineHost.h"
 #include "ResourceIds.h"
+#include "TessadaneApp.h"
 #include "TessadaneDlg.h"
 #include "UiThread.h"
 #include "hid/Hid.h"
@@ -23,21 +38,24 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int ROW_VQ7340 = 5;
-constexpr int ROUNDS = 3;
 constexpr DWORD LEN = IMAGE_BUFFER_SIZE;
 
 double MsSince(Clock::time_point start) {
@@ -110,6 +128,14 @@ JobFigures RunJob(CTessadaneDlg& dlg, int button, StallMeter& meter, int& progre
     return {ms, meter.StopMs(), progressUpdates};
 }
 
+bool DownloadSucceeded() { return g_statusBar.m_pPaneTexts[0] == QStringLiteral("Upgrade Successful"); }
+
+// Bytes 12-15 may differ: the version edit writes them into the image.
+bool ReadSucceeded(const CTessadaneDlg& dlg, const std::vector<BYTE>& image) {
+    return g_statusBar.m_pPaneTexts[0] == QStringLiteral("Reading completed!") && dlg.m_hexEdit.GetDataSize() == LEN &&
+           std::memcmp(dlg.m_hexEdit.GetData() + 16, image.data() + 16, LEN - 16) == 0;
+}
+
 // Average time of a blocking call onto the user-interface thread that does
 // nothing, from a worker, while the user-interface thread waits for events.
 double RoundTripMicros() {
@@ -127,69 +153,157 @@ double RoundTripMicros() {
     return us;
 }
 
-struct Scenario {
-    unsigned latencyMicros;
-    int rounds;
+std::size_t Reports(const emu::Chip& chip) { return chip.SetFeatureCount() + chip.GetFeatureCount(); }
+
+struct Samples {
+    std::vector<double> engineDownload, windowDownload, downloadRatio;
+    std::vector<double> engineRead, windowRead, readRatio;
+    std::vector<double> usPerReportDownload, usPerReportRead;
+    double stallMs = 0;
+    int downloadUpdates = 0, readUpdates = 0;
 };
 
-// The engine alone, then the same jobs through the window; false when a job
-// did not bring the image back.
-bool Run(const Scenario& sc, CTessadaneDlg& dlg, emu::Chip& chip, const std::vector<BYTE>& image, int& updates) {
-    chip.SetLatency(std::chrono::microseconds(sc.latencyMicros));
-    double engineDownloadMs = 1e12, engineReadMs = 1e12;
+// One round: the engine alone, then the window, for a download and a read.
+bool Round(CTessadaneDlg& dlg, emu::Chip& chip, const std::vector<BYTE>& image, int& updates, StallMeter& meter,
+           Samples& s) {
+    double engineDownload = 0, engineRead = 0;
     {
         BenchHost host;
-        host.ticked = true;
-        for (int round = 0; round < sc.rounds; ++round) {
-            std::memcpy(g_workBuf, image.data(), LEN);
-            auto start = Clock::now();
-            g_patchVQ7340.Download(MEMTYPE_FLASH, LEN, g_workBuf);
-            engineDownloadMs = std::min(engineDownloadMs, MsSince(start));
-            start = Clock::now();
-            g_patchVQ7340.ReadBack(MEMTYPE_FLASH, LEN, g_workBuf);
-            engineReadMs = std::min(engineReadMs, MsSince(start));
+        host.ticked = true;  // the read reads the given length
+        std::memcpy(g_workBuf, image.data(), LEN);
+        std::size_t before = Reports(chip);
+        auto start = Clock::now();
+        g_patchVQ7340.Download(MEMTYPE_FLASH, LEN, g_workBuf);
+        engineDownload = MsSince(start);
+        s.usPerReportDownload.push_back(engineDownload * 1e3 / static_cast<double>(Reports(chip) - before));
+        if (host.last != "Upgrade Successful") {
+            std::printf("FAILED: engine-only download (%s)\n", host.last.c_str());
+            return false;
         }
+        before = Reports(chip);
+        start = Clock::now();
+        g_patchVQ7340.ReadBack(MEMTYPE_FLASH, LEN, g_workBuf);
+        engineRead = MsSince(start);
+        s.usPerReportRead.push_back(engineRead * 1e3 / static_cast<double>(Reports(chip) - before));
         if (host.last != "Reading completed!" || std::memcmp(g_workBuf, image.data(), LEN) != 0) {
             std::printf("FAILED: engine-only read-back (%s)\n", host.last.c_str());
             return false;
         }
     }
-
     VirtualPauseHost host;
     SetEngineHost(&host);
-    bool ok = true;
-    double jobDownloadMs = 1e12, jobReadMs = 1e12, stallMs = 0;
-    int downloadUpdates = 0, readUpdates = 0;
-    StallMeter meter;
-    for (int round = 0; round < sc.rounds && ok; ++round) {
-        const JobFigures d = RunJob(dlg, IDC_DOWNLOAD, meter, updates);
-        ok = ok && g_statusBar.m_pPaneTexts[0] == QStringLiteral("Upgrade Successful");
-        const JobFigures r = RunJob(dlg, IDC_READ, meter, updates);
-        // Bytes 12-15 may differ: the version edit writes them into the image.
-        ok = ok && g_statusBar.m_pPaneTexts[0] == QStringLiteral("Reading completed!") &&
-             dlg.m_hexEdit.GetDataSize() == LEN &&
-             std::memcmp(dlg.m_hexEdit.GetData() + 16, image.data() + 16, LEN - 16) == 0;
-        jobDownloadMs = std::min(jobDownloadMs, d.ms);
-        jobReadMs = std::min(jobReadMs, r.ms);
-        stallMs = std::max({stallMs, d.stallMs, r.stallMs});
-        downloadUpdates = std::max(downloadUpdates, d.progressUpdates);
-        readUpdates = std::max(readUpdates, r.progressUpdates);
-    }
+    const JobFigures d = RunJob(dlg, IDC_DOWNLOAD, meter, updates);
+    const bool downloaded = DownloadSucceeded();
+    const JobFigures r = RunJob(dlg, IDC_READ, meter, updates);
+    const bool read = ReadSucceeded(dlg, image);
     SetEngineHost(nullptr);
-    if (!ok) {
+    if (!downloaded || !read) {
         std::printf("FAILED: the jobs through the window did not complete\n");
         return false;
     }
+    s.engineDownload.push_back(engineDownload);
+    s.windowDownload.push_back(d.ms);
+    s.downloadRatio.push_back(d.ms / engineDownload);
+    s.engineRead.push_back(engineRead);
+    s.windowRead.push_back(r.ms);
+    s.readRatio.push_back(r.ms / engineRead);
+    s.stallMs = std::max({s.stallMs, d.stallMs, r.stallMs});
+    s.downloadUpdates = std::max(s.downloadUpdates, d.progressUpdates);
+    s.readUpdates = std::max(s.readUpdates, r.progressUpdates);
+    return true;
+}
 
-    std::printf("16 MB on an emulated VQ7340 (report id 1, %u us per report), best of %d\n", sc.latencyMicros,
-                sc.rounds);
-    std::printf("  download   engine only %9.1f ms   through the window %9.1f ms   ratio %.3f\n", engineDownloadMs,
-                jobDownloadMs, jobDownloadMs / engineDownloadMs);
-    std::printf("  read-back  engine only %9.1f ms   through the window %9.1f ms   ratio %.3f\n", engineReadMs,
-                jobReadMs, jobReadMs / engineReadMs);
-    std::printf("  longest stall of the user-interface thread during a job: %.1f ms\n", stallMs);
-    std::printf("  progress updates reaching the user-interface thread: download %d, read-back %d\n",
-                downloadUpdates, readUpdates);
+struct Copies {
+    double downloadMs = 0;  // the view's bytes into the work buffer
+    double readMs = 0;      // twice 16 MB into the view
+};
+
+// The copies a job through the window makes by design, on the
+// user-interface thread, timed alone (medians).
+Copies DesignCopies(CTessadaneDlg& dlg) {
+    std::vector<double> intoWork, intoView;
+    for (int i = 0; i < 7; ++i) {
+        auto start = Clock::now();
+        std::memcpy(g_workBuf, dlg.m_hexEdit.GetData(), LEN);
+        intoWork.push_back(MsSince(start));
+        start = Clock::now();
+        dlg.m_hexEdit.SetData(g_workBuf, LEN);
+        intoView.push_back(MsSince(start));
+    }
+    std::printf("16 MB copies of a job through the window, alone: view into the work buffer (download) %s ms, "
+                "into the view (read, twice) %s ms\n",
+                Str(SpreadOf(intoWork), "%.2f").c_str(), Str(SpreadOf(intoView), "%.2f").c_str());
+    return {SpreadOf(intoWork).median, 2 * SpreadOf(intoView).median};
+}
+
+// Paired ratios with the copies taken out of the window's times.
+std::vector<double> WithoutCopies(const std::vector<double>& window, const std::vector<double>& engine, double copyMs) {
+    std::vector<double> out;
+    for (std::size_t i = 0; i < window.size(); ++i) out.push_back((window[i] - copyMs) / engine[i]);
+    return out;
+}
+
+bool Scenario(unsigned latencyMicros, int rounds, CTessadaneDlg& dlg, emu::Chip& chip,
+              const std::vector<BYTE>& image, int& updates, const Copies& copies) {
+    chip.SetLatency(std::chrono::microseconds(latencyMicros));
+    StallMeter meter;
+    Samples s;
+    for (int round = 0; round < rounds; ++round)
+        if (!Round(dlg, chip, image, updates, meter, s)) return false;
+
+    std::printf("16 MB on an emulated VQ7340 (report id 1), %u us per report asked, %d rounds; "
+                "min / median / max\n", latencyMicros, rounds);
+    const char* row = "  %-9s engine only %s ms\n            window      %s ms\n            ratio       %s\n";
+    std::printf(row, "download", Str(SpreadOf(s.engineDownload), "%.1f").c_str(),
+                Str(SpreadOf(s.windowDownload), "%.1f").c_str(), Str(SpreadOf(s.downloadRatio)).c_str());
+    std::printf(row, "read-back", Str(SpreadOf(s.engineRead), "%.1f").c_str(),
+                Str(SpreadOf(s.windowRead), "%.1f").c_str(), Str(SpreadOf(s.readRatio)).c_str());
+    std::printf("  ratio with the design copies taken out: download %s, read-back %s\n",
+                Str(SpreadOf(WithoutCopies(s.windowDownload, s.engineDownload, copies.downloadMs))).c_str(),
+                Str(SpreadOf(WithoutCopies(s.windowRead, s.engineRead, copies.readMs))).c_str());
+    std::printf("  real time per report, engine alone: download %s us, read-back %s us\n",
+                Str(SpreadOf(s.usPerReportDownload), "%.2f").c_str(), Str(SpreadOf(s.usPerReportRead), "%.2f").c_str());
+    std::printf("  longest stall of the user-interface thread during a job: %.1f ms\n", s.stallMs);
+    std::printf("  progress updates reaching the bar: download %d, read-back %d\n", s.downloadUpdates,
+                s.readUpdates);
+    return true;
+}
+
+double ResidentMb() {
+    std::ifstream statm("/proc/self/statm");
+    double total = 0, resident = 0;
+    statm >> total >> resident;
+    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// A chip attached as the application attaches it; memory after one and
+// after ten 16 MB reads through the window, and after three downloads more.
+bool Memory(CTessadaneDlg& dlg, int& updates) {
+    qputenv("QUILLMAR_EMULATE", "vq7340:id1");
+    const bool installed = InstallEmulatorFromEnvironment();
+    qunsetenv("QUILLMAR_EMULATE");
+    VirtualPauseHost host;
+    SetEngineHost(&host);
+    dlg.SendNotify(IDC_CONNECT, BN_CLICKED);  // onto the new bus
+    StallMeter meter;
+    bool ok = installed && g_patchVQ7340.m_bConnected;
+    ok = ok && (RunJob(dlg, IDC_DOWNLOAD, meter, updates), DownloadSucceeded());
+    ok = ok && (RunJob(dlg, IDC_READ, meter, updates), g_statusBar.m_pPaneTexts[0] == "Reading completed!");
+    const double afterOne = ResidentMb();
+    for (int i = 1; i < 10 && ok; ++i)
+        ok = (RunJob(dlg, IDC_READ, meter, updates), g_statusBar.m_pPaneTexts[0] == "Reading completed!");
+    const double afterTen = ResidentMb();
+    for (int i = 0; i < 3 && ok; ++i) ok = (RunJob(dlg, IDC_DOWNLOAD, meter, updates), DownloadSucceeded());
+    const double afterDownloads = ResidentMb();
+    SetEngineHost(nullptr);
+    if (!ok) {
+        std::printf("FAILED: the jobs on the chip attached as the application does\n");
+        return false;
+    }
+    std::printf("resident memory, chip attached as the application does: after one 16 MB read %.1f MB, after ten "
+                "%.1f MB (ratio %.3f, %+.2f MB per read); after three downloads more %.1f MB (%+.2f MB per download)\n",
+                afterOne, afterTen, afterTen / afterOne, (afterTen - afterOne) / 9, afterDownloads,
+                (afterDownloads - afterTen) / 3);
     return true;
 }
 
@@ -197,6 +311,11 @@ bool Run(const Scenario& sc, CTessadaneDlg& dlg, emu::Chip& chip, const std::vec
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    std::vector<unsigned> latencies;
+    for (int i = 2; i < argc; ++i) latencies.push_back(static_cast<unsigned>(std::atoi(argv[i])));
+    if (latencies.empty()) latencies = {0, 125};
+
     QApplication app(argc, argv);
     QTemporaryDir settingsDir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
@@ -239,8 +358,10 @@ int main(int argc, char** argv) {
             std::printf("FAILED: set-up\n");
             return 1;
         }
-        ok = Run({0, 3}, dlg, *chip, image, updates) && ok;
-        ok = Run({100, 1}, dlg, *chip, image, updates) && ok;
+        std::printf("%ld processors\n", sysconf(_SC_NPROCESSORS_ONLN));
+        const Copies copies = DesignCopies(dlg);
+        for (unsigned latency : latencies) ok = Scenario(latency, rounds, dlg, *chip, image, updates, copies) && ok;
+        ok = Memory(dlg, updates) && ok;
         theApp.m_pMainWnd = nullptr;
     }
     std::printf("one blocking call onto the user-interface thread: %.1f us\n", RoundTripMicros());

@@ -4,6 +4,7 @@
 #include "AppTestEnv.h"
 #include "DialogFixture.h"
 #include "DialogText.h"
+#include "Emulator.h"
 #include "Globals.h"
 #include "Hid.h"
 #include "QtEngineHost.h"
@@ -333,5 +334,25 @@ TEST(Emulation, EnvironmentNamesTheEmulatedChips) {
     EXPECT_FALSE(InstallEmulatorFromEnvironment());
     qunsetenv("QUILLMAR_EMULATE");
     EXPECT_TRUE(InstallEmulatorFromEnvironment());
+    hid::SetBackend(hid::MakeLinuxBackend());
+}
+
+// A session's memory must not grow with every report sent to its chips.
+TEST(Emulation, ChipsOfTheEnvironmentKeepNoReportLog) {
+    qputenv("QUILLMAR_EMULATE", "vq7170*2,vq7340:id1");
+    ASSERT_TRUE(InstallEmulatorFromEnvironment());
+    qunsetenv("QUILLMAR_EMULATE");
+    const auto bus = std::dynamic_pointer_cast<emu::EmulatorBackend>(hid::CurrentBackend());
+    ASSERT_NE(bus, nullptr);
+    ASSERT_EQ(bus->Chips().size(), 3u);
+    for (const auto& chip : bus->Chips()) {
+        const HANDLE h = hid::Open(chip->path(), hid::Access::ReadWrite);
+        BYTE report[9] = {static_cast<BYTE>(chip->reportId()), HID_CMD_XDATA_READ, 0xF0, 0x00};
+        EXPECT_TRUE(hid::SetFeature(h, report, sizeof report)) << chip->path();
+        EXPECT_TRUE(hid::GetFeature(h, report, sizeof report)) << chip->path();
+        hid::Close(h);
+        EXPECT_EQ(chip->SetFeatureCount(), 1u) << chip->path();
+        EXPECT_TRUE(chip->Log().empty()) << chip->path();
+    }
     hid::SetBackend(hid::MakeLinuxBackend());
 }

@@ -11,12 +11,19 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -105,12 +112,115 @@ TEST_F(StatusProtocol, ProgressFromAWorker) {
         SetProgress(42);
         SetProgress(42);
     });
-    EXPECT_EQ(g_progress.GetWnd()->value(), 42);
+    // A worker's position reaches the bar within a frame.
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 42; }, 1000));
     EXPECT_EQ(g_progress.GetPos(), 42);
     RunOnWorkerThread([] { SetProgress(250); });
-    EXPECT_EQ(g_progress.GetWnd()->value(), 100);
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 100; }, 1000));
     SetProgress(0);
     EXPECT_EQ(g_progress.GetWnd()->value(), 0);
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+    int paints = 0;
+};
+
+// A worker's progress and status texts never paint inside the call: the
+// values change at once, the paints follow on the next pass of the loop.
+TEST_F(StatusProtocol, ProgressAndStatusPaintOnTheNextPassNotInsideTheCall) {
+    PaintCounter bar(g_progress.GetWnd()), status(g_statusBar.GetWnd());
+    struct Step {
+        const char* what;
+        std::function<void()> call;
+        PaintCounter* painted;
+    };
+    const Step steps[] = {
+        {"progress", [] { SetProgress(57); }, &bar},
+        {"progress, clamped", [] { SetProgress(-5); }, &bar},
+        {"status text", [] { SetStatusText("Verifing......", STATUS_GREEN); }, &status},
+    };
+    for (const Step& step : steps) {
+        QCoreApplication::processEvents();
+        bar.paints = status.paints = 0;  // the bar lies on the status bar: its paints paint both
+        step.call();  // on the user-interface thread: changes at once
+        EXPECT_EQ(step.painted->paints, 0) << step.what;
+        QCoreApplication::processEvents();
+        EXPECT_GE(step.painted->paints, 1) << step.what;
+    }
+    EXPECT_EQ(g_progress.GetWnd()->value(), 0);
+    EXPECT_EQ(g_statusBar.m_pPaneTexts[0], QStringLiteral("Verifing......"));
+}
+
+// A worker's progress does not wait for the user-interface thread (which may
+// be busy); it arrives there after the calls made before it and before the
+// status texts set after it, and the last position always arrives.
+TEST_F(StatusProtocol, ProgressFromAWorkerKeepsItsPlaceAmongTheStatusTexts) {
+    std::vector<std::pair<int, QString>> seen;  // bar value, status text at that moment
+    QObject::connect(g_progress.GetWnd(), &QProgressBar::valueChanged,
+                     [&seen](int v) { seen.emplace_back(v, g_statusBar.m_pPaneTexts[0]); });
+
+    // The user-interface thread is not running its loop while the worker sets them.
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    std::thread worker([&] {
+        for (int pos = 1; pos <= 40; ++pos) SetProgress(pos);
+        std::lock_guard lock(m);
+        done = true;
+        cv.notify_one();
+    });
+    {
+        std::unique_lock lock(m);
+        EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return done; }))
+            << "the worker waited for the user-interface thread";
+    }
+    QCoreApplication::processEvents();  // lets a waiting worker go on, whatever happened
+    worker.join();
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 40; }, 1000));
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back().first, 40);
+    EXPECT_EQ(g_progress.GetPos(), 40);
+
+    seen.clear();
+    RunOnWorkerThread([] {
+        SetProgress(50);
+        SetStatusText("Upgrading......", STATUS_GREEN);
+        SetProgress(70);
+        SetProgress(80);
+        SetStatusText("Verifing......", STATUS_GREEN);
+        SetProgress(100);
+    });
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 100; }, 1000));
+    const std::vector<std::pair<int, QString>> expected = {
+        {50, QStringLiteral("Disconnected!")},   // shown before the text that followed it
+        {80, QStringLiteral("Upgrading......")},  // 70 may be passed over
+        {100, QStringLiteral("Verifing......")},
+    };
+    std::vector<std::pair<int, QString>> kept;
+    for (const auto& s : seen)
+        if (s.first != 70) kept.push_back(s);
+    EXPECT_EQ(kept, expected);
+    EXPECT_EQ(g_progress.GetWnd()->value(), 100);
+}
+
+// A position on its way when the dialog goes does not hold up the bar of
+// the next dialog.
+TEST_F(StatusProtocol, ProgressReachesTheBarOfTheNextDialog) {
+    SetProgress(5);  // the bar moved just now: a worker's next position waits for the frame's end
+    RunOnWorkerThread([] { SetProgress(30); });
+    dlg.reset();
+    dlg = std::make_unique<CTessadaneDlg>();
+    ASSERT_TRUE(dlg->CreateFromTemplate());
+    dlg->show();
+    RunOnWorkerThread([] { SetProgress(60); });
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 60; }, 1000));
 }
 
 TEST_F(StatusProtocol, ModifyLengthCheckBoxFromAWorker) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <numeric>
 #include <optional>
 
@@ -448,6 +449,31 @@ TEST_F(EmulatorTest, UngatedChipsRecordTheRegistersOnly) {
     dev.Set(Cmd(0, HID_CMD_XDATA_WRITE, {0xF0, 0x51, 0x00}));
     EXPECT_EQ(chip->Sfr(0xC7), 0xD1);
     EXPECT_EQ(dev.Ask(Cmd(0, HID_CMD_FLASH_READ8, {0, 0, 0}))[1], 0x12);
+}
+
+// --- timing ---------------------------------------------------------------------
+
+// Every report lasts at least the chip's latency from its start, whether the
+// latency came with the plug or was set later; a report is never cut short.
+TEST_F(EmulatorTest, EveryReportLastsAtLeastItsLatency) {
+    using std::chrono::microseconds;
+    struct Case {
+        unsigned plugged;
+        int later;  // < 0: unchanged
+    };
+    for (const Case c : {Case{1500, -1}, Case{0, 2500}, Case{4000, 1000}}) {
+        auto chip = bus->Plug({.type = ChipType::VQ7340, .reportId = 1, .latencyMicros = c.plugged});
+        if (c.later >= 0) chip->SetLatency(microseconds(c.later));
+        const microseconds latency(c.later >= 0 ? static_cast<unsigned>(c.later) : c.plugged);
+        Handle dev(chip);
+        for (int get = 0; get < 2; ++get) {
+            const auto start = std::chrono::steady_clock::now();
+            if (get) EXPECT_TRUE(dev.Get(1).has_value());
+            else EXPECT_TRUE(dev.Set(Cmd(1, HID_CMD_XDATA_READ, {0xF0, 0x00})));
+            EXPECT_GE(std::chrono::steady_clock::now() - start, latency) << c.plugged << " " << c.later << " " << get;
+        }
+        bus->Unplug(chip);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,83 @@
+#include "Pause.h"
+
+#include <sys/prctl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <ctime>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::nanoseconds;
+
+// How late the calling thread wakes from its timed sleeps: a running mean
+// and mean deviation (nanoseconds), from which the margin it stays awake
+// before a pause's end follows.
+struct WakeUps {
+    bool slackSet = false;
+    double lateNs = 20'000;  // a first guess until the thread has slept
+    double spreadNs = 10'000;
+
+    nanoseconds Margin() const {
+        constexpr double MIN_NS = 5'000, MAX_NS = 250'000;
+        return nanoseconds(static_cast<long long>(std::clamp(lateNs + 3 * spreadNs + 2'000, MIN_NS, MAX_NS)));
+    }
+    void Note(nanoseconds late) {
+        const double ns = static_cast<double>(std::max(late, nanoseconds::zero()).count());
+        constexpr double WEIGHT = 1.0 / 16;
+        spreadNs += WEIGHT * (std::abs(ns - lateNs) - spreadNs);
+        lateNs += WEIGHT * (ns - lateNs);
+    }
+};
+
+thread_local WakeUps t_wakeUps;
+
+// The calling thread's timers fire within 1 ns of their time from now on;
+// the setting stays with the thread.
+void TightenTimerSlack() {
+    if (t_wakeUps.slackSet) return;
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    t_wakeUps.slackSet = true;
+}
+
+// Sleeps until wake (CLOCK_MONOTONIC, which is the steady clock's), through
+// interruptions.
+void SleepUntil(Clock::time_point wake) {
+    const auto ns = std::chrono::duration_cast<nanoseconds>(wake.time_since_epoch()).count();
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    ts.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
+void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+}  // namespace
+
+void PauseUntil(Clock::time_point deadline) {
+    auto now = Clock::now();
+    if (now >= deadline) return;
+    TightenTimerSlack();
+    const Clock::time_point wake = deadline - t_wakeUps.Margin();
+    if (now < wake) {
+        SleepUntil(wake);
+        now = Clock::now();
+        t_wakeUps.Note(now - wake);
+    }
+    while (now < deadline) {
+        CpuRelax();
+        now = Clock::now();
+    }
+}
+
+void PauseFor(nanoseconds d) {
+    if (d <= nanoseconds::zero()) return;
+    PauseUntil(Clock::now() + d);
+}

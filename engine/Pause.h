@@ -1,0 +1,17 @@
+// Pauses of the calling thread that last as long as asked, never shorter (a
+// signal does not cut one short) and only a few microseconds longer.
+//
+// A thread woken by a timer runs some time after the timer's moment: the
+// timer slack (50 us by default on Linux; set to 1 ns here for the pausing
+// thread) and then the wake-up itself, tens of microseconds on a busy
+// machine. A pause therefore sleeps until a margin before its end and waits
+// out the rest awake. The margin follows how late the thread's own recent
+// wake-ups were, so a quiet machine spends little time awake.
+#pragma once
+
+#include <chrono>
+
+// Until the steady clock has reached deadline (at once when it has).
+void PauseUntil(std::chrono::steady_clock::time_point deadline);
+// For at least d from now.
+void PauseFor(std::chrono::nanoseconds d);
