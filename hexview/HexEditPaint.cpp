@@ -266,8 +266,12 @@ void CHexEditBase::PaintHexData(QPainter& p, int rowFrom, int rowTo) {
         const HexRow hr = FormatHexRow(m_pData, s, e, showSel ? m_nSelStart : NONE, m_nSelEnd, text);
         const QPoint origin(left, rc.top + row * lh);
         p.setPen(textColour);
-        m_glyphs->Draw(p, origin, text, 0, hr.length);
-        if (hr.selTo > hr.selFrom) {
+        if (hr.selTo <= hr.selFrom) {
+            m_glyphs->Draw(p, origin, text, 0, hr.length);
+        } else {
+            // The plain text around the selection, then the selection over it.
+            m_glyphs->Draw(p, origin, text, 0, hr.selFrom);
+            m_glyphs->Draw(p, origin, text, hr.selTo, hr.length);
             p.fillRect(QRect(left + hr.selFrom * c, origin.y() + 1, (hr.selTo - hr.selFrom) * c + 1, lh - 1), selBk);
             p.setPen(selText);
             m_glyphs->Draw(p, origin, text, hr.selFrom, hr.selTo);
