@@ -147,11 +147,15 @@ DWORD ReadThreadProc(void* param) {
     // A read whose requests failed brought nothing: the version edit and the
     // hex view keep showing what they showed.
     const bool read = !job.patch->m_bReadBackFailed;
-    // Runs the version edit's handler, which writes the version into the image.
-    if (read) dlg->SetDlgItemText(IDC_VERSION, VersionText(&g_workBuf[12]));
+    // One trip onto the user-interface thread for the end of the read, so
+    // nothing is painted between the version and the bytes read.
     RunOnUiThread([dlg, read] {
-        // The read may have changed g_readLen to the length it found.
-        if (read) dlg->m_hexEdit.SetData(g_workBuf, ReadLengthForJob(g_readLen));
+        if (read) {
+            // Runs the version edit's handler, which writes the version into the image.
+            dlg->SetDlgItemText(IDC_VERSION, VersionText(&g_workBuf[12]));
+            // The read may have changed g_readLen to the length it found.
+            dlg->m_hexEdit.SetData(g_workBuf, ReadLengthForJob(g_readLen));
+        }
         EndJob(*dlg, JobKind::Read);
     });
     return 0;
