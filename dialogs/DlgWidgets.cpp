@@ -22,7 +22,7 @@ QValidator::State CDlgEdit::RuleValidator::validate(QString& input, int& pos) co
     QString after = input;
     int cursor = pos;
     if (!ApplyEditInputRules(m_edit->m_rules, m_edit->m_lastText, &after, &cursor)) return Invalid;
-    if (!m_edit->KeepsVisibleWidth(after)) return Invalid;
+    if (!m_edit->KeepsVisibleWidth(after) && !m_edit->CutToVisibleWidth(&after, &cursor)) return Invalid;
     input = after;
     pos = std::min(cursor, static_cast<int>(input.size()));
     return Acceptable;
@@ -121,4 +121,32 @@ void CAutoRadioButton::nextCheckState() {
             if (other && other != this) other->setChecked(false);
     }
     setChecked(true);
+}
+
+bool CDlgEdit::CutToVisibleWidth(QString* after, int* cursor) const {
+    // The width grows with the characters kept: the most that fit, by
+    // halving the character limit.
+    int fits = 0;
+    QString best;
+    int bestCursor = *cursor;
+    for (int low = 1, high = static_cast<int>(after->size()) - 1; low <= high;) {
+        const int limit = low + (high - low) / 2;
+        QString trial = *after;
+        int trialCursor = *cursor;
+        const qsizetype kept = CutInsertionToLimit(limit, m_lastText, &trial, &trialCursor);
+        if (kept == 0) {
+            low = limit + 1;  // no room left for the insertion at all
+        } else if (KeepsVisibleWidth(trial)) {
+            fits = limit;
+            best = std::move(trial);
+            bestCursor = trialCursor;
+            low = limit + 1;
+        } else {
+            high = limit - 1;
+        }
+    }
+    if (fits == 0) return false;
+    *after = std::move(best);
+    *cursor = bestCursor;
+    return true;
 }

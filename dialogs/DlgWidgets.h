@@ -45,6 +45,9 @@ private:
 
     // Whether a change from the current text to after keeps to the width.
     bool KeepsVisibleWidth(const QString& after) const;
+    // Cuts what a change inserted into the text until the text keeps the
+    // visible width; false when not one inserted character fits.
+    bool CutToVisibleWidth(QString* after, int* cursor) const;
 
     EditInputRules m_rules;
     bool m_stopAtVisibleWidth = false;

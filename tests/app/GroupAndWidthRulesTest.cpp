@@ -1,11 +1,14 @@
 // Two platform rules of the controls layer that templates rely on: radio
 // groups run from one group-style control to the next, and edits without
-// automatic horizontal scroll stop typing at their visible width.
+// automatic horizontal scroll stop typing, and cut a paste, at their
+// visible width.
 #include "AppTestEnv.h"
 #include "DialogBuilder.h"
 #include "DlgWidgets.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
 #include <QTest>
 #include <QWidget>
 
@@ -95,6 +98,7 @@ struct TypingCase {
     const char* typed;
     bool stopsAtWidth;  // fewer characters than typed and than the limit
     int length;         // else: the length the text ends with
+    bool pasted = false;  // one paste instead of keys
 };
 
 const TypingCase kTypingCases[] = {
@@ -103,6 +107,9 @@ const TypingCase kTypingCases[] = {
     {"WideLettersWithoutLimit", NoAutoHScroll, 0, "WWWWWWWWWWWWWWWWWWWW", true, 0},
     {"ScrollingEditStopsAtTheLimitOnly", 0, 15, "WWWWWWWWWWWWWWWWWWWW", false, 15},
     {"ScrollingEditWithoutLimit", 0, 0, "WWWWWWWWWWWWWWWWWWWW", false, 20},
+    {"WidePasteIsCutToTheWidth", NoAutoHScroll, 15, "WWWWWWWWWWWWWWWWWWWW", true, 0, true},
+    {"WidePasteWithoutLimitIsCutToTheWidth", NoAutoHScroll, 0, "WWWWWWWWWWWWWWWWWWWW", true, 0, true},
+    {"NarrowPasteIsCutToTheLimit", NoAutoHScroll, 15, "iiiiiiiiiiiiiiiiiiii", false, 15, true},
 };
 
 class EditTyping : public ::testing::TestWithParam<TypingCase>, protected WithTestApplication {};
@@ -119,7 +126,12 @@ TEST_P(EditTyping, StopsWhereItShould) {
     edit->SetLimitText(c.limit);
     host.show();
     edit->setFocus();
-    QTest::keyClicks(edit, QString::fromLatin1(c.typed));
+    if (c.pasted) {
+        QApplication::clipboard()->setText(QString::fromLatin1(c.typed));
+        edit->paste();
+    } else {
+        QTest::keyClicks(edit, QString::fromLatin1(c.typed));
+    }
     const QString text = edit->text();
     EXPECT_TRUE(QString::fromLatin1(c.typed).startsWith(text));
     if (c.stopsAtWidth) {
