@@ -19,7 +19,8 @@ public:
 
     // Register reads (also used by the option page); the writes are
     // CVQPatch's WriteXdata and WriteSfr.
-    BYTE ReadXdata(WORD addr);                 // 0 when the request can't be sent
+    // 0 when the request can't be sent or the reply can't be fetched.
+    BYTE ReadXdata(WORD addr);
     BYTE ReadRegister(WORD addr, bool xdata);  // SFR by the address's low byte, or XDATA
 
     void SelectEepromMux();

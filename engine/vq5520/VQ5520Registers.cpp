@@ -5,18 +5,18 @@
 // it that way.
 #include "VQ5520Patch.h"
 
+// A read whose request or reply fails gives 0, never a byte of the request
+// left in the buffer.
 BYTE CVQ5520Patch::ReadXdata(WORD addr) {
     FEATURE_REPORT r = AddressRequest(ReportId(), HID_CMD_XDATA_READ, addr);
-    if (!Send(r)) return 0;
-    Fetch(r);
+    if (!Send(r) || !Fetch(r)) return 0;
     return r[ReplyPos(ReportId(), 4)];
 }
 
 BYTE CVQ5520Patch::ReadRegister(WORD addr, bool xdata) {
     if (xdata) return ReadXdata(addr);
     FEATURE_REPORT r = RegisterRequest(ReportId(), HID_CMD_SFR_READ, static_cast<BYTE>(addr));
-    if (!Send(r)) return 0;
-    Fetch(r);
+    if (!Send(r) || !Fetch(r)) return 0;
     return r[ReplyPos(ReportId(), 3)];
 }
 

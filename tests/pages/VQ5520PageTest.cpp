@@ -380,36 +380,47 @@ TEST_F(VQ5520Page, ReadPressRefreshesThePageFromTheWorker) {
 
 // --- GPIO multiplex -----------------------------------------------------------
 
+// Which of the chip's answers fail from the first report on.
+enum class MuxFault { None, Requests, Replies };
+
 struct MuxCase {
     const char* name;
     int radio;
     int reportId;
     bool ticked;
-    bool sendsFail;          // every request of the chip fails
+    MuxFault fault;
     bool busy;               // a download or read job runs
     BYTE p3, p2, pinMux;     // SFR B0, SFR A0, XDATA F016 before
     std::vector<const char*> requests;  // the sends, without the report id
 };
 
 const MuxCase kMuxCases[] = {
-    {"EepromUnticked", IDC_GPIO_EEPROM, 0, false, false, false, 0x01, 0x18, 0x00, {}},
-    {"FlashUnticked", IDC_GPIO_FLASH, 1, false, false, false, 0x01, 0x18, 0x00, {}},
-    {"Eeprom", IDC_GPIO_EEPROM, 0, true, false, false, 0x01, 0x1F, 0xF0,
+    {"EepromUnticked", IDC_GPIO_EEPROM, 0, false, MuxFault::None, false, 0x01, 0x18, 0x00, {}},
+    {"FlashUnticked", IDC_GPIO_FLASH, 1, false, MuxFault::None, false, 0x01, 0x18, 0x00, {}},
+    {"Eeprom", IDC_GPIO_EEPROM, 0, true, MuxFault::None, false, 0x01, 0x1F, 0xF0,
      {"C5 B0", "C6 B0 DD", "C5 A0", "C6 A0 07", "B5 F0 16", "B6 F0 16 F4"}},
-    {"EepromId1", IDC_GPIO_EEPROM, 1, true, false, false, 0x20, 0xFF, 0x00,
+    {"EepromId1", IDC_GPIO_EEPROM, 1, true, MuxFault::None, false, 0x20, 0xFF, 0x00,
      {"C5 B0", "C6 B0 FC", "C5 A0", "C6 A0 E7", "B5 F0 16", "B6 F0 16 04"}},
-    {"Flash", IDC_GPIO_FLASH, 0, true, false, false, 0x01, 0x18, 0xFF,
+    {"Flash", IDC_GPIO_FLASH, 0, true, MuxFault::None, false, 0x01, 0x18, 0xFF,
      {"C5 B0", "C6 B0 DD", "C5 A0", "C6 A0 00", "C5 A0", "C6 A0 04", "B5 F0 16", "B6 F0 16 FB"}},
-    {"FlashId1", IDC_GPIO_FLASH, 1, true, false, false, 0x00, 0xE3, 0x04,
+    {"FlashId1", IDC_GPIO_FLASH, 1, true, MuxFault::None, false, 0x00, 0xE3, 0x04,
      {"C5 B0", "C6 B0 DC", "C5 A0", "C6 A0 E3", "C5 A0", "C6 A0 E7", "B5 F0 16", "B6 F0 16 00"}},
     // Reads that cannot be sent count as 0; the writes still go out.
-    {"EepromFailing", IDC_GPIO_EEPROM, 0, true, true, false, 0xFF, 0xFF, 0xFF,
+    {"EepromFailing", IDC_GPIO_EEPROM, 0, true, MuxFault::Requests, false, 0xFF, 0xFF, 0xFF,
      {"C5 B0", "C6 B0 DC", "C5 A0", "C6 A0 00", "B5 F0 16", "B6 F0 16 04"}},
-    {"FlashFailing", IDC_GPIO_FLASH, 1, true, true, false, 0xFF, 0xFF, 0xFF,
+    {"FlashFailing", IDC_GPIO_FLASH, 1, true, MuxFault::Requests, false, 0xFF, 0xFF, 0xFF,
+     {"C5 B0", "C6 B0 DC", "C5 A0", "C6 A0 00", "C5 A0", "C6 A0 04", "B5 F0 16", "B6 F0 16 00"}},
+    // Reads whose replies cannot be fetched count as 0 too, never as a byte
+    // of the request left in the buffer.
+    {"EepromRepliesFailingId1", IDC_GPIO_EEPROM, 1, true, MuxFault::Replies, false, 0x01, 0x1F, 0xF0,
+     {"C5 B0", "C6 B0 DC", "C5 A0", "C6 A0 00", "B5 F0 16", "B6 F0 16 04"}},
+    {"FlashRepliesFailingId1", IDC_GPIO_FLASH, 1, true, MuxFault::Replies, false, 0x01, 0x1F, 0xF0,
+     {"C5 B0", "C6 B0 DC", "C5 A0", "C6 A0 00", "C5 A0", "C6 A0 04", "B5 F0 16", "B6 F0 16 00"}},
+    {"FlashRepliesFailing", IDC_GPIO_FLASH, 0, true, MuxFault::Replies, false, 0x01, 0x1F, 0xF0,
      {"C5 B0", "C6 B0 DC", "C5 A0", "C6 A0 00", "C5 A0", "C6 A0 04", "B5 F0 16", "B6 F0 16 00"}},
     // A job switches the bus for its own transfer: nothing goes out meanwhile.
-    {"EepromWhileAJobRuns", IDC_GPIO_EEPROM, 0, true, false, true, 0x01, 0x18, 0x00, {}},
-    {"FlashWhileAJobRuns", IDC_GPIO_FLASH, 1, true, false, true, 0x01, 0x18, 0x00, {}},
+    {"EepromWhileAJobRuns", IDC_GPIO_EEPROM, 0, true, MuxFault::None, true, 0x01, 0x18, 0x00, {}},
+    {"FlashWhileAJobRuns", IDC_GPIO_FLASH, 1, true, MuxFault::None, true, 0x01, 0x18, 0x00, {}},
 };
 
 class VQ5520Mux : public VQ5520Page, public ::testing::WithParamInterface<MuxCase> {};
@@ -423,7 +434,8 @@ TEST_P(VQ5520Mux, RegisterSequenceOfTheRadio) {
     chip->SetSfr(0xA0, c.p2);
     chip->SetXdata(0xF016, c.pinMux);
     chip->ClearLog();
-    if (c.sendsFail) chip->FailSetFeatureFrom(1);
+    if (c.fault == MuxFault::Requests) chip->FailSetFeatureFrom(1);
+    if (c.fault == MuxFault::Replies) chip->FailGetFeatureFrom(1);
     const std::vector<BYTE> imageBefore(g_image, g_image + g_imageLen);
 
     // The radio is hidden and disabled: tick it and raise its notification.
@@ -437,7 +449,7 @@ TEST_P(VQ5520Mux, RegisterSequenceOfTheRadio) {
         if (r.kind != emu::LoggedReport::Set) continue;
         ASSERT_EQ(r.bytes.size(), 9u);
         EXPECT_EQ(r.bytes[0], c.reportId);
-        EXPECT_EQ(r.ok, !c.sendsFail);
+        EXPECT_EQ(r.ok, c.fault != MuxFault::Requests);
         sent.push_back(emu::Hex(std::span<const BYTE>(r.bytes.data() + 1, 8)));
     }
     std::vector<std::string> expected;
@@ -447,11 +459,11 @@ TEST_P(VQ5520Mux, RegisterSequenceOfTheRadio) {
         expected.push_back(emu::Hex(body));
     }
     EXPECT_EQ(sent, expected);
-    // Every read fetched its answer when it went out.
+    // Every read that went out asked for its answer.
     const std::vector<emu::LoggedReport> log = chip->Log();
     const auto gets = std::count_if(log.begin(), log.end(),
                                     [](const emu::LoggedReport& r) { return r.kind == emu::LoggedReport::Get; });
-    EXPECT_EQ(gets, c.sendsFail ? 0 : static_cast<long>(c.requests.size() / 2));
+    EXPECT_EQ(gets, c.fault == MuxFault::Requests ? 0 : static_cast<long>(c.requests.size() / 2));
     EXPECT_EQ(std::vector<BYTE>(g_image, g_image + g_imageLen), imageBefore);
     EXPECT_TRUE(host.TakeMessages().empty());
 }
