@@ -328,6 +328,29 @@ TEST_F(ChipEraseTest, FailedPollEndsTheErase) {
     EXPECT_EQ(host.LastStatus().text, "Upgrade Successful");
 }
 
+// A chip erase request that does not go out erased nothing: the polls run as
+// before, but the erase is an error and the verify covers the whole image,
+// whose first sector was never erased.
+TEST_F(ChipEraseTest, FailedEraseRequestIsAnEraseError) {
+    for (const int reportId : {0, 1}) {
+        SCOPED_TRACE(reportId);
+        if (chip) bus->Unplug(chip);
+        Connect(ChipType::VQ7340, reportId, 0);
+        chip->SetLogging(false);
+        chip->WriteFlash(0, std::vector<BYTE>(4096, 0x00));
+        Fail(FailNth([](bool set, const BYTE* r, std::size_t len) {
+            return set && len == 9 && r[1] == HID_CMD_FLASH_CHIP_ERASE;
+        }));
+        host.recordPauses = true;
+        const auto data = RandomBytes(0x80000, 19);
+        patch->Download(MEMTYPE_FLASH, 0x80000, data.data());
+        EXPECT_EQ(chip->ChipEraseCount(), 0u);
+        EXPECT_EQ(Polls(), 1u);
+        EXPECT_EQ(host.statuses[1], (RecordingHost::Status{"Erase error!", R}));
+        EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Verify error!", R}));
+    }
+}
+
 // Chip erase and its status go with the device's report id: a report-id-0
 // chip takes them (its status byte arrives one position later), and an
 // image over the previous one is written and verified.
