@@ -41,7 +41,10 @@ DWORD CVQPatch::ReadData(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
     return ReadDataWithId(0, memSel, addr, count, out);
 }
 
-DWORD CVQPatch::WriteByte(BYTE memSel, WORD addr, BYTE value) { return WriteByteWithId(0, memSel, addr, value); }
+DWORD CVQPatch::WriteByte(BYTE memSel, WORD addr, BYTE value) {
+    WriteByteWithId(0, memSel, addr, value);
+    return 0;
+}
 
 DWORD CVQPatch::ReadDataWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE count, BYTE* out) {
     FEATURE_REPORT r = AddressRequest(reportId, HID_CMD_EEPROM_READ, addr);
@@ -61,8 +64,7 @@ DWORD CVQPatch::WriteByteWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE valu
     FEATURE_REPORT r = AddressRequest(reportId, HID_CMD_EEPROM_WRITE, addr);
     r[4] = value;
     r[8] = memSel;
-    Send(r);
-    return 0;
+    return Send(r) ? 0 : 1;
 }
 
 DWORD CVQPatch::ReadXdataByte(WORD addr, BYTE* out) {

@@ -105,7 +105,7 @@ protected:
 
     // The EEPROM requests of ReadData and WriteByte with a given report id
     // (ReadData and WriteByte always use 0; with id 1 the reply arrives one
-    // byte earlier).
+    // byte earlier). WriteByteWithId returns 1 when its send failed, else 0.
     DWORD ReadDataWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE count, BYTE* out);
     DWORD WriteByteWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE value);
 
@@ -115,7 +115,8 @@ protected:
     void ReadEeprom(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
         ReadDataWithId(ReportId(), memSel, addr, count, out);
     }
-    void WriteEeprom(BYTE memSel, WORD addr, BYTE value) { WriteByteWithId(ReportId(), memSel, addr, value); }
+    // False when the write request could not be sent.
+    bool WriteEeprom(BYTE memSel, WORD addr, BYTE value) { return WriteByteWithId(ReportId(), memSel, addr, value) == 0; }
 
     // The image state a read-back may change, taken at its start so that a
     // failed read can leave everything as it was.

@@ -101,7 +101,9 @@ bool CVQ7340Patch::ChipErase() {
     erase[0] = id;
     erase[1] = HID_CMD_FLASH_CHIP_ERASE;
     erase[2] = 0xFF;
-    Send(erase);
+    // A chip that never took the request has erased nothing, whatever its
+    // status polls answer.
+    const bool sent = Send(erase);
 
     int c = ERASE_POLL_BUDGET;
     bool ok = true;
@@ -118,7 +120,7 @@ bool CVQ7340Patch::ChipErase() {
         SetProgress(c > 2000 ? (ERASE_POLL_BUDGET - c) / 50 : 10 + (2000 - c) / 200);
         Sleep(ERASE_POLL_MS);
     }
-    return c != 0 && ok;
+    return sent && c != 0 && ok;
 }
 
 bool CVQ7340Patch::SendSectorErase(DWORD addr) {

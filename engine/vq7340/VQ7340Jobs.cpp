@@ -41,11 +41,13 @@ public:
     }
     bool Write(DWORD addr, DWORD n, const BYTE* data) {
         if (flash_) return chip_.WriteFlash(addr, static_cast<WORD>(n), data) != FALSE;
+        // False when a byte's request could not be sent, as for the flash.
+        bool sent = true;
         for (DWORD i = 0; i < n; ++i) {
-            chip_.WriteEeprom(selector_, static_cast<WORD>(addr + i), data[i]);
+            sent = chip_.WriteEeprom(selector_, static_cast<WORD>(addr + i), data[i]) && sent;
             Sleep(EEPROM_WRITE_MS);
         }
-        return true;
+        return sent;
     }
 
 private:

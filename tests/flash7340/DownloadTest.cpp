@@ -164,15 +164,24 @@ TEST_P(DownloadTest, EepromPathByMemoryType) {
     }
 }
 
+// One EEPROM byte whose write request fails, in the verify tail (from 44) or
+// before it: a write that failed is never an "Upgrade Successful".
 TEST_P(DownloadTest, EepromWriteLostInTheTail) {
-    Fail(FailNth([](bool set, const BYTE* r, std::size_t len) {
-        return set && len == 9 && r[1] == HID_CMD_EEPROM_WRITE && r[2] == 0x01 && r[3] == 0x2B;  // byte 299
-    }));
-    auto data = RandomBytes(300, 14);
-    data[299] = 0x00;
-    Download(data, MEMTYPE_24C32_64);
-    EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Verify error!", R}));
-    EXPECT_EQ(chip->Xdata(GUARD), 0x00);
+    for (const WORD lost : {WORD{299}, WORD{44}, WORD{43}, WORD{0}}) {
+        SCOPED_TRACE(lost);
+        chip->WriteEeprom(1, 0, std::vector<BYTE>(300, 0xFF));
+        chip->ClearFaults();
+        host.Clear();
+        Fail(FailNth([lost](bool set, const BYTE* r, std::size_t len) {
+            return set && len == 9 && r[1] == HID_CMD_EEPROM_WRITE && ReadBE16(r + 2) == lost;
+        }));
+        auto data = RandomBytes(300, 14);
+        data[lost] = 0x00;
+        Download(data, MEMTYPE_24C32_64);
+        EXPECT_EQ(chip->Eeprom(1, lost, 1), std::vector<BYTE>{0xFF});
+        EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Verify error!", R}));
+        EXPECT_EQ(chip->Xdata(GUARD), 0x00);
+    }
 }
 
 // An EEPROM image beyond the 16-bit address space would wrap onto its own
@@ -317,6 +326,29 @@ TEST_F(ChipEraseTest, FailedPollEndsTheErase) {
     EXPECT_EQ(Polls(), 3u);
     EXPECT_EQ(host.statuses[1], (RecordingHost::Status{"Erase error!", R}));
     EXPECT_EQ(host.LastStatus().text, "Upgrade Successful");
+}
+
+// A chip erase request that does not go out erased nothing: the polls run as
+// before, but the erase is an error and the verify covers the whole image,
+// whose first sector was never erased.
+TEST_F(ChipEraseTest, FailedEraseRequestIsAnEraseError) {
+    for (const int reportId : {0, 1}) {
+        SCOPED_TRACE(reportId);
+        if (chip) bus->Unplug(chip);
+        Connect(ChipType::VQ7340, reportId, 0);
+        chip->SetLogging(false);
+        chip->WriteFlash(0, std::vector<BYTE>(4096, 0x00));
+        Fail(FailNth([](bool set, const BYTE* r, std::size_t len) {
+            return set && len == 9 && r[1] == HID_CMD_FLASH_CHIP_ERASE;
+        }));
+        host.recordPauses = true;
+        const auto data = RandomBytes(0x80000, 19);
+        patch->Download(MEMTYPE_FLASH, 0x80000, data.data());
+        EXPECT_EQ(chip->ChipEraseCount(), 0u);
+        EXPECT_EQ(Polls(), 1u);
+        EXPECT_EQ(host.statuses[1], (RecordingHost::Status{"Erase error!", R}));
+        EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Verify error!", R}));
+    }
 }
 
 // Chip erase and its status go with the device's report id: a report-id-0

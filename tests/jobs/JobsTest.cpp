@@ -195,7 +195,9 @@ TEST_F(Jobs, ClosingDuringAJobIsRefused) {
 }
 
 TEST_F(Jobs, ReadRemovalDuringTheJobRescansAfterIt) {
-    auto chip = bus->Plug({.type = emu::ChipType::VQ7140XX, .latencyMicros = 2000});
+    // Ten pieces of two 10 ms reports: the read outlasts the 50 ms wait below
+    // on a loaded machine too.
+    auto chip = bus->Plug({.type = emu::ChipType::VQ7140XX, .latencyMicros = 10000});
     auto other = bus->Plug({.type = emu::ChipType::VQ7140XX});
     Open(ROW_VQ7140XX);
     ASSERT_EQ(dlg->ComboGetCurSel(IDC_DEVICE), 1);
