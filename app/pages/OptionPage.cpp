@@ -49,7 +49,10 @@ void COptionPage::OnShowWindow(bool, UINT) {
     LoadFromImage();
 }
 
-void COptionPage::WriteDefaultHeader(const BYTE (&header)[IMAGE_HEADER_SIZE]) {
+void COptionPage::WriteDefaultHeader(const BYTE (&front)[DEFAULT_HEADER_FRONT]) {
+    BYTE header[IMAGE_HEADER_SIZE];
+    std::memcpy(header, front, sizeof front);
+    std::memset(header + sizeof front, 0xFF, sizeof header - sizeof front);
     g_codeLen = 0;
     g_checksum = 0;
     g_imageLen = DEFAULT_IMAGE_LEN;

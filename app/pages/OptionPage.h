@@ -69,9 +69,11 @@ protected:
     ChecksumLayout Layout() const { return m_layout; }
 
     // --- page defaults ---
-    // g_codeLen and g_checksum 0, g_imageLen 52; the header, its checksum at
-    // 48..49 and a code checksum of 0 at 50..51.
-    void WriteDefaultHeader(const BYTE (&header)[IMAGE_HEADER_SIZE]);
+    // The header bytes a page's defaults give; the rest of the header is FF.
+    static constexpr std::size_t DEFAULT_HEADER_FRONT = 16;
+    // g_codeLen and g_checksum 0, g_imageLen 52; the header (front, then FF),
+    // its checksum at 48..49 and a code checksum of 0 at 50..51.
+    void WriteDefaultHeader(const BYTE (&front)[DEFAULT_HEADER_FRONT]);
 
     // --- hex-edit rule ---
     // The value of hex edit id, or nothing after "Invalid parameters": the

@@ -8,8 +8,6 @@
 #include "VQ5520Options.h"
 #include "VQPatch.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr int kSdramRadios[SDRAM_TYPE_COUNT] = {IDC_SDRAM_2M,  IDC_SDRAM_4M,   IDC_SDRAM_8M,
@@ -65,13 +63,9 @@ void CPageOptionVQ5520::OnCreate() {
 }
 
 void CPageOptionVQ5520::SetDefaults() {
-    BYTE header[IMAGE_HEADER_SIZE];
-    std::memset(header, 0xFF, sizeof header);
     // Magic C3 3C: the image is for the flash.
-    const BYTE front[16] = {0xC3, 0x3C, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF,
-                            0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00};
-    std::memcpy(header, front, sizeof front);
-    WriteDefaultHeader(header);
+    WriteDefaultHeader({0xC3, 0x3C, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF,
+                       0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00});
 }
 
 void CPageOptionVQ5520::LoadFromImage() {

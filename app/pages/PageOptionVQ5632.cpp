@@ -5,7 +5,6 @@
 #include "PageControlsVQ5632.h"
 #include "ResourceIds.h"
 
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -32,12 +31,8 @@ void CPageOptionVQ5632::OnCreate() {
 }
 
 void CPageOptionVQ5632::SetDefaults() {
-    BYTE header[IMAGE_HEADER_SIZE];
-    std::memset(header, 0xFF, sizeof header);
-    const BYTE front[16] = {0x3C, 0xC3, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
-                            0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    std::memcpy(header, front, sizeof front);
-    WriteDefaultHeader(header);
+    WriteDefaultHeader({0x3C, 0xC3, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
+                       0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
     SetDlgItemText(IDC_REG_ADDR, QStringLiteral("FF00"));  // stores 0xFF00 in m_nAddr
     SetDlgItemText(IDC_REG_DATA, QStringLiteral("0"));
     CheckDlgButton(IDC_RADIO_XDATA, BST_CHECKED);

@@ -95,14 +95,10 @@ void CPageOptionVQ7140XX::OnCreate() {
 }
 
 void CPageOptionVQ7140XX::SetDefaults() {
-    BYTE header[IMAGE_HEADER_SIZE];
-    std::memset(header, 0xFF, sizeof header);
     // Memory-type-1 magic, code length 0, VID and PID FFFF, no common flag,
     // both ports, audio, "Pure black", "AV", "NO_SIGNAL", version 0.
-    const BYTE front[16] = {0x08, 0x16, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
-                            0x00, 0xFF, 0x01, 0x7F, 0x00, 0x00, 0x00, 0x00};
-    std::memcpy(header, front, sizeof front);
-    WriteDefaultHeader(header);
+    WriteDefaultHeader({0x08, 0x16, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
+                       0x00, 0xFF, 0x01, 0x7F, 0x00, 0x00, 0x00, 0x00});
     for (const BcshEdit& e : kBcsh) this->*e.member = e.defaultValue;
 }
 

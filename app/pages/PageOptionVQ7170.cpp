@@ -5,8 +5,6 @@
 #include "ResourceIds.h"
 #include "VQPatch.h"
 
-#include <cstring>
-
 namespace {
 
 // Header bytes the pages show.
@@ -36,12 +34,8 @@ void CPageOptionVQ7170::OnCreate() {
 }
 
 void CPageOptionVQ7170::WriteDefaults(BYTE magic0, BYTE magic1) {
-    BYTE header[IMAGE_HEADER_SIZE];
-    std::memset(header, 0xFF, sizeof header);
-    const BYTE front[16] = {magic0, magic1, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF,
-                            0xFF,   0xFF,   0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00};
-    std::memcpy(header, front, sizeof front);
-    WriteDefaultHeader(header);
+    WriteDefaultHeader({magic0, magic1, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF,
+                       0xFF,   0xFF,   0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00});
 }
 
 void CPageOptionVQ7170::SetDefaults() { WriteDefaults(0x5A, 0xA5); }

@@ -7,7 +7,6 @@
 
 #include <QFileInfo>
 
-#include <cstring>
 #include <string>
 
 WORD g_hdcpKeyOffset = 0x0310;
@@ -56,13 +55,9 @@ void CPageOptionVQ7340::OnCreate() {
 }
 
 void CPageOptionVQ7340::SetDefaults() {
-    BYTE header[IMAGE_HEADER_SIZE];
-    std::memset(header, 0xFF, sizeof header);
     // Magic 3C C3: the flash image.
-    const BYTE front[16] = {0x3C, 0xC3, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
-                            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    std::memcpy(header, front, sizeof front);
-    WriteDefaultHeader(header);
+    WriteDefaultHeader({0x3C, 0xC3, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
+                       0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
     LimitDlgItemText(IDC_KEY_OFFSET, 4);
     SetDlgItemText(IDC_KEY_OFFSET, HexText(g_hdcpKeyOffset));
 }
