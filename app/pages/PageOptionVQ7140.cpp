@@ -39,8 +39,8 @@ constexpr std::size_t PORTS = 9;     // bit 0 AV, bit 1 SV; bits 2..7 kept
 constexpr std::size_t FUNCTION = 10;  // bits 0..2 audio, stereo, BCSH; bits 4..7 mute pattern
 constexpr std::size_t INPUT_TV = 11;  // bit 7 default input, bits 0..2 default TV mode
 constexpr BYTE PORT_BITS = 0x03;
-constexpr StringFieldLayout VIDEO_STRING = ShortStringField(16);
-constexpr StringFieldLayout AUDIO_STRING = ShortStringField(32);
+constexpr StringFieldLayout VIDEO_STRING = ShortStringField(VIDEO_STRING_FIELD);
+constexpr StringFieldLayout AUDIO_STRING = ShortStringField(AUDIO_STRING_FIELD);
 
 constexpr ComboField MUTE_PATTERN{4, 0xF0};
 constexpr ComboField DEFAULT_INPUT{7, 0x80};
@@ -48,9 +48,6 @@ constexpr ComboField DEFAULT_TV_MODE{0, 0x07};
 // "NO_SIGNAL" also sets bits 3..6.
 constexpr BYTE TV_MODE_NO_SIGNAL = 7;
 constexpr BYTE NO_SIGNAL_BITS = 0x7F;
-
-const QString kVideoDefault = QStringLiteral("USB Video");
-const QString kAudioDefault = QStringLiteral("USB Audio");
 
 // The four BCSH edits, in the order of the block's bytes.
 struct BcshEdit {
@@ -106,8 +103,8 @@ void CPageOptionVQ7140XX::LoadFromImage() {
     LoadFlagBoxes({COMMON_FLAG_IDS}, g_image[COMMON_FLAGS]);
     LoadHexEdit(IDC_VID, VID);
     LoadHexEdit(IDC_PID, PID);
-    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, VIDEO_STRING, kVideoDefault);
-    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, AUDIO_STRING, kAudioDefault);
+    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, VIDEO_STRING, kVideoStringDefault);
+    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, AUDIO_STRING, kAudioStringDefault);
     LoadFlagBoxes({IDC_AV_PORT, IDC_SV_PORT}, g_image[PORTS]);
     LoadFlagBoxes({IDC_AUDIO_ENABLE, IDC_STEREO_ENABLE, IDC_SAVE_BCSH}, g_image[FUNCTION]);
     EnableStereoByAudio();

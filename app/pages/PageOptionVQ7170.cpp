@@ -12,11 +12,8 @@ constexpr std::size_t COMMON_FLAGS = 4;
 constexpr std::size_t HD_FLAGS = 5;
 constexpr std::size_t VID = 6;  // big-endian pair
 constexpr std::size_t PID = 8;  // big-endian pair
-constexpr StringFieldLayout VIDEO_STRING = ShortStringField(16);
-constexpr StringFieldLayout AUDIO_STRING = ShortStringField(32);
-
-const QString kVideoDefault = QStringLiteral("USB Video");
-const QString kAudioDefault = QStringLiteral("USB Audio");
+constexpr StringFieldLayout VIDEO_STRING = ShortStringField(VIDEO_STRING_FIELD);
+constexpr StringFieldLayout AUDIO_STRING = ShortStringField(AUDIO_STRING_FIELD);
 
 }  // namespace
 
@@ -48,8 +45,8 @@ void CPageOptionVQ7170::LoadFromImage() {
                   g_image[COMMON_FLAGS]);
     LoadHexEdit(IDC_VID, VID);
     LoadHexEdit(IDC_PID, PID);
-    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, VIDEO_STRING, kVideoDefault);
-    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, AUDIO_STRING, kAudioDefault);
+    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, VIDEO_STRING, kVideoStringDefault);
+    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, AUDIO_STRING, kAudioStringDefault);
     LoadFlagBoxes({IDC_HD_FLAG0, IDC_HD_FLAG1, IDC_HD_FLAG2, IDC_HD_FLAG3, IDC_HD_FLAG4, IDC_HD_FLAG5, IDC_HD_FLAG6,
                    IDC_HD_FLAG7},
                   g_image[HD_FLAGS]);

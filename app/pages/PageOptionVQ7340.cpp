@@ -20,17 +20,12 @@ constexpr std::size_t COMMON_FLAGS = 8;
 
 // The strings: the length byte always in the header; the characters behind
 // it (short layout) or in their own 64-byte areas (long layout).
-constexpr std::size_t VIDEO_LENGTH = 16;
-constexpr std::size_t AUDIO_LENGTH = 32;
 constexpr std::size_t VIDEO_LONG_CHARS = 0x1010;
 constexpr std::size_t AUDIO_LONG_CHARS = 0x1050;
 
-const QString kVideoDefault = QStringLiteral("USB Video");
-const QString kAudioDefault = QStringLiteral("USB Audio");
-
 // The field of one string in the layout in force.
 StringFieldLayout StringField(bool video, bool longLayout) {
-    const std::size_t length = video ? VIDEO_LENGTH : AUDIO_LENGTH;
+    const std::size_t length = video ? VIDEO_STRING_FIELD : AUDIO_STRING_FIELD;
     if (!longLayout) return ShortStringField(length);
     return LongStringField(length, video ? VIDEO_LONG_CHARS : AUDIO_LONG_CHARS);
 }
@@ -71,8 +66,8 @@ void CPageOptionVQ7340::LoadFromImage() {
     // One layout for both strings, as the image stands before either is
     // written back.
     const bool longLayout = LongLayoutNow();
-    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, StringField(true, longLayout), kVideoDefault);
-    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, StringField(false, longLayout), kAudioDefault);
+    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, StringField(true, longLayout), kVideoStringDefault);
+    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, StringField(false, longLayout), kAudioStringDefault);
 }
 
 void CPageOptionVQ7340::OnEnChangeVid() { OnHexEditChanged(IDC_VID, VID); }

@@ -100,6 +100,14 @@ constexpr StringFieldLayout LongStringField(std::size_t lengthOffset, std::size_
     return {lengthOffset, charsOffset, 64};
 }
 
+// The USB video and audio strings of the VQ7140XX, VQ7170 and VQ7340
+// headers: their 16-byte fields (in the long layout only the length bytes),
+// and the text an edit shows while its string is absent.
+inline constexpr std::size_t VIDEO_STRING_FIELD = 16;
+inline constexpr std::size_t AUDIO_STRING_FIELD = 32;
+inline const QString kVideoStringDefault = QStringLiteral("USB Video");
+inline const QString kAudioStringDefault = QStringLiteral("USB Audio");
+
 struct StringFieldValue {
     bool present = false;  // length byte at most capacity + 1
     QString text;          // one character per byte; empty for length 0 or 1
