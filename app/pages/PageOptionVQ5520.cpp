@@ -12,8 +12,6 @@ namespace {
 
 constexpr int kSdramRadios[SDRAM_TYPE_COUNT] = {IDC_SDRAM_2M,  IDC_SDRAM_4M,   IDC_SDRAM_8M,
                                                 IDC_SDRAM_16M, IDC_SDRAM_NONE, IDC_SDRAM_DEFAULT};
-constexpr int kFlagBoxes[] = {IDC_FLAG_BEFORE_CHIP_INIT, IDC_FLAG_AFTER_CHIP_INIT, IDC_FLAG_IN_MAIN_LOOP,
-                              IDC_FLAG_FOR_USBTASK,      IDC_FLAG_FOR_USBCMD,      IDC_FLAG_FOR_TIMER};
 constexpr int FIRST_FLAG_BIT = 2;
 constexpr BYTE UDISK_ENABLE = 0x01;
 
