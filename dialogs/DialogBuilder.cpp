@@ -80,8 +80,8 @@ void JoinRadioGroups(const DialogTemplate& t, const std::vector<BuiltControl>& b
             joined[m] = true;
             group->emplace_back(qobject_cast<CAutoRadioButton*>(built[m].widget));
         }
-        for (std::size_t m : members)
-            if (auto* radio = qobject_cast<CAutoRadioButton*>(built[m].widget)) radio->SetGroup(group);
+        for (const QPointer<CAutoRadioButton>& radio : *group)
+            if (radio) radio->SetGroup(group);
     }
 }
 
