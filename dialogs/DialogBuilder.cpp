@@ -7,7 +7,6 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QHash>
 #include <QLabel>
 #include <QPointer>
 #include <QPlainTextEdit>
@@ -40,11 +39,6 @@ QStyle* ButtonTextStyle() {
     return style;
 }
 
-// Where a control goes.
-struct BuildContext {
-    QWidget* host;
-};
-
 QWidget* MakeStatic(const ControlTemplate& c, QWidget* host) {
     auto* label = new QLabel(QString::fromUtf8(c.text), host);
     label->setWordWrap(true);
@@ -69,8 +63,8 @@ QWidget* MakeCheckBox(const ControlTemplate& c, QWidget* host) {
 }
 
 // The radio joins its group once every control is built (JoinRadioGroups).
-QWidget* MakeRadio(const ControlTemplate& c, BuildContext& ctx) {
-    auto* b = new CAutoRadioButton(QString::fromUtf8(c.text), ctx.host);
+QWidget* MakeRadio(const ControlTemplate& c, QWidget* host) {
+    auto* b = new CAutoRadioButton(QString::fromUtf8(c.text), host);
     b->setStyle(ButtonTextStyle());
     return b;
 }
@@ -86,8 +80,8 @@ void JoinRadioGroups(const DialogTemplate& t, const std::vector<BuiltControl>& b
             joined[m] = true;
             group->emplace_back(qobject_cast<CAutoRadioButton*>(built[m].widget));
         }
-        for (std::size_t m : members)
-            if (auto* radio = qobject_cast<CAutoRadioButton*>(built[m].widget)) radio->SetGroup(group);
+        for (const QPointer<CAutoRadioButton>& radio : *group)
+            if (radio) radio->SetGroup(group);
     }
 }
 
@@ -151,22 +145,22 @@ QWidget* MakeCustom(const ControlTemplate& c, QWidget* host) {
 }
 
 // The widget of one control; geometry may be adjusted to what the widget needs.
-QWidget* MakeControl(const ControlTemplate& c, BuildContext& ctx, QRect& geometry) {
+QWidget* MakeControl(const ControlTemplate& c, QWidget* host, QRect& geometry) {
     switch (c.kind) {
-    case CtlKind::Static: return MakeStatic(c, ctx.host);
-    case CtlKind::GroupBox: return new QGroupBox(QString::fromUtf8(c.text), ctx.host);
+    case CtlKind::Static: return MakeStatic(c, host);
+    case CtlKind::GroupBox: return new QGroupBox(QString::fromUtf8(c.text), host);
     case CtlKind::PushButton:
-    case CtlKind::DefPushButton: return MakePushButton(c, ctx.host);
-    case CtlKind::AutoCheckBox: return MakeCheckBox(c, ctx.host);
-    case CtlKind::AutoRadio: return MakeRadio(c, ctx);
-    case CtlKind::Edit: return MakeEdit(c, ctx.host);
-    case CtlKind::DropDownList: return MakeDropDownList(ctx.host, geometry);
-    case CtlKind::ProgressBar: return MakeProgressBar(ctx.host);
-    case CtlKind::TabControl: return MakeTabHost(ctx.host);
-    case CtlKind::StaticIcon: return MakeStaticIcon(c, ctx.host, geometry);
-    case CtlKind::Custom: return MakeCustom(c, ctx.host);
+    case CtlKind::DefPushButton: return MakePushButton(c, host);
+    case CtlKind::AutoCheckBox: return MakeCheckBox(c, host);
+    case CtlKind::AutoRadio: return MakeRadio(c, host);
+    case CtlKind::Edit: return MakeEdit(c, host);
+    case CtlKind::DropDownList: return MakeDropDownList(host, geometry);
+    case CtlKind::ProgressBar: return MakeProgressBar(host);
+    case CtlKind::TabControl: return MakeTabHost(host);
+    case CtlKind::StaticIcon: return MakeStaticIcon(c, host, geometry);
+    case CtlKind::Custom: return MakeCustom(c, host);
     }
-    return new QWidget(ctx.host);
+    return new QWidget(host);
 }
 
 }  // namespace
@@ -193,13 +187,12 @@ DialogBaseUnits MeasureBaseUnits(const QFont& font) {
 std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* host, const DialogBaseUnits& units) {
     std::vector<BuiltControl> built;
     built.reserve(t.controls.size());
-    BuildContext ctx{host};
     QWidget* lastTabStop = nullptr;
 
     for (const ControlTemplate& c : t.controls) {
         const PixelRect r = MapDialogRect(c.rect, units);
         QRect geometry(r.x, r.y, r.width, r.height);
-        QWidget* w = MakeControl(c, ctx, geometry);
+        QWidget* w = MakeControl(c, host, geometry);
         w->setGeometry(geometry);
         SetControlId(w, c.id);
         if (c.style & ctlstyle::Disabled) w->setEnabled(false);

@@ -20,7 +20,6 @@ public:
     // (kDlgIdOk, kDlgIdCancel), or -1 when the window could not be made.
     int DoModal();
     void EndDialog(int nResult) { QDialog::done(nResult); }
-    int TemplateId() const { return m_nIDTemplate; }
 
     // QDialog's ways of ending go through OnOK and OnCancel.
     void accept() override { OnOK(); }

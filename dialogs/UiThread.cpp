@@ -35,20 +35,28 @@ struct Call {
     bool done = false;
 };
 
-QEvent::Type CallEventType() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-}
-
-class CallEvent final : public QEvent {
+// The event of a call handed to the user-interface thread.
+class UiCallEvent : public QEvent {
 public:
-    explicit CallEvent(Call* call) : QEvent(CallEventType()), m_call(call) {}
+    UiCallEvent() : QEvent(Type()) {}
+    virtual void Run() = 0;
+
+    static QEvent::Type Type() {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+};
+
+// A call whose caller waits for it.
+class CallEvent final : public UiCallEvent {
+public:
+    explicit CallEvent(Call* call) : m_call(call) {}
     // An event dropped without being run (the application is going away)
     // still lets its caller go on.
     ~CallEvent() override {
         if (m_call) Finish();
     }
-    void Run() {
+    void Run() override {
         m_call->run(m_call->context);
         Finish();
     }
@@ -64,16 +72,11 @@ private:
     Call* m_call;
 };
 
-QEvent::Type PostedEventType() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-}
-
 // A call nobody waits for.
-class PostedEvent final : public QEvent {
+class PostedEvent final : public UiCallEvent {
 public:
-    explicit PostedEvent(std::function<void()> f) : QEvent(PostedEventType()), m_f(std::move(f)) {}
-    void Run() { m_f(); }
+    explicit PostedEvent(std::function<void()> f) : m_f(std::move(f)) {}
+    void Run() override { m_f(); }
 
 private:
     std::function<void()> m_f;
@@ -85,15 +88,9 @@ public:
     Receiver() { moveToThread(QCoreApplication::instance()->thread()); }
     bool event(QEvent* e) override {
         Acquire(e);
-        if (e->type() == CallEventType()) {
-            static_cast<CallEvent*>(e)->Run();
-            return true;
-        }
-        if (e->type() == PostedEventType()) {
-            static_cast<PostedEvent*>(e)->Run();
-            return true;
-        }
-        return QObject::event(e);
+        if (e->type() != UiCallEvent::Type()) return QObject::event(e);
+        static_cast<UiCallEvent*>(e)->Run();
+        return true;
     }
 };
 

@@ -390,9 +390,7 @@ bool CHexEditBase::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void CHexEditBase::wheelEvent(QWheelEvent* e) {
-    const int n = -e->angleDelta().y() / 120;
-    const std::int64_t row = static_cast<std::int64_t>(m_nTopRow) + n;
-    SetTopRow(static_cast<UINT>(std::clamp<std::int64_t>(row, 0, NONE)), true);
+    ScrollRows(-e->angleDelta().y() / 120, true);
     e->accept();
 }
 

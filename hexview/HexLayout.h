@@ -5,10 +5,6 @@
 
 #include "WinTypes.h"
 
-#include <cstddef>
-#include <string>
-#include <vector>
-
 namespace hexview {
 
 // A byte offset of 0xFFFFFFFF means none (no selection end, no anchor).

@@ -91,5 +91,3 @@ QPixmap LoadIconPixmap(int id) {
     default: return {};
     }
 }
-
-QIcon LoadAppIcon() { return QIcon(LoadIconPixmap(IDR_MAINFRAME)); }

@@ -1,7 +1,6 @@
 // String table and icons.
 #pragma once
 
-#include <QIcon>
 #include <QPixmap>
 #include <QString>
 
@@ -11,4 +10,3 @@ QString LoadResString(int id);
 // Icon 128 (application), 134 (connected) or 135 (disconnected) as a 32 x 32
 // pixmap; a null pixmap for any other id. Needs a QGuiApplication.
 QPixmap LoadIconPixmap(int id);
-QIcon LoadAppIcon();

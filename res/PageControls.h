@@ -12,6 +12,8 @@ inline constexpr int IDC_COMMON_FLAG4 = 1023;
 inline constexpr int IDC_COMMON_FLAG5 = 1024;
 inline constexpr int IDC_COMMON_FLAG6 = 1025;
 inline constexpr int IDC_COMMON_FLAG7 = 1026;
+inline constexpr int kCommonFlagIds[8] = {IDC_COMMON_FLAG0, IDC_COMMON_FLAG1, IDC_COMMON_FLAG2, IDC_COMMON_FLAG3,
+                                         IDC_COMMON_FLAG4, IDC_COMMON_FLAG5, IDC_COMMON_FLAG6, IDC_COMMON_FLAG7};
 
 // Check boxes of the eight HD Function Flag bits of the VQ7170 pages.
 inline constexpr int IDC_HD_FLAG0 = 1027;
@@ -22,6 +24,8 @@ inline constexpr int IDC_HD_FLAG4 = 1033;
 inline constexpr int IDC_HD_FLAG5 = 1034;
 inline constexpr int IDC_HD_FLAG6 = 1035;
 inline constexpr int IDC_HD_FLAG7 = 1036;
+inline constexpr int kHdFlagIds[8] = {IDC_HD_FLAG0, IDC_HD_FLAG1, IDC_HD_FLAG2, IDC_HD_FLAG3,
+                                     IDC_HD_FLAG4, IDC_HD_FLAG5, IDC_HD_FLAG6, IDC_HD_FLAG7};
 
 // USB vendor and product id edits (hex).
 inline constexpr int IDC_VID = 1030;

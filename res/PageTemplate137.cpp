@@ -10,8 +10,6 @@ using namespace ctlstyle;
 namespace {
 
 DialogTemplate MakeTemplate137() {
-    static constexpr int kCommonFlagIds[8] = {IDC_COMMON_FLAG0, IDC_COMMON_FLAG1, IDC_COMMON_FLAG2, IDC_COMMON_FLAG3,
-                                              IDC_COMMON_FLAG4, IDC_COMMON_FLAG5, IDC_COMMON_FLAG6, IDC_COMMON_FLAG7};
     static constexpr const char* kCommonFlags[8] = {"Patch_Common", "USB_cmd",  "USB_int",  "Timer_int",
                                                     "VSync_int",    "TVD_int", "Reserved", "Reserved"};
     // Check boxes stand 13 units apart below their group box's caption.

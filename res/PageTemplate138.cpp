@@ -15,8 +15,6 @@ int FlagRow(int i) { return 14 + 13 * i; }
 }  // namespace
 
 void AddCommonFlagAndUsbColumns(std::vector<ControlTemplate>& c, const char* const (&commonFlag)[8]) {
-    static constexpr int kCommonFlagIds[8] = {IDC_COMMON_FLAG0, IDC_COMMON_FLAG1, IDC_COMMON_FLAG2, IDC_COMMON_FLAG3,
-                                              IDC_COMMON_FLAG4, IDC_COMMON_FLAG5, IDC_COMMON_FLAG6, IDC_COMMON_FLAG7};
     c.push_back({IDC_STATIC, CtlKind::GroupBox, "Common Flag", {2, 2, 72, 120}});
     for (int i = 0; i < 8; ++i)
         c.push_back({kCommonFlagIds[i], CtlKind::AutoCheckBox, commonFlag[i], {8, FlagRow(i), 62, 10}, Disabled});
@@ -33,9 +31,6 @@ void AddCommonFlagAndUsbColumns(std::vector<ControlTemplate>& c, const char* con
 }
 
 DialogTemplate MakeVQ7170PageTemplate(int id, const VQ7170PageCaptions& captions) {
-    static constexpr int kHdFlagIds[8] = {IDC_HD_FLAG0, IDC_HD_FLAG1, IDC_HD_FLAG2, IDC_HD_FLAG3,
-                                          IDC_HD_FLAG4, IDC_HD_FLAG5, IDC_HD_FLAG6, IDC_HD_FLAG7};
-
     DialogTemplate t{id, "", "Times New Roman", 10, {0, 0, 320, 126}, kPageStyle, {}};
     auto& c = t.controls;
     AddCommonFlagAndUsbColumns(c, captions.commonFlag);
