@@ -9,9 +9,7 @@
 #include "ImageFormat.h"
 #include "JobProgress.h"
 
-#include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
 namespace {
