@@ -3,9 +3,6 @@
 
 #include "VQPatch.h"
 
-// Read lengths beyond the address space would only read its start again.
-inline DWORD ClampToEeprom(DWORD len) { return len > EEPROM_SPACE ? static_cast<DWORD>(EEPROM_SPACE) : len; }
-
 // The length a read job fetches from an EEPROM. A longer request is cut to
 // the address space, and g_readLen then tells what was read, so that no
 // stale buffer bytes behind it are shown as read from the chip.

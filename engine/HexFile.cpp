@@ -1,11 +1,12 @@
 #include "HexFile.h"
 
+#include "RetryInterrupted.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,10 +130,8 @@ int ReadHexFile(std::FILE* file, BYTE* out) {
 FilePtr OpenForRead(const std::string& path) {
     // Opened without waiting: a FIFO or a device node would block the open
     // (or the reads) and holds no file to load. Only a regular file is kept.
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    } while (fd < 0 && errno == EINTR);
+    const int fd =
+        RetryInterrupted([&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); });
     if (fd < 0) return nullptr;
     struct stat st;
     const int flags = fcntl(fd, F_GETFL);

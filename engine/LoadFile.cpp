@@ -8,7 +8,6 @@
 #include "ImageFormat.h"
 #include "VQPatch.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <vector>

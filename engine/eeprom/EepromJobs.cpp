@@ -9,9 +9,7 @@
 #include "ImageFormat.h"
 #include "JobProgress.h"
 
-#include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
 namespace {
@@ -79,6 +77,12 @@ void DownloadWithVerifyCopy(CVQPatch& chip, BYTE memType, DWORD len, const BYTE*
     EndSuccessful();
 }
 
+// The version read shared by VQ7140XX, VQ7170 and VQ7170S: image offsets
+// 12..15 in one request.
+void ReadEepromDeviceVersion(CVQPatch& chip, BYTE memType, BYTE out[4]) {
+    chip.ReadData(MemorySelector(memType), 12, 4, out);
+}
+
 }  // namespace
 
 // --- VQ7140S ---------------------------------------------------------------
@@ -139,10 +143,6 @@ void CVQ7140XXPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
 }
 
 void CVQ7140XXPatch::ReadDeviceVersion(BYTE memType, BYTE out[4]) { ReadEepromDeviceVersion(*this, memType, out); }
-
-void ReadEepromDeviceVersion(CVQPatch& chip, BYTE memType, BYTE out[4]) {
-    chip.ReadData(MemorySelector(memType), 12, 4, out);
-}
 
 // --- VQ7170 / VQ7170S ------------------------------------------------------
 

@@ -56,6 +56,3 @@ public:
     BYTE GetImageMemoryType() override;
     void SetImageMemoryType(BYTE memType) override;
 };
-
-// The version read shared by VQ7140XX, VQ7170 and VQ7170S.
-void ReadEepromDeviceVersion(CVQPatch& chip, BYTE memType, BYTE out[4]);

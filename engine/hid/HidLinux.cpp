@@ -17,7 +17,6 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <memory>

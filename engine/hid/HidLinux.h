@@ -2,7 +2,8 @@
 // so they can be tested on their own.
 #pragma once
 
-#include <cerrno>
+#include "RetryInterrupted.h"
+
 #include <chrono>
 #include <functional>
 #include <string>
@@ -37,16 +38,8 @@ struct NodeOps {
     std::function<bool(const char* path)> fresh;
 };
 
-// A system call made again while a signal interrupts it (-1 with EINTR);
-// any other result, failures included, is returned as it came.
-template <typename Call>
-auto RetryInterrupted(Call call) {
-    decltype(call()) rc;
-    do {
-        rc = call();
-    } while (rc < 0 && errno == EINTR);
-    return rc;
-}
+// The engine's EINTR retry, for the ioctls and opens of this backend.
+using ::RetryInterrupted;
 
 // The real system calls.
 const NodeOps& SystemNodeOps();
