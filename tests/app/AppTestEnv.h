@@ -38,5 +38,14 @@ QVariant StoredChipType();
 // Opens the main dialog as start-up does, with this chip type remembered.
 std::unique_ptr<CTessadaneDlg> OpenMainDialog(std::optional<int> storedChipType);
 
+// Rows of the chip-type combo box.
+inline constexpr int ROW_VQ7140S = 0;
+inline constexpr int ROW_VQ7140XX = 1;
+inline constexpr int ROW_VQ7170 = 2;   // 24c01/2/4/8/16 and 24c32/64
+inline constexpr int ROW_VQ7170S = 3;
+inline constexpr int ROW_VQ5520 = 4;   // all three memory types
+inline constexpr int ROW_VQ7340 = 5;   // flash only
+inline constexpr int ROW_VQ5632 = 6;
+
 // The user picks chip-type row `row` in the combo box.
 void ChooseChipType(CTessadaneDlg& dlg, int row);

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int ROW_VQ7170 = 2;
-
 // The window's host for everything but the pauses, which it records.
 class PauseRecorder final : public ForwardingHost {
 public:

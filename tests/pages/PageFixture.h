@@ -32,9 +32,6 @@
 
 namespace pages_test {
 
-inline constexpr int ROW_VQ7170 = 2;
-inline constexpr int ROW_VQ7170S = 3;
-
 // The application's host, but message boxes are noted instead of shown and
 // the open-file dialog answers with openPath.
 class PageTestHost : public ForwardingHost {
