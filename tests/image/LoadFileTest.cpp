@@ -69,7 +69,7 @@ protected:
 
     bool Load(Chip chip, const std::string& path) {
         host.QueueDialogAnswer(path);
-        return MakePatch(chip)->LoadFile();
+        return MakeChipPatch(chip)->LoadFile();
     }
 
     static ImageState Snapshot() { return ImageState::Now(WATCHED); }

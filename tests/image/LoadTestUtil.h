@@ -1,32 +1,17 @@
-// What the file load tests share: the seven chip programmers by name, the
+// What the file load tests share: the seven chip types by name, the
 // byte g_image holds before a load, and the image state a refused load
 // leaves as it was.
 #pragma once
 
-#include "ChipPatches.h"
+#include "ChipPatchFactory.h"
 #include "VQPatch.h"
 
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 namespace imagetest {
 
 enum Chip { VQ7140S, VQ7140XX, VQ7170, VQ7170S, VQ5520, VQ7340, VQ5632, CHIP_COUNT };
-
-inline std::unique_ptr<CVQPatch> MakePatch(Chip chip) {
-    switch (chip) {
-    case VQ7140S: return std::make_unique<CVQ7140SPatch>();
-    case VQ7140XX: return std::make_unique<CVQ7140XXPatch>();
-    case VQ7170: return std::make_unique<CVQ7170Patch>();
-    case VQ7170S: return std::make_unique<CVQ7170SPatch>();
-    case VQ5520: return std::make_unique<CVQ5520Patch>();
-    case VQ7340: return std::make_unique<CVQ7340Patch>();
-    case VQ5632: return std::make_unique<CVQ5632Patch>();
-    case CHIP_COUNT: break;
-    }
-    return nullptr;
-}
 
 inline constexpr BYTE FILL = 0xEE;  // what g_image holds before a load
 

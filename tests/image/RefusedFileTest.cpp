@@ -131,7 +131,7 @@ protected:
     bool Load(Chip chip, const std::string& path) {
         host.Clear();
         host.QueueDialogAnswer(path);
-        return MakePatch(chip)->LoadFile();
+        return MakeChipPatch(chip)->LoadFile();
     }
 };
 
