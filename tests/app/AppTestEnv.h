@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -18,8 +19,6 @@ class CTessadaneDlg;
 QApplication& TestApplication();
 // Folder holding the settings of this process.
 QString TestSettingsDir();
-
-#include <functional>
 
 // Runs work on a second thread while this (the user-interface) thread keeps
 // handling events, as it must for the work's calls into the windows.
