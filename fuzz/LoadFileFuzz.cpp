@@ -1,7 +1,7 @@
 // LoadFile of all seven chip programmers on arbitrary file contents. The
 // first byte picks the chip programmer and the extension, the rest is the
 // file; a recording host answers the file dialog.
-#include "ChipPatches.h"
+#include "ChipPatchFactory.h"
 #include "ImageFormat.h"
 #include "RecordingHost.h"
 
@@ -10,22 +10,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 
 namespace {
-
-std::unique_ptr<CVQPatch> MakePatch(int chip) {
-    switch (chip) {
-    case 0: return std::make_unique<CVQ7140SPatch>();
-    case 1: return std::make_unique<CVQ7140XXPatch>();
-    case 2: return std::make_unique<CVQ7170Patch>();
-    case 3: return std::make_unique<CVQ7170SPatch>();
-    case 4: return std::make_unique<CVQ5520Patch>();
-    case 5: return std::make_unique<CVQ7340Patch>();
-    default: return std::make_unique<CVQ5632Patch>();
-    }
-}
 
 // A folder of this process for the file, removed at exit.
 char g_folder[] = "/tmp/quillmar_fuzz_load_XXXXXX";
@@ -56,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const DWORD imageLenBefore = g_imageLen;
     host.QueueDialogAnswer(path);
-    const bool loaded = MakePatch(chip)->LoadFile();
+    const bool loaded = MakeChipPatch(chip)->LoadFile();
     // A loaded image fits the buffer and agrees with its own header; a
     // refused one changed nothing.
     if (loaded) {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-class BenchHost final : public IEngineHost {
+class BenchHost : public IEngineHost {
 public:
     BenchHost() { SetEngineHost(this); }
     ~BenchHost() override { SetEngineHost(nullptr); }

@@ -23,6 +23,7 @@
 #include "BenchHost.h"
 #include "BenchStats.h"
 #include "Emulator.h"
+#include "ForwardingHost.h"
 #include "Globals.h"
 #include "QtEngineHost.h"
 #include "ResourceIds.h"
@@ -63,17 +64,10 @@ double MsSince(Clock::time_point start) {
 }
 
 // The application's host, but with pauses on a virtual clock.
-class VirtualPauseHost final : public IEngineHost {
+class VirtualPauseHost final : public ForwardingHost {
 public:
-    void SetStatusText(const std::string& text, COLORREF colour) override { m_ui.SetStatusText(text, colour); }
-    void SetProgress(int pos) override { m_ui.SetProgress(pos); }
-    bool IsModifyLengthChecked() override { return m_ui.IsModifyLengthChecked(); }
-    void RefreshOptionPage() override { m_ui.RefreshOptionPage(); }
-    std::string OpenFileDialog(const FileDialogSpec& spec) override { return m_ui.OpenFileDialog(spec); }
-    std::string SaveFileDialog(const FileDialogSpec& spec) override { return m_ui.SaveFileDialog(spec); }
-    void MessageBox(const std::string& text) override { m_ui.MessageBox(text); }
+    VirtualPauseHost() : ForwardingHost(m_ui) {}
     void Sleep(DWORD) override {}
-    std::tm LocalTime() override { return m_ui.LocalTime(); }
 
 private:
     CQtEngineHost m_ui;

@@ -13,6 +13,7 @@
 // 3. Bare reports to an emulated chip at 125 us latency: the real time per
 //    report.
 // Figures are min / median / max over the rounds.
+#include "BenchHost.h"
 #include "BenchStats.h"
 #include "ChipPatches.h"
 #include "Emulator.h"
@@ -39,31 +40,18 @@ void OnWorker(F&& f) {
     std::thread(std::forward<F>(f)).join();
 }
 
-// Shows nothing, pauses for real with the application's host, and adds up
-// the pauses asked for.
-class RealPauseHost final : public IEngineHost {
+// Pauses for real with the application's host and counts the pauses; the
+// pauses asked for add up on the virtual clock.
+class RealPauseHost final : public BenchHost {
 public:
-    RealPauseHost() { SetEngineHost(this); }
-    ~RealPauseHost() override { SetEngineHost(nullptr); }
-    RealPauseHost(const RealPauseHost&) = delete;
-    RealPauseHost& operator=(const RealPauseHost&) = delete;
+    RealPauseHost() { ticked = true; }  // the read-back reads the given length
 
-    void SetStatusText(const std::string& text, COLORREF) override { last = text; }
-    void SetProgress(int) override {}
-    bool IsModifyLengthChecked() override { return true; }  // the read-back reads the given length
-    void RefreshOptionPage() override {}
-    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
-    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
-    void MessageBox(const std::string&) override {}
     void Sleep(DWORD ms) override {
-        askedMs += ms;
+        BenchHost::Sleep(ms);
         ++pauses;
         m_app.Sleep(ms);
     }
-    std::tm LocalTime() override { return {}; }
 
-    std::string last;
-    unsigned long long askedMs = 0;
     unsigned long long pauses = 0;
 
 private:
@@ -126,9 +114,9 @@ void EepromJobs(int rounds, emu::EmulatorBackend& bus) {
                 const double s = Seconds(start);
                 ok = ok && host.last == (phase == 0 ? "Successful!" : "Reading completed!");
                 seconds[phase].push_back(s);
-                ratio[phase].push_back(s / (static_cast<double>(host.askedMs) / 1e3));
+                ratio[phase].push_back(s / (static_cast<double>(host.virtualMs) / 1e3));
                 pauses[phase] = host.pauses;
-                askedS[phase] = static_cast<double>(host.askedMs) / 1e3;
+                askedS[phase] = static_cast<double>(host.virtualMs) / 1e3;
             });
         }
     }

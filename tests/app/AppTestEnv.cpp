@@ -11,6 +11,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 QTemporaryDir& SettingsDir() {
@@ -67,11 +70,6 @@ void ChooseChipType(CTessadaneDlg& dlg, int row) {
     dlg.ComboSetCurSel(IDC_CHIP_TYPE, row);
     dlg.SendNotify(IDC_CHIP_TYPE, CBN_SELCHANGE);
 }
-
-#include <QCoreApplication>
-
-#include <atomic>
-#include <thread>
 
 void RunOnWorkerThread(const std::function<void()>& work) {
     std::atomic<bool> done{false};

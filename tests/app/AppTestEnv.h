@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -18,8 +19,6 @@ class CTessadaneDlg;
 QApplication& TestApplication();
 // Folder holding the settings of this process.
 QString TestSettingsDir();
-
-#include <functional>
 
 // Runs work on a second thread while this (the user-interface) thread keeps
 // handling events, as it must for the work's calls into the windows.
@@ -37,6 +36,15 @@ QVariant StoredChipType();
 
 // Opens the main dialog as start-up does, with this chip type remembered.
 std::unique_ptr<CTessadaneDlg> OpenMainDialog(std::optional<int> storedChipType);
+
+// Rows of the chip-type combo box.
+inline constexpr int ROW_VQ7140S = 0;
+inline constexpr int ROW_VQ7140XX = 1;
+inline constexpr int ROW_VQ7170 = 2;   // 24c01/2/4/8/16 and 24c32/64
+inline constexpr int ROW_VQ7170S = 3;
+inline constexpr int ROW_VQ5520 = 4;   // all three memory types
+inline constexpr int ROW_VQ7340 = 5;   // flash only
+inline constexpr int ROW_VQ5632 = 6;
 
 // The user picks chip-type row `row` in the combo box.
 void ChooseChipType(CTessadaneDlg& dlg, int row);

@@ -31,10 +31,6 @@
 
 namespace {
 
-constexpr int ROW_VQ7170 = 2;  // 24c01/2/4/8/16 and 24c32/64
-constexpr int ROW_VQ5520 = 4;  // all three memory types
-constexpr int ROW_VQ7340 = 5;  // flash only
-
 class Platform : public DialogFixture<CQtEngineHost> {
 protected:
     CTessadaneDlg& OpenActive(int row) {

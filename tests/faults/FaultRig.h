@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ChipFixture.h"
-#include "ChipPatches.h"
+#include "ChipPatchFactory.h"
 #include "Emulator.h"
 #include "HidReport.h"
 #include "ImageFormat.h"
@@ -50,20 +50,6 @@ inline const Target kTargets[] = {
     {"VQ5632_Flash", ChipType::VQ5632, 0, MEMTYPE_FLASH},
     {"VQ5632_Flash_Id1", ChipType::VQ5632, 1, MEMTYPE_FLASH},
 };
-
-inline std::unique_ptr<CVQPatch> MakePatch(ChipType type) {
-    switch (type) {
-    case ChipType::VQ7140S: return std::make_unique<CVQ7140SPatch>();
-    case ChipType::VQ7140XX: return std::make_unique<CVQ7140XXPatch>();
-    case ChipType::VQ7170: return std::make_unique<CVQ7170Patch>();
-    case ChipType::VQ7170S: return std::make_unique<CVQ7170SPatch>();
-    case ChipType::VQ5520: return std::make_unique<CVQ5520Patch>();
-    case ChipType::VQ7340: return std::make_unique<CVQ7340Patch>();
-    case ChipType::VQ5632: return std::make_unique<CVQ5632Patch>();
-    case ChipType::Keyboard: break;
-    }
-    return nullptr;
-}
 
 inline ChecksumLayout LayoutOf(ChipType type) {
     switch (type) {
@@ -135,7 +121,7 @@ struct ImageState {
 class Rig : chiptest::ChipFixture {
 public:
     explicit Rig(const Target& t) : target(t), imageLen_(g_imageLen) {
-        patch = MakePatch(t.type);
+        patch = MakeChipPatch(static_cast<int>(t.type));
         emu::ChipConfig config;
         config.type = t.type;
         config.reportId = t.reportId;

@@ -2,6 +2,7 @@
 #include "ChipPatches.h"
 #include "ImageFormat.h"
 #include "ImageTestUtil.h"
+#include "LoadTestUtil.h"
 #include "RecordingHost.h"
 
 #include <gtest/gtest.h>
@@ -13,33 +14,24 @@ using namespace imagetest;
 
 namespace {
 
-enum Chip { VQ7140S, VQ7140XX, VQ7170, VQ7170S, VQ5520, VQ7340, VQ5632, CHIP_COUNT };
-
 struct ChipInfo {
     const char* name;
-    std::unique_ptr<CVQPatch> (*make)();
     ChecksumLayout layout;
     unsigned base;    // HEX code base
     unsigned maxEnd;  // highest accepted HEX end
     std::size_t header;
 };
 
-template <typename T>
-std::unique_ptr<CVQPatch> Make() {
-    return std::make_unique<T>();
-}
-
 const ChipInfo kChips[CHIP_COUNT] = {
-    {"VQ7140S", Make<CVQ7140SPatch>, ChecksumLayout::VQ7140S, 0xC400, 0xD000, 16},
-    {"VQ7140XX", Make<CVQ7140XXPatch>, ChecksumLayout::VQ7140XX, 0xC800, 0xD400, 48},
-    {"VQ7170", Make<CVQ7170Patch>, ChecksumLayout::VQ7170, 0xCC00, 0xE000, 48},
-    {"VQ7170S", Make<CVQ7170SPatch>, ChecksumLayout::VQ7170, 0xCC00, 0xE000, 48},
-    {"VQ5520", Make<CVQ5520Patch>, ChecksumLayout::VQ7170, 0xC830, 0xE800, 48},
-    {"VQ7340", Make<CVQ7340Patch>, ChecksumLayout::VQ7340, 0xF000, 0xFC00, 48},
-    {"VQ5632", Make<CVQ5632Patch>, ChecksumLayout::VQ7340, 0xF000, 0xFC00, 48},
+    {"VQ7140S", ChecksumLayout::VQ7140S, 0xC400, 0xD000, 16},
+    {"VQ7140XX", ChecksumLayout::VQ7140XX, 0xC800, 0xD400, 48},
+    {"VQ7170", ChecksumLayout::VQ7170, 0xCC00, 0xE000, 48},
+    {"VQ7170S", ChecksumLayout::VQ7170, 0xCC00, 0xE000, 48},
+    {"VQ5520", ChecksumLayout::VQ7170, 0xC830, 0xE800, 48},
+    {"VQ7340", ChecksumLayout::VQ7340, 0xF000, 0xFC00, 48},
+    {"VQ5632", ChecksumLayout::VQ7340, 0xF000, 0xFC00, 48},
 };
 
-constexpr BYTE FILL = 0xEE;             // what g_image holds before a load
 constexpr std::size_t WATCHED = 0x30000;  // the part of g_image compared for "unchanged"
 
 // A header whose option byte 10 has the BCSH bit clear.
@@ -77,18 +69,10 @@ protected:
 
     bool Load(Chip chip, const std::string& path) {
         host.QueueDialogAnswer(path);
-        return kChips[chip].make()->LoadFile();
+        return MakeChipPatch(chip)->LoadFile();
     }
 
-    struct State {
-        std::vector<BYTE> image;
-        DWORD imageLen;
-        WORD codeLen, checksum;
-        bool operator==(const State&) const = default;
-    };
-    static State Snapshot() {
-        return {std::vector<BYTE>(g_image, g_image + WATCHED), g_imageLen, g_codeLen, g_checksum};
-    }
+    static ImageState Snapshot() { return ImageState::Now(WATCHED); }
 
     std::vector<BYTE> ImageBytes(std::size_t from, std::size_t n) const {
         return std::vector<BYTE>(g_image + from, g_image + from + n);
@@ -97,7 +81,7 @@ protected:
     // Expects a refusal with this message and nothing changed.
     void ExpectRefused(Chip chip, const std::string& path, const std::string& message) {
         host.Clear();
-        const State before = Snapshot();
+        const ImageState before = Snapshot();
         EXPECT_FALSE(Load(chip, path)) << kChips[chip].name << " " << path;
         EXPECT_EQ(host.messages, std::vector<std::string>{message}) << kChips[chip].name << " " << path;
         EXPECT_TRUE(Snapshot() == before) << kChips[chip].name << " changed state on refusal of " << path;
@@ -116,7 +100,7 @@ TEST_F(LoadFileTest, DialogTitleAndFilterPerChip) {
                              "VQ5632_FW (*.hex,*.bin)|*.hex;*.bin|"};
     for (int c = 0; c < CHIP_COUNT; ++c) {
         host.Clear();
-        const State before = Snapshot();
+        const ImageState before = Snapshot();
         EXPECT_FALSE(Load(Chip(c), ""));  // cancelled
         ASSERT_EQ(host.dialogs.size(), 1u);
         EXPECT_TRUE(host.dialogs[0].open);

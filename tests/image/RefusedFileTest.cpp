@@ -3,6 +3,7 @@
 #include "ChipPatches.h"
 #include "ImageFormat.h"
 #include "ImageTestUtil.h"
+#include "LoadTestUtil.h"
 #include "RecordingHost.h"
 
 #include <gtest/gtest.h>
@@ -18,22 +19,6 @@ using namespace imagetest;
 
 namespace {
 
-enum Chip { VQ7140S, VQ7140XX, VQ7170, VQ7170S, VQ5520, VQ7340, VQ5632 };
-
-std::unique_ptr<CVQPatch> MakePatch(Chip chip) {
-    switch (chip) {
-    case VQ7140S: return std::make_unique<CVQ7140SPatch>();
-    case VQ7140XX: return std::make_unique<CVQ7140XXPatch>();
-    case VQ7170: return std::make_unique<CVQ7170Patch>();
-    case VQ7170S: return std::make_unique<CVQ7170SPatch>();
-    case VQ5520: return std::make_unique<CVQ5520Patch>();
-    case VQ7340: return std::make_unique<CVQ7340Patch>();
-    case VQ5632: return std::make_unique<CVQ5632Patch>();
-    }
-    return nullptr;
-}
-
-constexpr BYTE FILL = 0xEE;
 constexpr std::size_t WATCHED = 0x20000;
 
 // An image of `size` bytes whose header announces codeLen, with option
@@ -49,14 +34,6 @@ std::vector<BYTE> File(std::size_t size, WORD codeLen, ChecksumLayout layout, BY
     if (size >= IMAGE_HEADER_SIZE + codeLen + 4u) StoreChecksums(file.data(), layout);
     return file;
 }
-
-struct State {
-    std::vector<BYTE> image;
-    DWORD imageLen;
-    WORD codeLen, checksum;
-    bool operator==(const State&) const = default;
-    static State Now() { return {std::vector<BYTE>(g_image, g_image + WATCHED), g_imageLen, g_codeLen, g_checksum}; }
-};
 
 struct Case {
     const char* what;
@@ -154,7 +131,7 @@ protected:
     bool Load(Chip chip, const std::string& path) {
         host.Clear();
         host.QueueDialogAnswer(path);
-        return MakePatch(chip)->LoadFile();
+        return MakeChipPatch(chip)->LoadFile();
     }
 };
 
@@ -164,12 +141,12 @@ TEST_F(RefusedFileTest, StateBeforeAndAfter) {
         Reset();
         const std::vector<BYTE> file = c.bytes();
         const std::string path = dir.Write(c.name, file);
-        const State before = State::Now();
+        const ImageState before = ImageState::Now(WATCHED);
         const bool loaded = Load(c.chip, path);
         if (c.refusal) {
             EXPECT_FALSE(loaded);
             EXPECT_EQ(host.messages, std::vector<std::string>{c.refusal});
-            EXPECT_TRUE(State::Now() == before);
+            EXPECT_TRUE(ImageState::Now(WATCHED) == before);
             EXPECT_EQ(host.pageRefreshes, 0);
             continue;
         }
@@ -202,10 +179,10 @@ TEST_F(RefusedFileTest, OnlyRegularFilesAreOpened) {
     for (const auto& row : rows) {
         for (Chip chip : {VQ7140S, VQ7170S, VQ5520, VQ7340}) {
             SCOPED_TRACE(row.path);
-            const State before = State::Now();
+            const ImageState before = ImageState::Now(WATCHED);
             EXPECT_FALSE(Load(chip, row.path));
             EXPECT_EQ(host.messages, std::vector<std::string>{row.message});
-            EXPECT_TRUE(State::Now() == before);
+            EXPECT_TRUE(ImageState::Now(WATCHED) == before);
         }
     }
 }

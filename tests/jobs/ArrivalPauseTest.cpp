@@ -1,6 +1,7 @@
 // The pause the main dialog takes itself: 100 ms on the user-interface
 // thread after the rescan of a device arrival, none on a removal, on the
 // virtual clock of a host that records pauses instead of taking them.
+#include "ForwardingHost.h"
 #include "JobsFixture.h"
 
 #include <QTest>
@@ -11,20 +12,10 @@
 
 namespace {
 
-constexpr int ROW_VQ7170 = 2;
-
 // The window's host for everything but the pauses, which it records.
-class PauseRecorder final : public IEngineHost {
+class PauseRecorder final : public ForwardingHost {
 public:
-    explicit PauseRecorder(IEngineHost& inner) : inner_(inner) {}
-    void SetStatusText(const std::string& t, COLORREF c) override { inner_.SetStatusText(t, c); }
-    void SetProgress(int pos) override { inner_.SetProgress(pos); }
-    bool IsModifyLengthChecked() override { return inner_.IsModifyLengthChecked(); }
-    void RefreshOptionPage() override { inner_.RefreshOptionPage(); }
-    std::string OpenFileDialog(const FileDialogSpec& s) override { return inner_.OpenFileDialog(s); }
-    std::string SaveFileDialog(const FileDialogSpec& s) override { return inner_.SaveFileDialog(s); }
-    void MessageBox(const std::string& text) override { inner_.MessageBox(text); }
-    std::tm LocalTime() override { return inner_.LocalTime(); }
+    using ForwardingHost::ForwardingHost;
     void Sleep(DWORD ms) override {
         std::lock_guard lock(mutex_);
         if (QThread::currentThread() == qApp->thread()) uiPauses_.push_back(ms);
@@ -39,7 +30,6 @@ public:
     }
 
 private:
-    IEngineHost& inner_;
     std::mutex mutex_;
     std::vector<DWORD> uiPauses_;
 };

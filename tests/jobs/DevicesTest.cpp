@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int ROW_VQ7170 = 2;
-
 class Devices : public JobsTest {
 protected:
     std::shared_ptr<emu::Chip> PlugWithVersion(emu::ChipConfig config, std::vector<BYTE> version) {

@@ -6,10 +6,6 @@
 
 namespace {
 
-constexpr int ROW_VQ7140XX = 1;
-constexpr int ROW_VQ7170 = 2;
-constexpr int ROW_VQ7340 = 5;
-
 class ReadFailure : public JobsTest {};
 
 TEST_F(ReadFailure, NothingOfAFailedReadIsShown) {

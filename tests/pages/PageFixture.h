@@ -7,6 +7,7 @@
 #include "AppTestEnv.h"
 #include "DialogFixture.h"
 #include "Emulator.h"
+#include "ForwardingHost.h"
 #include "Globals.h"
 #include "ImageFormat.h"
 #include "PageControls.h"
@@ -31,17 +32,11 @@
 
 namespace pages_test {
 
-inline constexpr int ROW_VQ7170 = 2;
-inline constexpr int ROW_VQ7170S = 3;
-
 // The application's host, but message boxes are noted instead of shown and
 // the open-file dialog answers with openPath.
-class PageTestHost : public IEngineHost {
+class PageTestHost : public ForwardingHost {
 public:
-    void SetStatusText(const std::string& text, COLORREF colour) override { qt.SetStatusText(text, colour); }
-    void SetProgress(int pos) override { qt.SetProgress(pos); }
-    bool IsModifyLengthChecked() override { return qt.IsModifyLengthChecked(); }
-    void RefreshOptionPage() override { qt.RefreshOptionPage(); }
+    PageTestHost() : ForwardingHost(qt) {}
     std::string OpenFileDialog(const FileDialogSpec& spec) override {
         openSpec = spec;
         return openPath;
@@ -52,7 +47,6 @@ public:
         messages.push_back(text);
     }
     void Sleep(DWORD) override {}
-    std::tm LocalTime() override { return qt.LocalTime(); }
 
     std::vector<std::string> TakeMessages() {
         std::lock_guard lock(mutex);

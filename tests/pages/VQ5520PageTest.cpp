@@ -19,8 +19,6 @@
 namespace pages_test {
 namespace {
 
-constexpr int ROW_VQ5520 = 4;
-
 const int kModeRadios[10] = {IDC_NTSC, IDC_PAL, 1080, 1081, 1082, 1083, 1084, 1085, 1086, 1087};
 
 std::string Repeat(const char* byte, int n) {

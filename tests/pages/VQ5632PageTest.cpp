@@ -11,7 +11,6 @@
 namespace pages_test {
 namespace {
 
-constexpr int ROW_VQ5632 = 6;
 constexpr int NO_RADIO = 0;
 
 const char* const kDefaultImage =

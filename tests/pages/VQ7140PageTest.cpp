@@ -17,8 +17,6 @@
 namespace pages_test {
 namespace {
 
-constexpr int ROW_VQ7140S = 0;
-constexpr int ROW_VQ7140XX = 1;
 const int kCommonFlags[8] = {1019, 1020, 1021, 1022, 1023, 1024, 1025, 1026};
 const int kBcshEdits[4] = {IDC_BRIGHTNESS, IDC_CONTRAST, IDC_SATURATION, IDC_HUE};
 using Texts = std::vector<std::string>;

@@ -14,7 +14,6 @@
 namespace pages_test {
 namespace {
 
-constexpr int ROW_VQ7340 = 5;
 constexpr std::size_t MARKER = 0x1000, VIDEO_LONG = 0x1010, AUDIO_LONG = 0x1050;
 const char kLong[] = "Long string of sixty-four characters behind the header at 0x1010";
 const std::vector<BYTE> kFf64(64, 0xFF);
