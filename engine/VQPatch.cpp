@@ -6,13 +6,25 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <utility>
 
 BYTE g_image[IMAGE_BUFFER_SIZE];
 DWORD g_imageLen = 2;
 WORD g_codeLen = 0;
 WORD g_checksum = 0;
-BYTE g_workBuf[IMAGE_BUFFER_SIZE];
 DWORD g_readLen = 0x30;
+
+namespace {
+ByteBlock g_workBlock = NewZeroBlock(IMAGE_BUFFER_SIZE);
+}  // namespace
+BYTE* g_workBuf = g_workBlock.Data();
+
+ByteBlock ExchangeWorkBuf(ByteBlock block) {
+    if (block.Data() == nullptr || block.capacity < IMAGE_BUFFER_SIZE) block = NewZeroBlock(IMAGE_BUFFER_SIZE);
+    std::swap(block, g_workBlock);
+    g_workBuf = g_workBlock.Data();
+    return block;
+}
 
 namespace {
 // The buffers stay zero-filled in .bss; only the magic is set at start-up.
