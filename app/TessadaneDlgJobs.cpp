@@ -8,7 +8,12 @@
 // changes controls only through calls that run on the user-interface thread
 // while it waits; the user-interface thread never waits for the worker.
 // While a job runs, scans (and with them the closing of the worker's device
-// handle) are put off until it ends.
+// handle) are put off until it ends, and the window paints once a frame.
+//
+// Bytes: a download works on the hex view's bytes as they were at the press,
+// shared with the view (which copies them before its next change); at the end
+// of a read the bytes read and the view's old block change places between the
+// view and g_workBuf. Neither job copies the image.
 #include "DialogText.h"
 #include "Globals.h"
 #include "Jobs.h"

@@ -16,7 +16,14 @@ DWORD g_readLen = 0x30;
 
 namespace {
 ByteBlock g_workBlock = NewZeroBlock(IMAGE_BUFFER_SIZE);
+// g_image stays zero-filled in .bss; only the magic is set at start-up.
+const bool g_imageMagicSet = [] {
+    g_image[0] = 0x5A;
+    g_image[1] = 0xA5;
+    return true;
+}();
 }  // namespace
+
 BYTE* g_workBuf = g_workBlock.Data();
 
 ByteBlock ExchangeWorkBuf(ByteBlock block) {
@@ -25,15 +32,6 @@ ByteBlock ExchangeWorkBuf(ByteBlock block) {
     g_workBuf = g_workBlock.Data();
     return block;
 }
-
-namespace {
-// The buffers stay zero-filled in .bss; only the magic is set at start-up.
-const bool g_imageMagicSet = [] {
-    g_image[0] = 0x5A;
-    g_image[1] = 0xA5;
-    return true;
-}();
-}  // namespace
 
 CVQPatch::CVQPatch() = default;
 
