@@ -270,12 +270,8 @@ TEST_F(Jobs, ReadAsksForAtMostTheWorkBuffer) {
 }
 
 TEST_F(Jobs, EditsDuringADownloadStayInTheView) {
-    auto chip = bus->Plug(Vq7170(300));
-    Open(ROW_VQ7170);
     const std::vector<BYTE> image = Pattern(64, 0x10);
-    ShowImage(image);
-    Click(IDC_DOWNLOAD);
-    ASSERT_EQ(g_bBusy, 1);
+    auto chip = StartSlowDownload(image);
     TypeIntoView(5, "AB");  // the view stays usable during the job
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(Status(), QStringLiteral("Successful!"));
