@@ -66,8 +66,19 @@ void CProgressCtrl::ShowPos() {
     m_wnd->setUpdatesEnabled(true);
 }
 
+void CButton::Attach(QAbstractButton* wnd) {
+    if (m_wnd) QObject::disconnect(m_wnd, nullptr, nullptr, nullptr);
+    m_wnd = wnd;
+    m_bChecked.store(wnd && wnd->isChecked());
+    if (!wnd) return;
+    // Every change of the state, by the user or by the program (no handler runs on it).
+    QObject::connect(wnd, &QAbstractButton::toggled, wnd, [this](bool checked) { m_bChecked.store(checked); });
+    QObject::connect(wnd, &QObject::destroyed, wnd, [this] { m_bChecked.store(false); });
+}
+
 int CButton::GetCheck() const {
-    return RunOnUiThread([&] { return m_wnd && m_wnd->isChecked() ? 1 : 0; });
+    if (OnUiThread()) return m_wnd && m_wnd->isChecked() ? 1 : 0;
+    return m_bChecked.load() ? 1 : 0;
 }
 
 void CButton::SetCheck(int check) {

@@ -56,12 +56,15 @@ private:
 
 class CButton {
 public:
-    void Attach(QAbstractButton* wnd) { m_wnd = wnd; }
+    void Attach(QAbstractButton* wnd);
     QAbstractButton* GetWnd() const { return m_wnd.data(); }
-    // 1 when checked, else 0 (also without a window). Any thread.
+    // 1 when checked, else 0 (also without a window). Any thread: a worker
+    // reads the state the button had when the user-interface thread last
+    // changed it, without a trip there.
     int GetCheck() const;
     void SetCheck(int check);
 
 private:
     QPointer<QAbstractButton> m_wnd;
+    std::atomic<bool> m_bChecked{false};  // follows the button on the user-interface thread
 };

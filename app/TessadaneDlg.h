@@ -4,6 +4,7 @@
 
 #include "DialogWnd.h"
 #include "HexEditBase.h"
+#include "PaintPacer.h"
 #include "WinTypes.h"
 
 #include <QPixmap>
@@ -72,6 +73,8 @@ public:
     BOOL m_bInitDone = FALSE;
     QRect m_rcInit;
     CHexEditBase m_hexEdit;
+    // Paints once a frame while a job runs.
+    CPaintPacer m_jobPaints{this};
     QWidget* m_tab = nullptr;
     COptionPage* m_pCurPage = nullptr;
     BYTE m_nChipType = 0;

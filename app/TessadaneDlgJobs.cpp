@@ -8,7 +8,12 @@
 // changes controls only through calls that run on the user-interface thread
 // while it waits; the user-interface thread never waits for the worker.
 // While a job runs, scans (and with them the closing of the worker's device
-// handle) are put off until it ends.
+// handle) are put off until it ends, and the window paints once a frame.
+//
+// Bytes: a download works on the hex view's bytes as they were at the press,
+// shared with the view (which copies them before its next change); at the end
+// of a read the bytes read and the view's old block change places between the
+// view and g_workBuf. Neither job copies the image.
 #include "DialogText.h"
 #include "Globals.h"
 #include "Jobs.h"
@@ -25,6 +30,7 @@
 #include <cstring>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -35,12 +41,17 @@ constexpr UINT BEEP_BUSY = 0x32;
 
 // What the running job works with, fixed on the user-interface thread before
 // its worker starts (the start of a thread orders these writes before the
-// worker's reads); not changed again until the next job.
+// worker's reads); not changed again until the job ends there.
 struct JobParams {
     JobKind kind = JobKind::Download;
     CVQPatch* patch = nullptr;
     BYTE memType = 0;
     DWORD readLen = 0;
+    // A download's bytes: the hex view's bytes at the press, shared with the
+    // view, which copies them before its next change while the job holds
+    // them. Given back when the job ends, on the user-interface thread.
+    ByteBlock source;
+    DWORD count = 0;
 };
 JobParams g_job;
 
@@ -59,9 +70,8 @@ void ShowDeviceVersion(CTessadaneDlg& dlg) {
     dlg.SetDlgItemText(IDC_DEVICE_VERSION, VersionText(version));
 }
 
-// The hex view's bytes into g_workBuf, on the user-interface thread (the
-// view's buffer is replaced there). Returns their number.
-DWORD CopyViewIntoWorkBuf(CHexEditBase& view) {
+// The hex view's bytes into g_workBuf. Returns their number.
+DWORD CopyViewIntoWorkBuf(const CHexEditBase& view) {
     const BYTE* data = view.GetData();
     const DWORD count = std::min<DWORD>(view.GetDataSize(), IMAGE_BUFFER_SIZE);
     if (data && count) std::memcpy(g_workBuf, data, count);
@@ -85,6 +95,7 @@ void HandleDeferredDeviceChanges(CTessadaneDlg& dlg) {
 // the controls enabled again, and the job no longer busy. Device changes
 // that came meanwhile are handled next, from the event loop.
 void EndJob(CTessadaneDlg& dlg, JobKind kind) {
+    g_job.source = {};
     g_progress.SetPos(0);
     for (int id : ControlsEnabledAfterJob()) dlg.EnableDlgItem(id, true);
     if (kind == JobKind::Read) dlg.EnableDlgItem(IDC_READ_LENGTH, g_chkModifyLength.GetCheck() != 0);
@@ -95,6 +106,7 @@ void EndJob(CTessadaneDlg& dlg, JobKind kind) {
     if (kind == JobKind::Download) dlg.SetDlgItemFocus(IDC_DOWNLOAD);
     dlg.EnableDlgItem(IDC_OPTION_TAB, true);
     g_bBusy = 0;
+    dlg.m_jobPaints.Stop();
     if (g_deferred.Pending()) QTimer::singleShot(0, &dlg, [&dlg] { HandleDeferredDeviceChanges(dlg); });
 }
 
@@ -110,32 +122,44 @@ void StartJob(CTessadaneDlg& dlg, JobKind kind) {
         dlg.SetTimer(TIMER_DISCONNECTED, TIMER_DISCONNECTED_MS);
         return;
     }
-    for (int id : ControlsDisabledBy(kind)) dlg.EnableDlgItem(id, false);
-    // The option page stays out of reach too: some pages send their own
-    // requests over the job's device, and a read rewrites the image.
-    dlg.EnableDlgItem(IDC_OPTION_TAB, false);
-
-    g_job = {kind, patch, dlg.m_nMemoryType, 0};
+    g_job = {kind, patch, dlg.m_nMemoryType, 0, {}, 0};
+    if (kind == JobKind::Download) {
+        g_job.source = dlg.m_hexEdit.ShareData();
+        g_job.count = std::min<DWORD>(dlg.m_hexEdit.GetDataSize(), IMAGE_BUFFER_SIZE);
+    }
     if (kind == JobKind::Read) {
         g_readLen = ReadLengthForJob(g_readLen);
         g_job.readLen = g_readLen;
     }
     g_bBusy = 1;
     g_pWorkerDlg = &dlg;
+    // The window shows the disabled controls with the job's first status text.
+    dlg.m_jobPaints.Start();
+    // The worker starts before the controls are disabled, so that the two go
+    // on side by side; its first call onto this thread waits for this
+    // handler to end anyway.
     try {
         std::thread(kind == JobKind::Download ? DownloadThreadProc : ReadThreadProc, &g_pWorkerDlg).detach();
     } catch (const std::system_error&) {
-        EndJob(dlg, kind);  // no worker: the controls must not stay disabled
+        // No worker: nothing was disabled, and no job runs.
+        g_job.source = {};
+        g_bBusy = 0;
+        dlg.m_jobPaints.Stop();
+        return;
     }
+    for (int id : ControlsDisabledBy(kind)) dlg.EnableDlgItem(id, false);
+    // The option page stays out of reach too: some pages send their own
+    // requests over the job's device, and a read rewrites the image.
+    dlg.EnableDlgItem(IDC_OPTION_TAB, false);
 }
 
 }  // namespace
 
 DWORD DownloadThreadProc(void* param) {
     CTessadaneDlg* dlg = *static_cast<CTessadaneDlg**>(param);
-    const JobParams job = g_job;
-    const DWORD count = RunOnUiThread([dlg] { return CopyViewIntoWorkBuf(dlg->m_hexEdit); });
-    job.patch->Download(job.memType, count, g_workBuf);
+    // The bytes the view showed at the press, which its edits no longer reach.
+    const BYTE* const source = g_job.source.Data();
+    g_job.patch->Download(g_job.memType, source != nullptr ? g_job.count : 0, source);
     RunOnUiThread([dlg] { EndJob(*dlg, JobKind::Download); });
     return 0;
 }
@@ -151,10 +175,18 @@ DWORD ReadThreadProc(void* param) {
     // nothing is painted between the version and the bytes read.
     RunOnUiThread([dlg, read] {
         if (read) {
-            // Runs the version edit's handler, which writes the version into the image.
+            CHexEditBase& view = dlg->m_hexEdit;
+            // Runs the version edit's handler, which writes the version into
+            // the image and shows the image; the bytes read replace it at
+            // once, so that image is not copied into the view at all.
+            view.HoldDataSets();
             dlg->SetDlgItemText(IDC_VERSION, VersionText(&g_workBuf[12]));
-            // The read may have changed g_readLen to the length it found.
-            dlg->m_hexEdit.SetData(g_workBuf, ReadLengthForJob(g_readLen));
+            // The read may have changed g_readLen to the length it found. The
+            // bytes read change hands: the view's old block becomes the work
+            // buffer.
+            ByteBlock bytesRead = ExchangeWorkBuf(view.ShareData());
+            view.ExchangeData(std::move(bytesRead), ReadLengthForJob(g_readLen));
+            view.ReleaseDataSets();
         }
         EndJob(*dlg, JobKind::Read);
     });

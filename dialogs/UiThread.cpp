@@ -3,8 +3,12 @@
 #include <QEvent>
 #include <QObject>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <utility>
 
 #if defined(__SANITIZE_THREAD__)
 extern "C" void __tsan_acquire(void* addr);
@@ -27,13 +31,21 @@ void Acquire([[maybe_unused]] void* token) {
 #endif
 }
 
+// Shared by the caller and its event, so that either may be the last to
+// let go of it.
 struct Call {
+    Call(void (*r)(void*), void* c) : run(r), context(c) {}
     void (*run)(void*);
     void* context;
     std::mutex mutex;
     std::condition_variable cv;
-    bool done = false;
+    bool done = false;                // under mutex
+    std::atomic<bool> finished{false};  // the same, for a caller that spins
 };
+
+// How long a caller spins for its call before it sleeps: most calls are
+// back sooner, and a sleeping thread takes a while to wake up again.
+constexpr auto SPIN = std::chrono::microseconds(50);
 
 // The event of a call handed to the user-interface thread.
 class UiCallEvent : public QEvent {
@@ -50,7 +62,7 @@ public:
 // A call whose caller waits for it.
 class CallEvent final : public UiCallEvent {
 public:
-    explicit CallEvent(Call* call) : m_call(call) {}
+    explicit CallEvent(std::shared_ptr<Call> call) : m_call(std::move(call)) {}
     // An event dropped without being run (the application is going away)
     // still lets its caller go on.
     ~CallEvent() override {
@@ -63,13 +75,15 @@ public:
 
 private:
     void Finish() {
-        Call* call = m_call;
-        m_call = nullptr;
-        std::lock_guard lock(call->mutex);
-        call->done = true;
+        const std::shared_ptr<Call> call = std::move(m_call);
+        {
+            std::lock_guard lock(call->mutex);
+            call->done = true;
+        }
+        call->finished.store(true, std::memory_order_release);
         call->cv.notify_one();
     }
-    Call* m_call;
+    std::shared_ptr<Call> m_call;
 };
 
 // A call nobody waits for.
@@ -102,12 +116,17 @@ Receiver& TheReceiver() {
 }  // namespace
 
 void CallOnUiThread(void (*run)(void*), void* context) {
-    Call call{run, context, {}, {}, false};
-    auto* event = new CallEvent(&call);
+    const auto call = std::make_shared<Call>(run, context);
+    auto* event = new CallEvent(call);
     Release(event);
     QCoreApplication::postEvent(&TheReceiver(), event);
-    std::unique_lock lock(call.mutex);
-    call.cv.wait(lock, [&call] { return call.done; });
+    const auto spinUntil = std::chrono::steady_clock::now() + SPIN;
+    while (!call->finished.load(std::memory_order_acquire)) {
+        if (std::chrono::steady_clock::now() < spinUntil) continue;
+        std::unique_lock lock(call->mutex);
+        call->cv.wait(lock, [&call] { return call->done; });
+        break;
+    }
 }
 
 }  // namespace uithread_detail

@@ -123,7 +123,7 @@ void Chip::WriteFlash(std::size_t addr, std::span<const BYTE> data) {
 
 void Chip::EraseFlash() {
     std::lock_guard lock(mutex_);
-    for (auto& sector : flash_) sector.reset();
+    EraseAllSectorsLocked();
 }
 
 std::size_t Chip::SectorEraseCount() const {
@@ -422,8 +422,13 @@ void Chip::StoreFlashLocked(std::size_t addr, const BYTE* data, std::size_t len,
 
 void Chip::EraseSectorLocked(std::size_t addr) {
     if (flash_.empty()) return;
-    flash_[(addr % FlashSize()) / SECTOR_SIZE].reset();
+    if (auto& sector = flash_[(addr % FlashSize()) / SECTOR_SIZE]) sector->fill(0xFF);
     ++sectorErases_;
+}
+
+void Chip::EraseAllSectorsLocked() {
+    for (auto& sector : flash_)
+        if (sector) sector->fill(0xFF);
 }
 
 BYTE Chip::EepromByteLocked(int selector, std::size_t addr) const {
@@ -617,7 +622,7 @@ void Chip::EraseCommandLocked(Command& r) {
         break;
     case HID_CMD_FLASH_CHIP_ERASE:
         if (r[2] == 0xFF && FlashOnBusLocked()) {
-            for (auto& sector : flash_) sector.reset();
+            EraseAllSectorsLocked();
             ++chipErases_;
             busyPollsLeft_ = eraseBusyPolls_;
         }

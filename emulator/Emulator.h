@@ -235,6 +235,7 @@ private:
     // program: NOR programming (clears bits only); else the bytes are stored as given.
     void StoreFlashLocked(std::size_t addr, const BYTE* data, std::size_t len, bool program);
     void EraseSectorLocked(std::size_t addr);
+    void EraseAllSectorsLocked();
     BYTE EepromByteLocked(int selector, std::size_t addr) const;
     void WriteEepromByteLocked(int selector, std::size_t addr, BYTE value);
     bool EepromOnBusLocked(bool write) const;
@@ -261,7 +262,9 @@ private:
     std::array<BYTE, 65536> xdata_{};
     std::array<BYTE, 256> sfr_{};
     std::vector<BYTE> eeprom_[2];
-    // Flash in 4 KB sectors; an absent sector is erased.
+    // Flash in 4 KB sectors. Sectors never written read 0xFF and take no memory; an erased sector
+    // keeps its memory (filled with 0xFF), so that a chip erased and written
+    // again and again does not hand 16 MB back and forth with the allocator.
     std::vector<std::unique_ptr<std::array<BYTE, SECTOR_SIZE>>> flash_;
     std::size_t sectorErases_ = 0;
     std::size_t chipErases_ = 0;

@@ -6,22 +6,32 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <utility>
 
 BYTE g_image[IMAGE_BUFFER_SIZE];
 DWORD g_imageLen = 2;
 WORD g_codeLen = 0;
 WORD g_checksum = 0;
-BYTE g_workBuf[IMAGE_BUFFER_SIZE];
 DWORD g_readLen = 0x30;
 
 namespace {
-// The buffers stay zero-filled in .bss; only the magic is set at start-up.
+ByteBlock g_workBlock = NewZeroBlock(IMAGE_BUFFER_SIZE);
+// g_image stays zero-filled in .bss; only the magic is set at start-up.
 const bool g_imageMagicSet = [] {
     g_image[0] = 0x5A;
     g_image[1] = 0xA5;
     return true;
 }();
 }  // namespace
+
+BYTE* g_workBuf = g_workBlock.Data();
+
+ByteBlock ExchangeWorkBuf(ByteBlock block) {
+    if (block.Data() == nullptr || block.capacity < IMAGE_BUFFER_SIZE) block = NewZeroBlock(IMAGE_BUFFER_SIZE);
+    std::swap(block, g_workBlock);
+    g_workBuf = g_workBlock.Data();
+    return block;
+}
 
 CVQPatch::CVQPatch() = default;
 

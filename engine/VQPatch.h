@@ -2,6 +2,7 @@
 // user interface.
 #pragma once
 
+#include "ByteBlock.h"
 #include "EngineHost.h"
 #include "HidReport.h"
 #include "WinTypes.h"
@@ -27,8 +28,14 @@ extern BYTE g_image[IMAGE_BUFFER_SIZE];    // starts 5A A5, the rest 0
 extern DWORD g_imageLen;                   // valid bytes in g_image, starts 2
 extern WORD g_codeLen;                     // code length of the image
 extern WORD g_checksum;                    // 16-bit sum of the image's code bytes
-extern BYTE g_workBuf[IMAGE_BUFFER_SIZE];  // download/save source, read-back target
+extern BYTE* g_workBuf;                    // IMAGE_BUFFER_SIZE bytes, start 0: save source, read-back target
 extern DWORD g_readLen;                    // bytes a read asks for, starts 0x30
+
+// Puts block behind g_workBuf and returns the block that was there, so that
+// the bytes of a read change hands instead of being copied. A block smaller
+// than IMAGE_BUFFER_SIZE (or none) is replaced by a fresh zeroed one. Only
+// while no job uses the work buffer.
+ByteBlock ExchangeWorkBuf(ByteBlock block);
 
 // Magic bytes 0..1 of an image per memory type; a type without magic has none.
 struct MemoryTypeMagic {

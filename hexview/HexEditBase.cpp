@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 using namespace hexview;
 
@@ -84,10 +85,7 @@ CHexEditBase::CHexEditBase(QWidget* parent)
     horizontalScrollBar()->installEventFilter(this);
 }
 
-CHexEditBase::~CHexEditBase() {
-    if (m_bOwnData) delete[] m_pData;
-    delete m_glyphs;
-}
+CHexEditBase::~CHexEditBase() { delete m_glyphs; }
 
 void CHexEditBase::SetMultiLine(bool bMultiLine) {
     m_bMultiLine = bMultiLine;
@@ -102,26 +100,63 @@ void CHexEditBase::SetMultiLine(bool bMultiLine) {
 // Data and settings
 
 void CHexEditBase::SetData(const BYTE* pData, UINT nSize) {
-    m_nSelAnchor = m_nSelStart = m_nSelEnd = NONE;
-    if (pData != nullptr) {
-        if (m_bOwnData && m_pData != nullptr && m_nDataSize == nSize) {
-            // Same size: copy in place (memmove, the source may be our own buffer).
-            if (pData != m_pData && nSize > 0) std::memmove(m_pData, pData, nSize);
-        } else {
-            // Copy first, free after: the source may lie in the old buffer.
-            BYTE* copy = new BYTE[nSize > 0 ? nSize : 1];
-            if (nSize > 0) std::memcpy(copy, pData, nSize);
-            if (m_bOwnData) delete[] m_pData;
-            m_pData = copy;
-        }
-        m_bOwnData = 1;
-        m_nDataSize = nSize;
-    } else {
-        if (m_bOwnData) delete[] m_pData;
+    if (m_bDataSetsHeld) {
+        m_bHeldSetNoted = true;
+        m_pHeldData = pData;
+        m_nHeldSize = nSize;
+        return;
+    }
+    if (pData == nullptr) {
+        m_block = {};
         m_pData = nullptr;
         m_nDataSize = 0;
-        m_bOwnData = 0;
+    } else if (m_pData != nullptr && !m_block.Shared() && m_nDataSize == nSize) {
+        // Same size: copy in place (memmove, the source may be our own buffer).
+        if (pData != m_pData && nSize > 0) std::memmove(m_pData, pData, nSize);
+    } else {
+        // Copy first, free after: the source may lie in the old block.
+        ByteBlock copy = NewByteBlock(nSize);
+        if (nSize > 0) std::memcpy(copy.Data(), pData, nSize);
+        m_block = std::move(copy);
+        m_pData = m_block.Data();
+        m_nDataSize = nSize;
     }
+    DataReplaced();
+}
+
+ByteBlock CHexEditBase::ExchangeData(ByteBlock block, UINT nSize) {
+    m_bHeldSetNoted = false;
+    std::swap(block, m_block);
+    m_pData = m_block.Data();
+    m_nDataSize = m_pData != nullptr ? static_cast<UINT>(std::min<std::size_t>(nSize, m_block.capacity)) : 0;
+    DataReplaced();
+    return block;
+}
+
+BYTE* CHexEditBase::GetData() {
+    MakeDataOwn();
+    return m_pData;
+}
+
+void CHexEditBase::MakeDataOwn() {
+    if (m_pData == nullptr || !m_block.Shared()) return;
+    ByteBlock own = NewByteBlock(m_nDataSize);
+    if (m_nDataSize > 0) std::memcpy(own.Data(), m_pData, m_nDataSize);
+    m_block = std::move(own);
+    m_pData = m_block.Data();
+}
+
+void CHexEditBase::HoldDataSets() { m_bDataSetsHeld = true; }
+
+void CHexEditBase::ReleaseDataSets() {
+    m_bDataSetsHeld = false;
+    if (!m_bHeldSetNoted) return;
+    m_bHeldSetNoted = false;
+    SetData(m_pHeldData, m_nHeldSize);
+}
+
+void CHexEditBase::DataReplaced() {
+    m_nSelAnchor = m_nSelStart = m_nSelEnd = NONE;
     m_bRecalc = 1;
     viewport()->update();
     // An empty view has no caret; one left from the old bytes would stay on screen.

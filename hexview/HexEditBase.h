@@ -4,6 +4,7 @@
 // one nibble, a selection, scrolling, typing, clipboard and a context menu.
 #pragma once
 
+#include "ByteBlock.h"
 #include "HexEditLogic.h"
 #include "HexLayout.h"
 
@@ -54,9 +55,26 @@ public:
 
     // Data: the view keeps its own copy.
     void SetData(const BYTE* pData, UINT nSize);
-    BYTE* GetData() { return m_pData; }
+    // The view takes block (its first nSize bytes, at most its capacity) as
+    // its data instead of a copy, and hands back the block it had (empty
+    // when it had none).
+    ByteBlock ExchangeData(ByteBlock block, UINT nSize);
+    // The view's bytes as they are now, for a reader that must not see later
+    // edits: while the block is held elsewhere, the view's next change goes
+    // to a copy of it. Empty when the view has no data. Give the block back
+    // (drop it) on the user-interface thread.
+    ByteBlock ShareData() const { return m_block; }
+    // Writable bytes: the view makes its data its own first when it is shared.
+    BYTE* GetData();
     const BYTE* GetData() const { return m_pData; }
     UINT GetDataSize() const { return m_nDataSize; }
+    // While held, SetData only notes its source, and ReleaseDataSets copies
+    // the one noted last; ExchangeData drops the note. For sets in a row
+    // that nothing paints between, which show what the last one shows: the
+    // sources must stay unchanged until the release. GetData tells the bytes
+    // of before the hold meanwhile.
+    void HoldDataSets();
+    void ReleaseDataSets();
 
     void SetAddressDigits(UINT nDigits);
     void SetShowAddress(bool bShow);
@@ -167,11 +185,15 @@ private:
     bool IsShiftDown() const { return (m_keyMods & Qt::ShiftModifier) != 0; }
     void OnScrollBarAction(bool bVertical, int action);
     void PostUpdateScrollbars();
+    // Before a change of the bytes: a shared block is copied first.
+    void MakeDataOwn();
+    // What every change of the data leads to: no selection, the caret at the
+    // start, the layout worked out again.
+    void DataReplaced();
 
 public:
     // Members (state of the control).
     BYTE m_bAutoDelete = 0;
-    BYTE m_bOwnData = 1;
 
 protected:
     UINT m_nFullRows = 0;
@@ -187,7 +209,12 @@ protected:
     UINT m_nAddressX = 0;
     UINT m_nAddressWidth = 0;
     hexview::Rect m_rcClient;
-    BYTE* m_pData = nullptr;
+    BYTE* m_pData = nullptr;  // m_block's bytes, or none
+    ByteBlock m_block;
+    bool m_bDataSetsHeld = false;
+    bool m_bHeldSetNoted = false;
+    const BYTE* m_pHeldData = nullptr;
+    UINT m_nHeldSize = 0;
     UINT m_nBytesPerRow = 16;
     UINT m_nAddressDigits = 8;
     UINT m_nSelStart = hexview::NONE;

@@ -84,6 +84,7 @@ void CHexEditBase::OnEditPaste() {
     const UINT n = PasteLength(start, count, m_nDataSize);
     // Nothing to write: caret and selection stay where they are.
     if (n == 0) return;
+    MakeDataOwn();
     std::memcpy(m_pData + start, src, n);
     const UINT last = start + n - 1;
     if (m_nSelStart != start || m_nSelEnd != last) {

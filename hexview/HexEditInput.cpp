@@ -101,6 +101,7 @@ bool CHexEditBase::OnChar(UINT ch) {
     if (m_pData == nullptr || m_nDataSize == 0 || m_bReadOnly) return false;
     BYTE v = 0;
     if (!HexDigitValue(ch, v)) return false;
+    MakeDataOwn();
     BYTE& b = m_pData[m_nCaretPos];
     if (m_bCaretHighNibble) {
         b = static_cast<BYTE>((b & 0x0F) | (v << 4));

@@ -153,12 +153,8 @@ TEST_F(Devices, UnplugOfOneOfTwoKeepsTheOther) {
 }
 
 TEST_F(Devices, ArrivalDuringAJobWaitsForItsEnd) {
-    auto chip = bus->Plug(Vq7170(300));
-    Open(ROW_VQ7170);
     const std::vector<BYTE> image = Pattern(200, 17);
-    ShowImage(image);
-    Click(IDC_DOWNLOAD);
-    ASSERT_EQ(g_bBusy, 1);
+    auto chip = StartSlowDownload(image);
     auto other = bus->Plug(Vq7170());
     QTest::qWait(50);  // the arrival reaches the dialog while the job runs
     ASSERT_EQ(g_bBusy, 1) << "latency too small: the job ended before the arrival";

@@ -45,6 +45,15 @@ void JobsTest::TearDown() {
     DialogFixture::TearDown();
 }
 
+std::shared_ptr<emu::Chip> JobsTest::StartSlowDownload(const std::vector<BYTE>& image) {
+    auto chip = bus->Plug(Vq7170(300));
+    Open(ROW_VQ7170);
+    ShowImage(image);
+    Click(IDC_DOWNLOAD);
+    EXPECT_EQ(g_bBusy, 1);
+    return chip;
+}
+
 void JobsTest::ShowImage(const std::vector<BYTE>& bytes) {
     std::copy(bytes.begin(), bytes.end(), g_image);
     g_imageLen = static_cast<DWORD>(bytes.size());

@@ -58,6 +58,9 @@ protected:
 
     // Puts bytes into the image and shows them (hex view and all).
     void ShowImage(const std::vector<BYTE>& bytes);
+    // A VQ7170 answering in 300 us per report, and a download of image to it
+    // pressed (still running on return).
+    std::shared_ptr<emu::Chip> StartSlowDownload(const std::vector<BYTE>& image);
     // Types hex digits into the hex view at a byte offset.
     void TypeIntoView(UINT offset, const char* digits);
     std::vector<BYTE> ViewBytes() const;

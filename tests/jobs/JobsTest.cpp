@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <utility>
+
 namespace {
 
 class Jobs : public JobsTest {};
@@ -264,4 +267,48 @@ TEST_F(Jobs, ReadAsksForAtMostTheWorkBuffer) {
     const std::vector<BYTE> view = ViewBytes();
     EXPECT_TRUE(std::equal(head.begin(), head.end(), view.begin()));
     EXPECT_EQ(view.back(), 0xFF);  // erased flash
+}
+
+TEST_F(Jobs, EditsDuringADownloadStayInTheView) {
+    const std::vector<BYTE> image = Pattern(64, 0x10);
+    auto chip = StartSlowDownload(image);
+    TypeIntoView(5, "AB");  // the view stays usable during the job
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(Status(), QStringLiteral("Successful!"));
+    EXPECT_EQ(chip->Eeprom(0, 0, image.size()), image);
+    std::vector<BYTE> edited = image;
+    edited[5] = 0xAB;
+    EXPECT_EQ(ViewBytes(), edited);
+
+    // The next download takes the edit.
+    Click(IDC_DOWNLOAD);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(chip->Eeprom(0, 0, edited.size()), edited);
+}
+
+TEST_F(Jobs, EachReadShowsItsOwnBytes) {
+    // Reads of growing and shrinking lengths one after another: the view
+    // shows the bytes of the last read, and keeps showing them while the
+    // next read fills the work buffer.
+    auto chip = bus->Plug({.type = emu::ChipType::VQ7340, .reportId = 1});
+    chip->SetLogging(false);
+    Open(ROW_VQ7340);
+    ShowImage(Pattern(48, 0));
+    Click(IDC_RADIO_FLASH);
+    ASSERT_EQ(dlg->m_nMemoryType, MEMTYPE_FLASH);
+    Click(IDC_MODIFY_LENGTH);
+    std::vector<BYTE> shown = ViewBytes();
+    for (const DWORD length : {0x2000u, 0x100u, 0x2000u, 0x2000u}) {
+        const std::vector<BYTE> stored = Pattern(length, static_cast<BYTE>(length + shown[0]));
+        chip->WriteFlash(0, stored);
+        chip->SetLatency(std::chrono::microseconds(length == 0x100 ? 0 : 2000));
+        TypeInto(IDC_READ_LENGTH, QString::asprintf("%X", static_cast<unsigned>(length)));
+        Click(IDC_READ);
+        ASSERT_TRUE(WaitFor([] { return g_progress.GetPos() > 0 || !g_bBusy; }));
+        EXPECT_EQ(ViewBytes(), shown) << length;
+        ASSERT_TRUE(WaitIdle());
+        ASSERT_EQ(Status(), QStringLiteral("Reading completed!")) << length;
+        EXPECT_EQ(ViewBytes(), stored) << length;
+        shown = stored;
+    }
 }
