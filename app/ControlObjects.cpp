@@ -67,13 +67,14 @@ void CProgressCtrl::ShowPos() {
 }
 
 void CButton::Attach(QAbstractButton* wnd) {
-    if (m_wnd) QObject::disconnect(m_wnd, nullptr, nullptr, nullptr);
+    QObject::disconnect(m_toggled);
+    QObject::disconnect(m_destroyed);
     m_wnd = wnd;
     m_bChecked.store(wnd && wnd->isChecked());
     if (!wnd) return;
     // Every change of the state, by the user or by the program (no handler runs on it).
-    QObject::connect(wnd, &QAbstractButton::toggled, wnd, [this](bool checked) { m_bChecked.store(checked); });
-    QObject::connect(wnd, &QObject::destroyed, wnd, [this] { m_bChecked.store(false); });
+    m_toggled = QObject::connect(wnd, &QAbstractButton::toggled, wnd, [this](bool checked) { m_bChecked.store(checked); });
+    m_destroyed = QObject::connect(wnd, &QObject::destroyed, wnd, [this] { m_bChecked.store(false); });
 }
 
 int CButton::GetCheck() const {

@@ -67,4 +67,5 @@ public:
 private:
     QPointer<QAbstractButton> m_wnd;
     std::atomic<bool> m_bChecked{false};  // follows the button on the user-interface thread
+    QMetaObject::Connection m_toggled, m_destroyed;
 };

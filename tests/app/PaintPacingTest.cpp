@@ -93,8 +93,12 @@ TEST(CheckState, AWorkerReadsEveryChangeOfTheBox) {
     TestApplication();
     auto box = std::make_unique<QCheckBox>(QStringLiteral("box"));
     box->show();
+    int clicks = 0;
+    QObject::connect(box.get(), &QAbstractButton::clicked, [&clicks] { ++clicks; });
     CButton button;
     button.Attach(box.get());
+    button.Attach(box.get());  // again, as a second data exchange would: the box's own handlers stay
+
     const auto workerReads = [&button] {
         int check = -1;
         RunOnWorkerThread([&] { check = button.GetCheck(); });
@@ -110,6 +114,7 @@ TEST(CheckState, AWorkerReadsEveryChangeOfTheBox) {
         {"checked by the program", [&] { button.SetCheck(1); }, 1},
         {"unchecked by a click", [&] { QTest::mouseClick(box.get(), Qt::LeftButton); }, 0},
         {"checked by a click", [&] { QTest::mouseClick(box.get(), Qt::LeftButton); }, 1},
+        {"both clicks handled", [&] { EXPECT_EQ(clicks, 2); }, 1},
         {"the box goes", [&] { box.reset(); }, 0},
     };
     for (const Step& s : steps) {
