@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -212,9 +213,11 @@ protected:
     BYTE* m_pData = nullptr;  // m_block's bytes, or none
     ByteBlock m_block;
     bool m_bDataSetsHeld = false;
-    bool m_bHeldSetNoted = false;
-    const BYTE* m_pHeldData = nullptr;
-    UINT m_nHeldSize = 0;
+    struct HeldSet {
+        const BYTE* pData;
+        UINT nSize;
+    };
+    std::optional<HeldSet> m_heldSet;  // the data set last while held
     UINT m_nBytesPerRow = 16;
     UINT m_nAddressDigits = 8;
     UINT m_nSelStart = hexview::NONE;
