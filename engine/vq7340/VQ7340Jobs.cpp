@@ -120,9 +120,7 @@ void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     };
     DWORD n = 0;
     if (Host().IsModifyLengthChecked()) {
-        // The buffer is g_workBuf; a longer read can't be held.
-        n = static_cast<DWORD>(std::min<std::size_t>(len, IMAGE_BUFFER_SIZE));
-        if (!memory.IsFlash()) n = ClampReadToEeprom(n);
+        n = ClampReadLength(memType, len);
     } else {
         BYTE head[IMAGE_HEADER_SIZE + STORED_SUMS] = {};
         if (!memory.Read(0, IMAGE_HEADER_SIZE, head)) return fail();
