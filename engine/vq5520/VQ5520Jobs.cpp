@@ -121,16 +121,7 @@ DWORD CVQ5520Patch::ReadStoredLength(BYTE memType) {
         for (DWORD i = 0; i < 4; ++i) ReadEeprom(selector, static_cast<WORD>(sumsAt + i), 1, sums + i);
     }
 
-    if (HeaderChecksum(hdr, ChecksumLayout::VQ7170) == ReadBE16(sums)) {
-        g_codeLen = codeLen;
-        g_checksum = ReadBE16(sums + 2);
-        g_readLen = codeLen + 52;
-    } else {
-        g_codeLen = 0;
-        g_checksum = 0xFFFF;
-        g_readLen = 52;
-    }
-    return g_readLen;
+    return AdoptStoredLength(hdr, sums, ChecksumLayout::VQ7170);
 }
 
 // buf is g_workBuf: it holds a whole image (at most 65,587 bytes) and every

@@ -126,16 +126,7 @@ void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
         if (!memory.Read(0, IMAGE_HEADER_SIZE, head)) return fail();
         const WORD codeLen = ImageCodeLength(head);
         if (!memory.Read(codeLen + IMAGE_HEADER_SIZE, STORED_SUMS, head + IMAGE_HEADER_SIZE)) return fail();
-        if (HeaderChecksum(head, ChecksumLayout::VQ7340) == ReadBE16(head + IMAGE_HEADER_SIZE)) {
-            g_codeLen = codeLen;
-            g_checksum = ReadBE16(head + IMAGE_HEADER_SIZE + 2);
-            n = codeLen + IMAGE_HEADER_SIZE + STORED_SUMS;
-        } else {
-            g_codeLen = 0;
-            g_checksum = 0xFFFF;
-            n = IMAGE_HEADER_SIZE + STORED_SUMS;
-        }
-        g_readLen = n;
+        n = AdoptStoredLength(head, head + IMAGE_HEADER_SIZE, ChecksumLayout::VQ7340);
     }
 
     const PhaseProgress bar(100.0, n, 0);
