@@ -3,6 +3,7 @@
 // dialog (data exchange). Without a window the calls do nothing.
 #pragma once
 
+#include "PaintPacer.h"
 #include "WinTypes.h"
 
 #include <QAbstractButton>
@@ -36,7 +37,7 @@ public:
     void ShowPendingPos();
 
     // How often the user-interface thread looks at a bar a worker moves.
-    static constexpr int FRAME_MS = 16;
+    static constexpr int FRAME_MS = CPaintPacer::FRAME_MS;
 
 private:
     // User-interface thread: shows the last position and looks again a frame

@@ -75,7 +75,7 @@ void CQtEngineHost::SetStatusText(const std::string& text, COLORREF colour) {
 }
 
 void CQtEngineHost::SetProgress(int pos) {
-    // A position already shown needs no trip to the user-interface thread.
+    // A position already set changes nothing.
     if (g_progress.GetPos() == pos) return;
     g_progress.SetPos(pos);
 }

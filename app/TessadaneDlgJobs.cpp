@@ -13,7 +13,7 @@
 // Bytes: a download works on the hex view's bytes as they were at the press,
 // shared with the view (which copies them before its next change); at the end
 // of a read the bytes read and the view's old block change places between the
-// view and g_workBuf. Neither job copies the image.
+// view and g_workBuf. Neither job copies the image, nor does a save.
 #include "DialogText.h"
 #include "Globals.h"
 #include "Jobs.h"
@@ -27,7 +27,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cstring>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -68,14 +67,6 @@ void ShowDeviceVersion(CTessadaneDlg& dlg) {
     BYTE version[4] = {0, 0, 0, 0};
     CurrentPatch(dlg)->ReadDeviceVersion(dlg.m_nMemoryType, version);
     dlg.SetDlgItemText(IDC_DEVICE_VERSION, VersionText(version));
-}
-
-// The hex view's bytes into g_workBuf. Returns their number.
-DWORD CopyViewIntoWorkBuf(const CHexEditBase& view) {
-    const BYTE* data = view.GetData();
-    const DWORD count = std::min<DWORD>(view.GetDataSize(), IMAGE_BUFFER_SIZE);
-    if (data && count) std::memcpy(g_workBuf, data, count);
-    return data ? count : 0;
 }
 
 void HandleDeferredDeviceChanges(CTessadaneDlg& dlg) {
@@ -266,9 +257,12 @@ void CTessadaneDlg::OnBnClickedOpenFile() {
 }
 
 void CTessadaneDlg::OnBnClickedSaveToBin() {
-    if (g_bBusy) return;  // g_workBuf belongs to the job
-    const DWORD count = CopyViewIntoWorkBuf(m_hexEdit);
-    CurrentPatch(*this)->SaveToBin(count, g_workBuf);
+    if (g_bBusy) return;  // the button is disabled during every job
+    // The view's bytes as they are now; the view copies them before a change
+    // while the file is written.
+    const ByteBlock bytes = m_hexEdit.ShareData();
+    const DWORD count = bytes.Data() ? std::min<DWORD>(m_hexEdit.GetDataSize(), IMAGE_BUFFER_SIZE) : 0;
+    CurrentPatch(*this)->SaveToBin(count, bytes.Data());
 }
 
 void CTessadaneDlg::OnEnChangeModifyLength() {

@@ -14,12 +14,12 @@ function(quillmar_area_executable target)
   quillmar_warnings(${target})
 endfunction()
 
-# quillmar_add_test_area(<name> [LABEL <label>] [QT] [OWN_MAIN]
+# quillmar_add_test_area(<name> [QT] [OWN_MAIN]
 #                        [LIBS <target>...] [DEFINES <define>...]
 #                        [RUNNER <command>...]
 #                        [EXCLUDE <file>...])
 # Builds <name>_tests from the calling folder and registers its GoogleTest
-# cases with CTest under the label <label> (default <name>).
+# cases with CTest under the label <name>.
 #   QT        needs the application libraries; links Qt6::Test and runs on
 #             the offscreen platform.
 #   OWN_MAIN  the area brings its own main(); links GoogleTest alone instead
@@ -28,12 +28,9 @@ endfunction()
 #             time as for every test.
 #   EXCLUDE   files of the folder that belong to other targets.
 function(quillmar_add_test_area name)
-  cmake_parse_arguments(PARSE_ARGV 1 AREA "QT;OWN_MAIN" "LABEL" "LIBS;DEFINES;RUNNER;EXCLUDE")
+  cmake_parse_arguments(PARSE_ARGV 1 AREA "QT;OWN_MAIN" "" "LIBS;DEFINES;RUNNER;EXCLUDE")
   if(AREA_QT AND NOT QUILLMAR_BUILD_APP)
     return()
-  endif()
-  if(NOT AREA_LABEL)
-    set(AREA_LABEL ${name})
   endif()
   set(target ${name}_tests)
 
@@ -44,7 +41,7 @@ function(quillmar_add_test_area name)
     target_link_libraries(${target} PRIVATE quillmar_testsupport)
   endif()
   target_link_libraries(${target} PRIVATE ${AREA_LIBS})
-  set(properties LABELS ${AREA_LABEL})
+  set(properties LABELS ${name})
   if(AREA_QT)
     target_link_libraries(${target} PRIVATE Qt6::Test)
     list(APPEND properties ENVIRONMENT QT_QPA_PLATFORM=offscreen)

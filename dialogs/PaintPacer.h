@@ -21,7 +21,6 @@ public:
 
     void Start();
     void Stop();
-    bool IsOn() const { return m_bOn; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -39,8 +39,9 @@ struct Call {
     void* context;
     std::mutex mutex;
     std::condition_variable cv;
-    bool done = false;                // under mutex
-    std::atomic<bool> finished{false};  // the same, for a caller that spins
+    // Set under mutex, so that a sleeping caller can't miss it; read
+    // without it by a caller that spins.
+    std::atomic<bool> finished{false};
 };
 
 // How long a caller spins for its call before it sleeps: most calls are
@@ -78,9 +79,8 @@ private:
         const std::shared_ptr<Call> call = std::move(m_call);
         {
             std::lock_guard lock(call->mutex);
-            call->done = true;
+            call->finished.store(true, std::memory_order_release);
         }
-        call->finished.store(true, std::memory_order_release);
         call->cv.notify_one();
     }
     std::shared_ptr<Call> m_call;
@@ -124,7 +124,7 @@ void CallOnUiThread(void (*run)(void*), void* context) {
     while (!call->finished.load(std::memory_order_acquire)) {
         if (std::chrono::steady_clock::now() < spinUntil) continue;
         std::unique_lock lock(call->mutex);
-        call->cv.wait(lock, [&call] { return call->done; });
+        call->cv.wait(lock, [&call] { return call->finished.load(std::memory_order_acquire); });
         break;
     }
 }

@@ -3,6 +3,8 @@
 
 #include "VQPatch.h"
 
+#include <algorithm>
+
 // The length a read job fetches from an EEPROM. A longer request is cut to
 // the address space, and g_readLen then tells what was read, so that no
 // stale buffer bytes behind it are shown as read from the chip.
@@ -10,6 +12,13 @@ inline DWORD ClampReadToEeprom(DWORD len) {
     if (len <= EEPROM_SPACE) return len;
     g_readLen = static_cast<DWORD>(EEPROM_SPACE);
     return static_cast<DWORD>(EEPROM_SPACE);
+}
+
+// The length a read job fetches: at most the work buffer, and from an
+// EEPROM at most its address space (see above).
+inline DWORD ClampReadLength(BYTE memType, DWORD len) {
+    len = std::min<DWORD>(len, static_cast<DWORD>(IMAGE_BUFFER_SIZE));
+    return memType == MEMTYPE_FLASH ? len : ClampReadToEeprom(len);
 }
 
 // An image longer than the address space would wrap onto its own start:

@@ -120,8 +120,8 @@ bool LoadHex(const LoadRules& rules, const std::string& path) {
     const std::size_t codeBytes = static_cast<std::size_t>(end) - window.base;
     // A BCSH block takes its four bytes from the end of the code: a file
     // with fewer code bytes can't hold the image it announces.
-    if (!window.builtHeader && HasBcshBlock(hex.data() + window.base - headerSize, rules.layout) &&
-        codeBytes < BCSH_SIZE) {
+    const bool bcsh = !window.builtHeader && HasBcshBlock(hex.data() + window.base - headerSize, rules.layout);
+    if (bcsh && codeBytes < BCSH_SIZE) {
         Message(window.invalidText);
         return false;
     }
@@ -137,7 +137,7 @@ bool LoadHex(const LoadRules& rules, const std::string& path) {
 
     // With a BCSH block the last four bytes copied make room for the
     // checksums; the block itself keeps what the image held.
-    const WORD len = static_cast<WORD>(codeBytes - (HasBcshBlock(g_image, rules.layout) ? BCSH_SIZE : 0));
+    const WORD len = static_cast<WORD>(codeBytes - (bcsh ? BCSH_SIZE : 0));
     g_imageLen = ImageLength(g_image, len, rules.layout);
     return FinishRecomputed(rules, len);
 }

@@ -126,6 +126,15 @@ void CVQPatch::FailReadBack(const ImageState& before) {
     EndJob("Reading failed!", STATUS_RED);
 }
 
+DWORD CVQPatch::AdoptStoredLength(const BYTE* header, const BYTE* sums, ChecksumLayout layout) {
+    const bool stored = HeaderChecksum(header, layout) == ReadBE16(sums);
+    g_codeLen = stored ? ImageCodeLength(header) : 0;
+    g_checksum = stored ? ReadBE16(sums + 2) : 0xFFFF;
+    constexpr DWORD SUM_BYTES = 4;  // header checksum, code checksum
+    g_readLen = static_cast<DWORD>(IMAGE_HEADER_SIZE) + g_codeLen + SUM_BYTES;
+    return g_readLen;
+}
+
 void CVQPatch::StoreDevice(HANDLE h) {
     if (m_hDevice != INVALID_HANDLE_VALUE && m_hDevice != HANDLE_NONE) hid::Close(m_hDevice);
     m_hDevice = h;

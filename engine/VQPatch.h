@@ -5,6 +5,7 @@
 #include "ByteBlock.h"
 #include "EngineHost.h"
 #include "HidReport.h"
+#include "ImageFormat.h"
 #include "WinTypes.h"
 
 #include <array>
@@ -136,6 +137,13 @@ protected:
     // End of a ReadBack whose reads failed: the state of its start comes
     // back, the bar goes to 100 and the status says so in red.
     void FailReadBack(const ImageState& before);
+    // A read in normal mode takes its length from the stored image: header
+    // (48 bytes) and the four sum bytes behind its code. When the stored
+    // header checksum holds, g_codeLen and g_checksum become the stored code
+    // length and code checksum, else 0 and 0xFFFF. Returns the bytes to
+    // read, the image with its sums (or the header and sums alone), also put
+    // in g_readLen.
+    DWORD AdoptStoredLength(const BYTE* header, const BYTE* sums, ChecksumLayout layout);
 
     // Sends one 9-byte report and, when wanted, fetches the reply into it.
     bool Send(FEATURE_REPORT& r);

@@ -101,9 +101,7 @@ void CHexEditBase::SetMultiLine(bool bMultiLine) {
 
 void CHexEditBase::SetData(const BYTE* pData, UINT nSize) {
     if (m_bDataSetsHeld) {
-        m_bHeldSetNoted = true;
-        m_pHeldData = pData;
-        m_nHeldSize = nSize;
+        m_heldSet = HeldSet{pData, nSize};
         return;
     }
     if (pData == nullptr) {
@@ -125,7 +123,7 @@ void CHexEditBase::SetData(const BYTE* pData, UINT nSize) {
 }
 
 ByteBlock CHexEditBase::ExchangeData(ByteBlock block, UINT nSize) {
-    m_bHeldSetNoted = false;
+    m_heldSet.reset();
     std::swap(block, m_block);
     m_pData = m_block.Data();
     m_nDataSize = m_pData != nullptr ? static_cast<UINT>(std::min<std::size_t>(nSize, m_block.capacity)) : 0;
@@ -150,9 +148,7 @@ void CHexEditBase::HoldDataSets() { m_bDataSetsHeld = true; }
 
 void CHexEditBase::ReleaseDataSets() {
     m_bDataSetsHeld = false;
-    if (!m_bHeldSetNoted) return;
-    m_bHeldSetNoted = false;
-    SetData(m_pHeldData, m_nHeldSize);
+    if (const std::optional<HeldSet> held = std::exchange(m_heldSet, std::nullopt)) SetData(held->pData, held->nSize);
 }
 
 void CHexEditBase::DataReplaced() {

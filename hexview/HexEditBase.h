@@ -15,7 +15,9 @@
 #include <QRect>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -142,9 +144,20 @@ protected:
 
     void CalculatePaintingDetails();
     void UpdateScrollbars();
-    void PaintAddresses(QPainter& p, int rowFrom, int rowTo);
-    void PaintHexData(QPainter& p, int rowFrom, int rowTo);
-    void PaintAsciiData(QPainter& p, int rowFrom, int rowTo);
+    // The shown rows a paint covers, and the bytes the view shows.
+    struct PaintRows {
+        int from;
+        int to;
+        hexview::RowSpan bytes;
+        // First byte of shown row `row`; none (false) past the shown bytes.
+        bool Start(int row, UINT rowBytes, std::uint64_t& start) const {
+            start = bytes.first + static_cast<std::uint64_t>(row) * rowBytes;
+            return start < bytes.end;
+        }
+    };
+    void PaintAddresses(QPainter& p, const PaintRows& rows);
+    void PaintHexData(QPainter& p, const PaintRows& rows);
+    void PaintAsciiData(QPainter& p, const PaintRows& rows);
 
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -212,9 +225,11 @@ protected:
     BYTE* m_pData = nullptr;  // m_block's bytes, or none
     ByteBlock m_block;
     bool m_bDataSetsHeld = false;
-    bool m_bHeldSetNoted = false;
-    const BYTE* m_pHeldData = nullptr;
-    UINT m_nHeldSize = 0;
+    struct HeldSet {
+        const BYTE* pData;
+        UINT nSize;
+    };
+    std::optional<HeldSet> m_heldSet;  // the data set last while held
     UINT m_nBytesPerRow = 16;
     UINT m_nAddressDigits = 8;
     UINT m_nSelStart = hexview::NONE;

@@ -6,12 +6,6 @@
 
 namespace hexview {
 
-namespace {
-
-const char HEX_DIGITS[] = "0123456789ABCDEF";
-
-}  // namespace
-
 EditState MoveCaretState(EditState s, UINT dataSize, int nDelta, bool highNibble, bool shift) {
     if (dataSize == 0) return s;
     std::int64_t p = s.caret;

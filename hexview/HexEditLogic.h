@@ -22,7 +22,6 @@ struct EditState {
     UINT anchor = NONE;
     bool operator==(const EditState&) const = default;
 };
-inline bool HasSelection(const EditState& s) { return s.selStart != NONE && s.selEnd != NONE; }
 
 // Caret move by nDelta bytes with the Shift rule (selection from the anchor).
 EditState MoveCaretState(EditState s, UINT dataSize, int nDelta, bool highNibble, bool shift);

@@ -161,12 +161,9 @@ void CHexEditBase::SetEditCaretPos(UINT nOffset, bool bHighNibble) {
         return;
     }
     const QRect rc(caret.x, caret.y, caret.width, caret.height);
-    if (!(m_bCaretShown && static_cast<UINT>(caret.height) == m_nCaretHeight &&
-          static_cast<UINT>(caret.width) == m_nCaretWidth)) {
-        m_bCaretShown = 1;
-        m_nCaretHeight = static_cast<UINT>(caret.height);
-        m_nCaretWidth = static_cast<UINT>(caret.width);
-    }
+    m_bCaretShown = 1;
+    m_nCaretHeight = static_cast<UINT>(caret.height);
+    m_nCaretWidth = static_cast<UINT>(caret.width);
     if (rc != m_rcCaret) {
         viewport()->update(m_rcCaret);
         m_rcCaret = rc;
@@ -205,15 +202,17 @@ void CHexEditBase::paintEvent(QPaintEvent* e) {
     const int lh = static_cast<int>(m_nLineHeight);
     const int vis = static_cast<int>(m_nVisibleRows);
     const QRect dirty = e->rect();
-    const int rowFrom = std::clamp((dirty.top() - rc.top) / lh, 0, vis);
-    const int rowTo = std::clamp((dirty.bottom() + 1 - rc.top + lh - 1) / lh, 0, vis);
-
-    p.save();
-    p.setClipRect(QRect(rc.left - 2, rc.top, rc.right - rc.left + 4, rc.bottom - rc.top));
-    if (m_bShowAddress) PaintAddresses(p, rowFrom, rowTo);
-    PaintHexData(p, rowFrom, rowTo);
-    if (m_bShowAscii) PaintAsciiData(p, rowFrom, rowTo);
-    p.restore();
+    if (m_pData != nullptr && m_nDataSize != 0) {
+        const PaintRows rows{std::clamp((dirty.top() - rc.top) / lh, 0, vis),
+                             std::clamp((dirty.bottom() + 1 - rc.top + lh - 1) / lh, 0, vis),
+                             VisibleBytes(CurrentLayout(), m_nTopRow, m_nDataSize)};
+        p.save();
+        p.setClipRect(QRect(rc.left - 2, rc.top, rc.right - rc.left + 4, rc.bottom - rc.top));
+        if (m_bShowAddress) PaintAddresses(p, rows);
+        PaintHexData(p, rows);
+        if (m_bShowAscii) PaintAsciiData(p, rows);
+        p.restore();
+    }
 
     if (m_bCaretShown && m_bCaretBlinkOn && !m_rcCaret.isEmpty()) {
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -221,28 +220,24 @@ void CHexEditBase::paintEvent(QPaintEvent* e) {
     }
 }
 
-void CHexEditBase::PaintAddresses(QPainter& p, int rowFrom, int rowTo) {
-    if (m_pData == nullptr || m_nDataSize == 0) return;
+void CHexEditBase::PaintAddresses(QPainter& p, const PaintRows& rows) {
     const Rect& rc = m_rcClient;
     const int left = rc.left + static_cast<int>(m_nAddressX) - static_cast<int>(m_nScrollX);
     const QRect column(left, rc.top, static_cast<int>(m_nAddressWidth - ADDRESS_GAP), rc.bottom - rc.top);
     p.fillRect(column, ToQColor(m_clrAddressBk));
+    p.save();
     p.setClipRect(column, Qt::IntersectClip);
     p.setPen(ToQColor(m_clrAddressText));
-
-    const RowSpan span = VisibleBytes(CurrentLayout(), m_nTopRow, m_nDataSize);
     char label[32];
-    for (int row = rowFrom; row < rowTo; ++row) {
-        const std::uint64_t start = span.first + static_cast<std::uint64_t>(row) * m_nRowBytes;
-        if (start >= span.end) break;
+    std::uint64_t start = 0;
+    for (int row = rows.from; row < rows.to && rows.Start(row, m_nRowBytes, start); ++row) {
         const int n = FormatAddress(static_cast<UINT>(start), m_nAddressDigits, label);
         m_glyphs->Draw(p, QPoint(left, rc.top + row * static_cast<int>(m_nLineHeight)), label, 0, n);
     }
-    p.setClipRect(QRect(rc.left - 2, rc.top, rc.right - rc.left + 4, rc.bottom - rc.top));
+    p.restore();
 }
 
-void CHexEditBase::PaintHexData(QPainter& p, int rowFrom, int rowTo) {
-    if (m_pData == nullptr || m_nDataSize == 0) return;
+void CHexEditBase::PaintHexData(QPainter& p, const PaintRows& rows) {
     const Rect& rc = m_rcClient;
     const int c = static_cast<int>(m_nCharWidth);
     const int lh = static_cast<int>(m_nLineHeight);
@@ -256,13 +251,11 @@ void CHexEditBase::PaintHexData(QPainter& p, int rowFrom, int rowTo) {
     const QColor selBk = ToQColor(focused ? m_clrSelBkFocused : m_clrSelBkUnfocused);
     const QColor selText = ToQColor(focused ? m_clrSelTextFocused : m_clrSelTextUnfocused);
 
-    const RowSpan span = VisibleBytes(CurrentLayout(), m_nTopRow, m_nDataSize);
     char text[3 * MAX_ROW_BYTES + 1];
-    for (int row = rowFrom; row < rowTo; ++row) {
-        const std::uint64_t start = span.first + static_cast<std::uint64_t>(row) * m_nRowBytes;
-        if (start >= span.end) break;
+    std::uint64_t start = 0;
+    for (int row = rows.from; row < rows.to && rows.Start(row, m_nRowBytes, start); ++row) {
         const UINT s = static_cast<UINT>(start);
-        const UINT e = static_cast<UINT>(std::min<std::uint64_t>(start + m_nRowBytes, span.end));
+        const UINT e = static_cast<UINT>(std::min<std::uint64_t>(start + m_nRowBytes, rows.bytes.end));
         const HexRow hr = FormatHexRow(m_pData, s, e, showSel ? m_nSelStart : NONE, m_nSelEnd, text);
         const QPoint origin(left, rc.top + row * lh);
         p.setPen(textColour);
@@ -279,20 +272,17 @@ void CHexEditBase::PaintHexData(QPainter& p, int rowFrom, int rowTo) {
     }
 }
 
-void CHexEditBase::PaintAsciiData(QPainter& p, int rowFrom, int rowTo) {
-    if (m_pData == nullptr || m_nDataSize == 0) return;
+void CHexEditBase::PaintAsciiData(QPainter& p, const PaintRows& rows) {
     const Rect& rc = m_rcClient;
     const int left = rc.left + static_cast<int>(m_nAsciiX) - static_cast<int>(m_nScrollX);
     p.fillRect(QRect(left, rc.top, static_cast<int>(m_nAsciiWidth), rc.bottom - rc.top), ToQColor(m_clrAsciiBk));
     p.setPen(ToQColor(m_clrAsciiText));
 
-    const RowSpan span = VisibleBytes(CurrentLayout(), m_nTopRow, m_nDataSize);
     char text[MAX_ROW_BYTES + 1];
-    for (int row = rowFrom; row < rowTo; ++row) {
-        const std::uint64_t start = span.first + static_cast<std::uint64_t>(row) * m_nRowBytes;
-        if (start >= span.end) break;
+    std::uint64_t start = 0;
+    for (int row = rows.from; row < rows.to && rows.Start(row, m_nRowBytes, start); ++row) {
         const UINT s = static_cast<UINT>(start);
-        const UINT e = static_cast<UINT>(std::min<std::uint64_t>(start + m_nRowBytes, span.end));
+        const UINT e = static_cast<UINT>(std::min<std::uint64_t>(start + m_nRowBytes, rows.bytes.end));
         const int n = FormatAsciiRow(m_pData, s, e, text);
         m_glyphs->Draw(p, QPoint(left, rc.top + row * static_cast<int>(m_nLineHeight)), text, 0, n);
     }

@@ -9,8 +9,6 @@ namespace hexview {
 
 namespace {
 
-const char HEX_DIGITS[] = "0123456789ABCDEF";
-
 // Bytes per row fitted to the width w (signed) of the text area.
 UINT AutoRowBytes(std::int64_t w, std::int64_t c, bool showAscii) {
     if (showAscii) {

@@ -9,6 +9,8 @@ namespace hexview {
 
 // A byte offset of 0xFFFFFFFF means none (no selection end, no anchor).
 inline constexpr UINT NONE = 0xFFFFFFFFu;
+// Upper-case digits of the hex text.
+inline constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
 // A hex row is 3 characters per byte in a 1024-character row buffer.
 inline constexpr UINT MAX_ROW_BYTES = 341;
 // Inset of the text area in a multi-line window.

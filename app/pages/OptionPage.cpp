@@ -111,12 +111,12 @@ BYTE COptionPage::ComboBits(int id, ComboField field) const {
     return ComboBitsOf(m_pWnd ? m_pWnd->ComboGetCurSel(id) : 0, field);
 }
 
-void COptionPage::LoadFlagBoxes(std::initializer_list<int> ids, BYTE value, int firstBit) {
+void COptionPage::LoadFlagBoxes(std::span<const int> ids, BYTE value, int firstBit) {
     int bit = firstBit;
     for (int id : ids) CheckDlgButton(id, (value >> bit++) & 1 ? BST_CHECKED : BST_UNCHECKED);
 }
 
-BYTE COptionPage::FlagBoxBits(std::initializer_list<int> ids, int firstBit) const {
+BYTE COptionPage::FlagBoxBits(std::span<const int> ids, int firstBit) const {
     unsigned bits = 0;
     int bit = firstBit;
     for (int id : ids) bits |= (IsDlgButtonChecked(id) != BST_UNCHECKED ? 1u : 0u) << bit++;

@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <span>
 #include <optional>
 
 inline constexpr int SW_HIDE = 0;
@@ -110,9 +111,15 @@ protected:
     BYTE ComboBits(int id, ComboField field) const;
 
     // Box ids[i] ticked exactly when bit firstBit + i of value is set.
-    void LoadFlagBoxes(std::initializer_list<int> ids, BYTE value, int firstBit = 0);
+    void LoadFlagBoxes(std::span<const int> ids, BYTE value, int firstBit = 0);
+    void LoadFlagBoxes(std::initializer_list<int> ids, BYTE value, int firstBit = 0) {
+        LoadFlagBoxes(std::span<const int>(ids.begin(), ids.size()), value, firstBit);
+    }
     // The other way: bit firstBit + i set exactly when box ids[i] is ticked.
-    BYTE FlagBoxBits(std::initializer_list<int> ids, int firstBit = 0) const;
+    BYTE FlagBoxBits(std::span<const int> ids, int firstBit = 0) const;
+    BYTE FlagBoxBits(std::initializer_list<int> ids, int firstBit = 0) const {
+        return FlagBoxBits(std::span<const int>(ids.begin(), ids.size()), firstBit);
+    }
 
     // --- refreshes ---
     // Header checksum of the current header at 48 + g_codeLen (nothing on

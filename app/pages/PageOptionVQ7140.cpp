@@ -66,6 +66,7 @@ const BcshEdit kBcsh[BCSH_SIZE] = {
 // A stored BCSH byte as its edit shows it: brightness and hue are signed.
 int BcshValue(const BcshEdit& e, BYTE b) { return e.low < 0 ? static_cast<std::int8_t>(b) : b; }
 
+// kCommonFlagIds, for the id lists that hold more than these boxes.
 #define COMMON_FLAG_IDS                                                                                        \
     IDC_COMMON_FLAG0, IDC_COMMON_FLAG1, IDC_COMMON_FLAG2, IDC_COMMON_FLAG3, IDC_COMMON_FLAG4, IDC_COMMON_FLAG5, \
         IDC_COMMON_FLAG6, IDC_COMMON_FLAG7
@@ -100,7 +101,7 @@ void CPageOptionVQ7140XX::SetDefaults() {
 }
 
 void CPageOptionVQ7140XX::LoadFromImage() {
-    LoadFlagBoxes({COMMON_FLAG_IDS}, g_image[COMMON_FLAGS]);
+    LoadFlagBoxes(kCommonFlagIds, g_image[COMMON_FLAGS]);
     LoadHexEdit(IDC_VID, VID);
     LoadHexEdit(IDC_PID, PID);
     LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, VIDEO_STRING, kVideoStringDefault);
@@ -131,7 +132,7 @@ void CPageOptionVQ7140XX::EnableStereoByAudio() {
 }
 
 void CPageOptionVQ7140XX::OnOptionChanged() {
-    g_image[COMMON_FLAGS] = FlagBoxBits({COMMON_FLAG_IDS});
+    g_image[COMMON_FLAGS] = FlagBoxBits(kCommonFlagIds);
 
     // At least one input port stays enabled.
     if (IsDlgButtonChecked(IDC_SV_PORT) == BST_UNCHECKED) CheckDlgButton(IDC_AV_PORT, BST_CHECKED);
@@ -157,8 +158,7 @@ void CPageOptionVQ7140XX::OnOptionChanged() {
 
     WriteBE16(g_image + 2, g_codeLen);
     g_imageLen = ImageLength(g_image, g_codeLen, Layout());
-    RefreshHeaderChecksum();
-    g_checksum = RefreshCodeChecksum();
+    g_checksum = StoreChecksums(g_image, Layout());
     UpdateImageInfo();
 }
 

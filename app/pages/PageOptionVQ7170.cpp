@@ -40,16 +40,12 @@ void CPageOptionVQ7170::SetDefaults() { WriteDefaults(0x5A, 0xA5); }
 void CPageOptionVQ7170S::SetDefaults() { WriteDefaults(0xA5, 0x5A); }
 
 void CPageOptionVQ7170::LoadFromImage() {
-    LoadFlagBoxes({IDC_COMMON_FLAG0, IDC_COMMON_FLAG1, IDC_COMMON_FLAG2, IDC_COMMON_FLAG3, IDC_COMMON_FLAG4,
-                   IDC_COMMON_FLAG5, IDC_COMMON_FLAG6, IDC_COMMON_FLAG7},
-                  g_image[COMMON_FLAGS]);
+    LoadFlagBoxes(kCommonFlagIds, g_image[COMMON_FLAGS]);
     LoadHexEdit(IDC_VID, VID);
     LoadHexEdit(IDC_PID, PID);
     LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, VIDEO_STRING, kVideoStringDefault);
     LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, AUDIO_STRING, kAudioStringDefault);
-    LoadFlagBoxes({IDC_HD_FLAG0, IDC_HD_FLAG1, IDC_HD_FLAG2, IDC_HD_FLAG3, IDC_HD_FLAG4, IDC_HD_FLAG5, IDC_HD_FLAG6,
-                   IDC_HD_FLAG7},
-                  g_image[HD_FLAGS]);
+    LoadFlagBoxes(kHdFlagIds, g_image[HD_FLAGS]);
 }
 
 void CPageOptionVQ7170::OnEnChangeVid() { OnHexEditChanged(IDC_VID, VID); }

@@ -58,9 +58,7 @@ void CPageOptionVQ7340::SetDefaults() {
 }
 
 void CPageOptionVQ7340::LoadFromImage() {
-    LoadFlagBoxes({IDC_COMMON_FLAG0, IDC_COMMON_FLAG1, IDC_COMMON_FLAG2, IDC_COMMON_FLAG3, IDC_COMMON_FLAG4,
-                   IDC_COMMON_FLAG5, IDC_COMMON_FLAG6, IDC_COMMON_FLAG7},
-                  g_image[COMMON_FLAGS]);
+    LoadFlagBoxes(kCommonFlagIds, g_image[COMMON_FLAGS]);
     LoadHexEdit(IDC_VID, VID);
     LoadHexEdit(IDC_PID, PID);
     // One layout for both strings, as the image stands before either is

@@ -1,10 +1,11 @@
 #include "VQ5520Options.h"
 
+#include "PageRules.h"
+
 namespace {
 
 constexpr BYTE SDRAM_DEFAULT = 0xFF;
-constexpr int DVO_SHIFT = 1;
-constexpr BYTE DVO_MASK = 0x07 << DVO_SHIFT;
+constexpr ComboField DVO{1, 0x07 << 1};
 
 }  // namespace
 
@@ -16,7 +17,7 @@ int SdramTypeIndex(BYTE value) { return value < SDRAM_TYPE_COUNT - 1 ? value : S
 
 bool IsPal(BYTE mode) { return (mode & VIDEO_MODE_PAL) != 0; }
 
-int DvoFormat(BYTE mode) { return (mode & DVO_MASK) >> DVO_SHIFT; }
+int DvoFormat(BYTE mode) { return ComboIndexOf(mode, DVO); }
 
 bool IsVideoModeByGpio(BYTE mode) { return (mode & VIDEO_MODE_BY_GPIO) != 0; }
 
@@ -25,7 +26,7 @@ BYTE WithTvStandard(BYTE mode, bool pal) {
 }
 
 BYTE WithDvoFormat(BYTE mode, int format) {
-    return static_cast<BYTE>((mode & ~DVO_MASK) | ((format << DVO_SHIFT) & DVO_MASK));
+    return static_cast<BYTE>((mode & ~DVO.mask) | ComboBitsOf(format, DVO));
 }
 
 BYTE VideoModeFromMarks(BYTE mode, bool ntscMarked, int dvoFormat) {

@@ -191,14 +191,9 @@ void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     // The stored image counts only when both of its sums hold. An image that
     // would reach beyond the EEPROM space can't have come from the chip.
     const DWORD imageLen = codeLen + IMAGE_HEADER_SIZE + CHECKSUM_BYTES;
-    bool good = false;
     WORD codeSum = 0;
-    if (imageLen <= EEPROM_SPACE) {
-        const BYTE* sums = buffer + IMAGE_HEADER_SIZE + codeLen;
-        codeSum = CodeChecksum(buffer, static_cast<WORD>(codeLen), ChecksumLayout::VQ7170);
-        good = HeaderChecksum(buffer, ChecksumLayout::VQ7170) == ReadBE16(sums) && codeSum == ReadBE16(sums + 2);
-    }
-    if (good) {
+    if (imageLen <= EEPROM_SPACE &&
+        StoredChecksumsMatch(buffer, static_cast<WORD>(codeLen), ChecksumLayout::VQ7170, &codeSum)) {
         g_readLen = imageLen;
         std::memcpy(g_image, buffer, imageLen);
         g_codeLen = static_cast<WORD>(codeLen);

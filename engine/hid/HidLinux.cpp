@@ -8,6 +8,8 @@
 // so a worker and the UI thread may use it at once.
 #include "HidLinux.h"
 
+#include "RetryInterrupted.h"
+
 #include "Hid.h"
 
 #include <libudev.h>
@@ -204,7 +206,7 @@ public:
     bool SetFeature(const BYTE* report, std::size_t len) override {
         if (!report || len == 0 || len > kMaxReport) return false;
         BYTE* bytes = const_cast<BYTE*>(report);
-        return hidraw::RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCSFEATURE(len), bytes); }) >= 0;
+        return RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCSFEATURE(len), bytes); }) >= 0;
     }
 
     // Byte 0 carries the report id in; the reply overwrites the buffer from
@@ -214,12 +216,12 @@ public:
     // caller had there. A reply of no bytes at all is a failure.
     bool GetFeature(BYTE* report, std::size_t len) override {
         if (!report || len == 0 || len > kMaxReport) return false;
-        return hidraw::RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCGFEATURE(len), report); }) > 0;
+        return RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCGFEATURE(len), report); }) > 0;
     }
 
     bool GetAttributes(Attributes* out) override {
         hidraw_devinfo info {};
-        if (!out || hidraw::RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCGRAWINFO, &info); }) < 0) return false;
+        if (!out || RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCGRAWINFO, &info); }) < 0) return false;
         out->vendorId = static_cast<WORD>(info.vendor);
         out->productId = static_cast<WORD>(info.product);
         out->versionNumber = version_;

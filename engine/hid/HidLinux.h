@@ -2,7 +2,6 @@
 // so they can be tested on their own.
 #pragma once
 
-#include "RetryInterrupted.h"
 
 #include <chrono>
 #include <functional>
@@ -37,9 +36,6 @@ struct NodeOps {
     // Whether the node's status changed within kFreshNode.
     std::function<bool(const char* path)> fresh;
 };
-
-// The engine's EINTR retry, for the ioctls and opens of this backend.
-using ::RetryInterrupted;
 
 // The real system calls.
 const NodeOps& SystemNodeOps();

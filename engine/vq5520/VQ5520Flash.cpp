@@ -20,7 +20,7 @@ DWORD EraseSectorCount(DWORD len) { return std::min(len / FLASH_SECTOR_SIZE + 1,
 
 }  // namespace
 
-bool CVQ5520Patch::TryReadFlash8(DWORD addr, BYTE out[8]) {
+bool CVQ5520Patch::ReadFlash8(DWORD addr, BYTE out[8]) {
     FEATURE_REPORT r;
     r[0] = ReportId();
     r[1] = HID_CMD_FLASH_READ8;
@@ -34,8 +34,6 @@ bool CVQ5520Patch::TryReadFlash8(DWORD addr, BYTE out[8]) {
     std::memcpy(out, &r[ReportId() ? 0 : 1], 8);
     return true;
 }
-
-void CVQ5520Patch::ReadFlash8(DWORD addr, BYTE out[8]) { TryReadFlash8(addr, out); }
 
 bool CVQ5520Patch::WriteFlash4(DWORD addr, const BYTE* four) {
     FEATURE_REPORT r;

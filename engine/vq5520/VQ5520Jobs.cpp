@@ -62,7 +62,7 @@ bool CVQ5520Patch::VerifyPhase(BYTE memType, DWORD len, const BYTE* data) {
         // difference rather than comparing stale bytes.
         bool same = false;
         if (flash) {
-            same = TryReadFlash8(off, got) && std::memcmp(got, data + off, std::min<DWORD>(8, len - off)) == 0;
+            same = ReadFlash8(off, got) && std::memcmp(got, data + off, std::min<DWORD>(8, len - off)) == 0;
         } else {
             m_bReadFailed = false;
             ReadEeprom(selector, static_cast<WORD>(off), 1, got);
@@ -109,36 +109,26 @@ DWORD CVQ5520Patch::ReadStoredLength(BYTE memType) {
     std::memset(sums, 0xFF, sizeof sums);
 
     if (flash) {
-        for (DWORD off = 0; off < IMAGE_HEADER_SIZE; off += 8) TryReadFlash8(off, hdr + off);
+        for (DWORD off = 0; off < IMAGE_HEADER_SIZE; off += 8) ReadFlash8(off, hdr + off);
     } else {
         for (DWORD i = 0; i < IMAGE_HEADER_SIZE; ++i) ReadEeprom(selector, static_cast<WORD>(i), 1, hdr + i);
     }
     const WORD codeLen = ImageCodeLength(hdr);
     const DWORD sumsAt = IMAGE_HEADER_SIZE + codeLen;
     if (flash) {
-        TryReadFlash8(sumsAt, sums);
+        ReadFlash8(sumsAt, sums);
     } else {
         for (DWORD i = 0; i < 4; ++i) ReadEeprom(selector, static_cast<WORD>(sumsAt + i), 1, sums + i);
     }
 
-    if (HeaderChecksum(hdr, ChecksumLayout::VQ7170) == ReadBE16(sums)) {
-        g_codeLen = codeLen;
-        g_checksum = ReadBE16(sums + 2);
-        g_readLen = codeLen + 52;
-    } else {
-        g_codeLen = 0;
-        g_checksum = 0xFFFF;
-        g_readLen = 52;
-    }
-    return g_readLen;
+    return AdoptStoredLength(hdr, sums, ChecksumLayout::VQ7170);
 }
 
 // buf is g_workBuf: it holds a whole image (at most 65,587 bytes) and every
 // length up to its own size; longer requests are cut to that size.
 void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
     const ImageState before = BeginReadBack();
-    len = std::min<DWORD>(len, IMAGE_BUFFER_SIZE);
-    if (memType != MEMTYPE_FLASH) len = ClampReadToEeprom(len);
+    len = ClampReadLength(memType, len);
     std::memset(buf, 0xFF, len);
     SetStatusText("Reading......", STATUS_GREEN);
     SelectMux(memType);
@@ -153,7 +143,7 @@ void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
         progress.At(off);
         if (flash) {
             BYTE got[8];
-            if (TryReadFlash8(off, got)) std::memcpy(buf + off, got, std::min<DWORD>(8, n - off));
+            if (ReadFlash8(off, got)) std::memcpy(buf + off, got, std::min<DWORD>(8, n - off));
         } else {
             ReadEeprom(selector, static_cast<WORD>(off), 1, buf + off);
         }
@@ -163,9 +153,7 @@ void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
 
     if (!Host().IsModifyLengthChecked()) {
         const WORD codeLen = g_codeLen;
-        const BYTE* sums = buf + IMAGE_HEADER_SIZE + codeLen;
-        g_checksum = ByteSum16(buf + IMAGE_HEADER_SIZE, codeLen);
-        if (HeaderChecksum(buf, ChecksumLayout::VQ7170) == ReadBE16(sums) && g_checksum == ReadBE16(sums + 2)) {
+        if (StoredChecksumsMatch(buf, codeLen, ChecksumLayout::VQ7170, &g_checksum)) {
             g_readLen = codeLen + 52;
         } else {
             g_checksum = 0;
@@ -185,7 +173,7 @@ void CVQ5520Patch::ReadDeviceVersion(BYTE memType, BYTE out[4]) {
     SelectMux(memType);
     if (memType == MEMTYPE_FLASH) {
         BYTE got[8];
-        if (TryReadFlash8(12, got)) std::memcpy(out, got, 4);
+        if (ReadFlash8(12, got)) std::memcpy(out, got, 4);
     } else {
         ReadEeprom(MemorySelector(memType), 12, 4, out);
     }

@@ -25,7 +25,9 @@ public:
 
     void SelectEepromMux();
     void SelectFlashMux();
-    void ReadFlash8(DWORD addr, BYTE out[8]);
+    // One HID_CMD_FLASH_READ8 exchange; false (out untouched, the failure
+    // noted in m_bReadFailed) when the request or the reply fails.
+    bool ReadFlash8(DWORD addr, BYTE out[8]);
 
 private:
     // Port registers of the bus set-up.
@@ -38,9 +40,6 @@ private:
     // Read-modify-write of an SFR: (value & andMask) | orMask.
     void ModifySfr(BYTE sfr, BYTE andMask, BYTE orMask);
     void SelectMux(BYTE memType);
-    // One HID_CMD_FLASH_READ8 exchange; false (out untouched) when the
-    // request can't be sent.
-    bool TryReadFlash8(DWORD addr, BYTE out[8]);
     // Erases the sectors an image of len bytes needs; false when an erase
     // request can't be sent.
     bool EraseFlashFor(DWORD len);

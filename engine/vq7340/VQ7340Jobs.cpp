@@ -120,24 +120,13 @@ void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     };
     DWORD n = 0;
     if (Host().IsModifyLengthChecked()) {
-        // The buffer is g_workBuf; a longer read can't be held.
-        n = static_cast<DWORD>(std::min<std::size_t>(len, IMAGE_BUFFER_SIZE));
-        if (!memory.IsFlash()) n = ClampReadToEeprom(n);
+        n = ClampReadLength(memType, len);
     } else {
         BYTE head[IMAGE_HEADER_SIZE + STORED_SUMS] = {};
         if (!memory.Read(0, IMAGE_HEADER_SIZE, head)) return fail();
         const WORD codeLen = ImageCodeLength(head);
         if (!memory.Read(codeLen + IMAGE_HEADER_SIZE, STORED_SUMS, head + IMAGE_HEADER_SIZE)) return fail();
-        if (HeaderChecksum(head, ChecksumLayout::VQ7340) == ReadBE16(head + IMAGE_HEADER_SIZE)) {
-            g_codeLen = codeLen;
-            g_checksum = ReadBE16(head + IMAGE_HEADER_SIZE + 2);
-            n = codeLen + IMAGE_HEADER_SIZE + STORED_SUMS;
-        } else {
-            g_codeLen = 0;
-            g_checksum = 0xFFFF;
-            n = IMAGE_HEADER_SIZE + STORED_SUMS;
-        }
-        g_readLen = n;
+        n = AdoptStoredLength(head, head + IMAGE_HEADER_SIZE, ChecksumLayout::VQ7340);
     }
 
     const PhaseProgress bar(100.0, n, 0);

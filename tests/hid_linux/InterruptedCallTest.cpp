@@ -1,6 +1,7 @@
 // A feature-report ioctl or an open that a signal interrupts is made again
 // instead of counting as a failed transfer.
 #include "HidLinux.h"
+#include "RetryInterrupted.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,6 @@
 #include <vector>
 
 namespace {
-
-using hid::hidraw::RetryInterrupted;
 
 // Replays one result per call: >= 0 succeeds, < 0 fails with that errno negated.
 struct Calls {
