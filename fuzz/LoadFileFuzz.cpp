@@ -1,7 +1,8 @@
 // LoadFile of all seven chip programmers on arbitrary file contents. The
 // first byte picks the chip programmer and the extension, the rest is the
 // file; a recording host answers the file dialog.
-#include "ChipPatchFactory.h"
+#include "ChipPatches.h"
+#include "ChipTypes.h"
 #include "ImageFormat.h"
 #include "RecordingHost.h"
 

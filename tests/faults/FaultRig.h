@@ -3,7 +3,8 @@
 #pragma once
 
 #include "ChipFixture.h"
-#include "ChipPatchFactory.h"
+#include "ChipPatches.h"
+#include "ChipTypes.h"
 #include "Emulator.h"
 #include "HidReport.h"
 #include "ImageFormat.h"

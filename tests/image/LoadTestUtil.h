@@ -3,7 +3,8 @@
 // leaves as it was.
 #pragma once
 
-#include "ChipPatchFactory.h"
+#include "ChipPatches.h"
+#include "ChipTypes.h"
 #include "VQPatch.h"
 
 #include <cstddef>
