@@ -70,6 +70,12 @@ bool Close(HANDLE h);
 bool SetFeature(HANDLE h, const BYTE* report, std::size_t len);
 bool GetFeature(HANDLE h, BYTE* report, std::size_t len);
 bool GetAttributes(HANDLE h, Attributes* out);
+// Why the last failed call on h failed: the system's error text ("Permission
+// denied"), or "short reply: N of M bytes"; empty while none has failed.
+std::string LastError(HANDLE h);
+// Why the last Open of the calling thread failed; empty after one that
+// succeeded.
+std::string LastOpenError();
 int ChangeFd();
 std::vector<Change> TakeChanges();
 // Number of handles open now (tests check that nothing leaks).
