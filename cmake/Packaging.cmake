@@ -80,7 +80,7 @@ endif()
 # lib/udev/rules.d under the prefix: /usr/lib/udev/rules.d in the package.
 install(FILES ${PROJECT_SOURCE_DIR}/udev/70-quillmar.rules DESTINATION lib/udev/rules.d)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${pkg_doc}/examples)
-install(FILES ${pkg_src}/copyright DESTINATION ${pkg_doc})
+install(FILES ${pkg_src}/copyright ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${pkg_doc})
 configure_file(${pkg_src}/changelog.in ${pkg_out}/changelog @ONLY)
 quillmar_gzip(${pkg_out}/changelog changelog.gz changelog_gz)
 install(FILES ${changelog_gz} DESTINATION ${pkg_doc})

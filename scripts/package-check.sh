@@ -27,6 +27,7 @@ for f in usr/bin/Quillmar \
          usr/share/applications/$app_id.desktop \
          usr/share/metainfo/$app_id.metainfo.xml \
          usr/share/doc/quillmar/copyright \
+         usr/share/doc/quillmar/README.md \
          usr/share/doc/quillmar/changelog.gz; do
   [ -f "$root/files/$f" ] || fail "missing /$f"
 done
