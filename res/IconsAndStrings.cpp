@@ -37,10 +37,8 @@ void DrawChip(QPainter& p, const QRectF& body) {
     p.drawRoundedRect(body, 2, 2);
 }
 
-QPixmap DrawAppIcon() {
-    QPixmap pm(kIconSize, kIconSize);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
+// Icon 128 on a 32 x 32 grid; the painter's scale sets the size.
+void PaintAppIcon(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing);
     DrawChip(p, QRectF(5, 5, 22, 22));
     // A quill across the chip.
@@ -53,6 +51,13 @@ QPixmap DrawAppIcon() {
     p.drawPath(feather);
     p.setPen(QPen(QColor(0xF0, 0xF0, 0xF0), 1.2));
     p.drawLine(QPointF(7, 27), QPointF(20, 13));
+}
+
+QPixmap DrawAppIcon() {
+    QPixmap pm(kIconSize, kIconSize);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    PaintAppIcon(p);
     return pm;
 }
 
@@ -90,4 +95,13 @@ QPixmap LoadIconPixmap(int id) {
     case IDI_DISCONNECTED: return DrawStateIcon(false);
     default: return {};
     }
+}
+
+QImage AppIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.scale(size / double(kIconSize), size / double(kIconSize));
+    PaintAppIcon(p);
+    return image;
 }

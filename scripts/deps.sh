@@ -19,6 +19,9 @@ packages=(
   # The fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the
   # sanitizer runtimes.
   clang libclang-rt-14-dev
+  # The Debian package (scripts/package.sh, scripts/package-check.sh):
+  # dpkg-shlibdeps and dpkg-buildflags, gzip, and the checks of the package.
+  dpkg-dev gzip file lintian desktop-file-utils appstream
 )
 
 missing=()

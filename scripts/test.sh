@@ -14,6 +14,9 @@
 #     UndefinedBehaviorSanitizer; scripts/fuzz.sh): every target of fuzz/
 #     for FUZZ_SECONDS seconds (default 30) from its seed corpus; skipped
 #     when clang++ is missing.
+#  5. package (build-package/, Release; scripts/package-check.sh): the Debian
+#     package, checked with lintian, desktop-file-validate and appstreamcli
+#     and unpacked to see that every file is where it belongs.
 # Parallel jobs: CMAKE_BUILD_PARALLEL_LEVEL and CTEST_PARALLEL_LEVEL (default:
 # the number of processors).
 set -euo pipefail
@@ -38,3 +41,5 @@ cmake --build --preset tsan
 ctest --preset tsan
 
 bash scripts/fuzz.sh
+
+bash scripts/package-check.sh

@@ -1,6 +1,7 @@
 // Builders for HEX and binary files written by the image tests.
 #pragma once
 
+#include "HexRecords.h"
 #include "WinTypes.h"
 
 #include <gtest/gtest.h>
@@ -13,35 +14,9 @@
 
 namespace imagetest {
 
-// One Intel HEX record with a correct checksum, upper-case digits.
-inline std::string Record(unsigned address, const std::vector<BYTE>& data, BYTE type = 0) {
-    char text[16];
-    std::string out = ":";
-    unsigned sum = static_cast<unsigned>(data.size()) + (address >> 8) + (address & 0xFF) + type;
-    std::snprintf(text, sizeof text, "%02X%04X%02X", static_cast<unsigned>(data.size()), address & 0xFFFF, type);
-    out += text;
-    for (BYTE b : data) {
-        std::snprintf(text, sizeof text, "%02X", b);
-        out += text;
-        sum += b;
-    }
-    std::snprintf(text, sizeof text, "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
-    return out + text;
-}
-
-inline const std::string END_RECORD = ":00000001FF";
-
-// Records of at most 16 bytes for data placed at address, then the end record.
-inline std::string HexOf(unsigned address, const std::vector<BYTE>& data, bool endRecord = true) {
-    std::string out;
-    for (std::size_t i = 0; i < data.size(); i += 16) {
-        const std::size_t n = std::min<std::size_t>(16, data.size() - i);
-        out += Record(address + static_cast<unsigned>(i), std::vector<BYTE>(data.begin() + i, data.begin() + i + n)) +
-               "\n";
-    }
-    if (endRecord) out += END_RECORD + "\n";
-    return out;
-}
+using hexrecords::END_RECORD;
+using hexrecords::HexOf;
+using hexrecords::Record;
 
 inline std::vector<BYTE> Bytes(std::size_t n, BYTE seed) {
     std::vector<BYTE> v(n);

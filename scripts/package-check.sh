@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Checks the Debian package as a Debian user receives it: builds it
+# (scripts/package.sh), lets lintian look for errors, unpacks it into a
+# temporary root and checks what lands where: the programs, the menu entry
+# and metainfo (validated), the icons at their sizes, the manual page, the
+# udev rule, the samples, and a post-install step that survives a missing or
+# failing udevadm.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+deb=$(bash scripts/package.sh | tail -n 1)
+echo "package-check: $deb"
+
+lintian --fail-on error "$deb" | tee build-package/lintian.log
+echo "package-check: lintian: $(grep -c '^E:' build-package/lintian.log || true) errors," \
+     "$(grep -c '^W:' build-package/lintian.log || true) warnings"
+
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root/files"
+dpkg-deb -e "$deb" "$root/control"
+
+fail() { echo "package-check: $*" >&2; exit 1; }
+app_id=org.quillmar.Quillmar
+for f in usr/bin/Quillmar \
+         usr/share/man/man1/Quillmar.1.gz \
+         usr/lib/udev/rules.d/70-quillmar.rules \
+         usr/share/applications/$app_id.desktop \
+         usr/share/metainfo/$app_id.metainfo.xml \
+         usr/share/doc/quillmar/copyright \
+         usr/share/doc/quillmar/README.md \
+         usr/share/doc/quillmar/changelog.gz; do
+  [ -f "$root/files/$f" ] || fail "missing /$f"
+done
+cmp udev/70-quillmar.rules "$root/files/usr/lib/udev/rules.d/70-quillmar.rules" || fail "udev rule differs"
+for sample in examples/*; do
+  cmp "$sample" "$root/files/usr/share/doc/quillmar/$sample" || fail "sample $sample differs"
+done
+for size in 16 22 24 32 48 64 128 256; do
+  png=$root/files/usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png
+  file "$png" | grep -q "PNG image data, $size x $size," || fail "icon $png is not a $size x $size PNG"
+done
+
+desktop-file-validate "$root/files/usr/share/applications/$app_id.desktop"
+appstreamcli validate --no-net "$root/files/usr/share/metainfo/$app_id.metainfo.xml"
+
+# The post-install step goes on where udevadm is missing or fails.
+mkdir -p "$root/nudev" "$root/bad"
+printf '#!/bin/sh\nexit 1\n' >"$root/bad/udevadm"
+chmod +x "$root/bad/udevadm"
+PATH="$root/nudev" /bin/sh "$root/control/postinst" configure || fail "postinst fails without udevadm"
+PATH="$root/bad:/usr/bin:/bin" /bin/sh "$root/control/postinst" configure || fail "postinst fails when udevadm fails"
+
+# @@ quillmar-cli run against an emulated chip (download and read) goes here @@
+
+echo "package-check: passed"

@@ -1,0 +1,99 @@
+// The sample images of examples/: each loads in its own chip type as Open
+// File loads it, its checksums hold, and it is still what the option pages'
+// defaults give.
+#include "AppTestEnv.h"
+#include "ChipTypes.h"
+#include "ImageFormat.h"
+#include "RecordingHost.h"
+#include "SampleImages.h"
+#include "VQPatch.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+using namespace samples;
+
+namespace {
+
+std::string SamplePath(int row) { return std::string(QUILLMAR_EXAMPLES_DIR) + "/" + SAMPLE_FORMATS[row].file; }
+
+std::string ReadSample(int row) {
+    std::ifstream in(SamplePath(row), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class SamplesTest : public ::testing::TestWithParam<int>, public WithTestApplication {
+protected:
+    RecordingHost host;
+};
+
+TEST_P(SamplesTest, LoadsInItsChipTypeWithItsChecksums) {
+    const int row = GetParam();
+    const SampleFormat& f = SAMPLE_FORMATS[row];
+    host.SetNow(2026, 12, 7, 15, 0);
+    host.QueueDialogAnswer(SamplePath(row));
+
+    ASSERT_TRUE(MakeChipPatch(row)->LoadFile());
+    EXPECT_EQ(host.messages, std::vector<std::string>{});
+    ASSERT_EQ(host.dialogs.size(), 1u);
+    EXPECT_NE(host.dialogs[0].spec.filter.find(f.hex ? "*.hex" : "*.bin"), std::string::npos);
+
+    const std::vector<BYTE> code = SampleCode(row);
+    ASSERT_EQ(g_codeLen, code.size());
+    EXPECT_EQ(ImageCodeLength(g_image), code.size());
+    const std::size_t at = CodeOffset(f.layout);
+    EXPECT_EQ(std::vector<BYTE>(g_image + at, g_image + at + code.size()), code);
+    EXPECT_EQ(g_imageLen, at + code.size() + (f.layout == ChecksumLayout::VQ7140S ? 0 : 4));
+
+    WORD codeSum = 0;
+    EXPECT_TRUE(StoredChecksumsMatch(g_image, g_codeLen, f.layout, &codeSum));
+    EXPECT_EQ(codeSum, ByteSum16(code.data(), code.size()));
+    EXPECT_EQ(g_checksum, codeSum);
+}
+
+TEST_P(SamplesTest, BinaryImageStoresItsChecksumsAndHexRecordsSumToZero) {
+    const int row = GetParam();
+    const SampleFormat& f = SAMPLE_FORMATS[row];
+    const std::string text = ReadSample(row);
+    ASSERT_FALSE(text.empty());
+    if (!f.hex) {
+        const auto* image = reinterpret_cast<const BYTE*>(text.data());
+        const WORD len = ImageCodeLength(image);
+        ASSERT_EQ(text.size(), IMAGE_HEADER_SIZE + len + 4u);
+        WORD codeSum = 0;
+        EXPECT_TRUE(StoredChecksumsMatch(image, len, f.layout, &codeSum));
+        return;
+    }
+    std::istringstream lines(text);
+    std::string line, last;
+    int records = 0;
+    while (std::getline(lines, line)) {
+        ASSERT_GE(line.size(), 11u) << line;
+        ASSERT_EQ(line[0], ':') << line;
+        unsigned sum = 0;
+        for (std::size_t i = 1; i + 1 < line.size(); i += 2) sum += std::stoul(line.substr(i, 2), nullptr, 16);
+        EXPECT_EQ(sum & 0xFF, 0u) << line;
+        ++records;
+        last = line;
+    }
+    EXPECT_EQ(last, ":00000001FF");
+    EXPECT_GT(records, 1);
+}
+
+TEST_P(SamplesTest, IsWhatTheDefaultsGiveToday) {
+    const int row = GetParam();
+    EXPECT_EQ(ReadSample(row), SampleFileContents(row, DefaultImageHead(row)))
+        << SAMPLE_FORMATS[row].file << " is out of date: run scripts/make-samples.sh";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryChipType, SamplesTest, ::testing::Range(0, CHIP_TYPE_ROWS),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(CHIP_TYPE_NAMES[info.param].shortName);
+                         });
+
+}  // namespace
