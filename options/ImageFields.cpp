@@ -564,6 +564,11 @@ std::string ApplyFieldChange(int row, const ImageView& image, const FieldChange&
     if (!change.field) return "no field";
     const ImageField& f = *change.field;
     if (ChangeEnd(image, change) > image.size) return std::string("the image is too small for ") + f.name;
+    if (f.kind == FieldKind::String && !change.cutToLayout) {
+        const int capacity = FieldStringLayout(f, LongLayoutApplies(image, f)).capacity;
+        if (change.bytes.size() > static_cast<std::size_t>(capacity))
+            return std::string(f.name) + " holds up to " + std::to_string(capacity) + " characters in this image";
+    }
     BYTE* bytes = image.bytes;
     // An option change of the VQ7140XX rewrites the BCSH block it shows.
     const std::array<int, BCSH_SIZE> bcsh = f.refresh == FieldRefresh::OptionBytes ? CurrentBcsh(image)

@@ -150,6 +150,9 @@ struct FieldChange {
     int value = 0;         // HexPair, Flag (0 or 1), Choice (a choice's value), Number
     bool present = true;   // String: false for no string
     std::string bytes;     // String: the characters, one byte each; KeyFile: the bytes
+    // String: more characters than the image's layout holds now are cut to
+    // it (as an edit's text is), else the change is refused.
+    bool cutToLayout = false;
 };
 
 struct ParsedChange {
@@ -174,7 +177,8 @@ ParsedChange LoadKeyFile(const ImageField& field, const std::string& path);
 
 // Writes the change into the image and refreshes what the field's refresh
 // says. Returns an error text, and changes nothing, when the bytes it would
-// write lie outside the buffer.
+// write lie outside the buffer, or for a string longer than the layout the
+// image asks for now holds (unless the change cuts it).
 std::string ApplyFieldChange(int row, const ImageView& image, const FieldChange& change);
 
 // --- The pieces of a change, for pages that build one from several controls --

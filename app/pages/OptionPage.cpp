@@ -98,6 +98,7 @@ void COptionPage::OnStringFieldChanged(int boxId, int editId, const ImageField& 
     FieldChange change;
     change.field = &field;
     change.present = IsTicked(boxId);
+    change.cutToLayout = true;
     if (change.present) change.bytes = LowBytes(GetDlgItemText(editId));
     ApplyField(change);
 }
