@@ -36,68 +36,52 @@ constexpr FieldChoice kVideoModes[] = {{"fixed", 0}, {"gpio", 1, 0xFF}};
 
 // --- Field builders -------------------------------------------------------------------
 
-constexpr ImageField HexPair(const char* name, std::size_t offset, FieldRefresh refresh) {
+constexpr ImageField Base(const char* name, FieldKind kind, std::size_t offset, FieldRefresh refresh) {
     ImageField f{};
     f.name = name;
-    f.kind = FieldKind::HexPair;
+    f.kind = kind;
     f.offset = offset;
     f.refresh = refresh;
     return f;
 }
 
+constexpr ImageField HexPair(const char* name, std::size_t offset, FieldRefresh refresh) {
+    return Base(name, FieldKind::HexPair, offset, refresh);
+}
+
 constexpr ImageField String(const char* name, std::size_t offset, const char* absentText, FieldRefresh refresh,
                             std::size_t longChars = 0) {
-    ImageField f{};
-    f.name = name;
-    f.kind = FieldKind::String;
-    f.offset = offset;
+    ImageField f = Base(name, FieldKind::String, offset, refresh);
     f.absentText = absentText;
-    f.refresh = refresh;
     f.longChars = longChars;
     return f;
 }
 
 constexpr ImageField Flag(const char* name, std::size_t offset, BYTE mask, FieldRefresh refresh) {
-    ImageField f{};
-    f.name = name;
-    f.kind = FieldKind::Flag;
-    f.offset = offset;
+    ImageField f = Base(name, FieldKind::Flag, offset, refresh);
     f.mask = mask;
-    f.refresh = refresh;
     return f;
 }
 
 constexpr ImageField Choice(const char* name, std::size_t offset, BYTE mask, std::span<const FieldChoice> choices,
                             FieldRefresh refresh) {
-    ImageField f{};
-    f.name = name;
-    f.kind = FieldKind::Choice;
-    f.offset = offset;
+    ImageField f = Base(name, FieldKind::Choice, offset, refresh);
     f.mask = mask;
     f.choices = choices;
-    f.refresh = refresh;
     return f;
 }
 
 constexpr ImageField Number(const char* name, std::size_t index, int low, int high, int fallback) {
-    ImageField f{};
-    f.name = name;
-    f.kind = FieldKind::Number;
-    f.offset = index;
+    ImageField f = Base(name, FieldKind::Number, index, FieldRefresh::OptionBytes);
     f.low = low;
     f.high = high;
     f.fallback = fallback;
-    f.refresh = FieldRefresh::OptionBytes;
     return f;
 }
 
 constexpr ImageField KeyFile(const char* name, std::size_t offset, std::size_t size) {
-    ImageField f{};
-    f.name = name;
-    f.kind = FieldKind::KeyFile;
-    f.offset = offset;
+    ImageField f = Base(name, FieldKind::KeyFile, offset, FieldRefresh::CodeChecksum);
     f.size = size;
-    f.refresh = FieldRefresh::CodeChecksum;
     return f;
 }
 
@@ -189,7 +173,8 @@ const ChipTable kChips[CHIP_TYPE_ROWS] = {
      {0x5A, 0xA5, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}},
     {ChecksumLayout::VQ7170, kVQ7170,
      {0xA5, 0x5A, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}},
-    // Magic C3 3C: the flash image; SDRAM type and video mode "Default".
+    // Magic C3 3C: the flash image; SDRAM type "Default", the video mode left
+    // to the pins.
     {ChecksumLayout::VQ7170, kVQ5520,
      {0xC3, 0x3C, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}},
     // Magic 3C C3: the flash image.
@@ -422,6 +407,16 @@ FieldReading ReadField(const ImageView& image, const ImageField& field) {
     }
     }
     return {};
+}
+
+FieldReading FieldDefault(int row, const ImageField& field) {
+    // Large enough for every field behind the header.
+    std::vector<BYTE> bytes(LONG_STRING_MARKER + 0x100, 0x00);
+    DWORD length = 0;
+    WORD codeLen = 0, checksum = 0;
+    const ImageView image{bytes.data(), bytes.size(), length, codeLen, checksum};
+    WriteChipDefaults(row, image);
+    return ReadField(image, field);
 }
 
 // --- Changing -------------------------------------------------------------------------------

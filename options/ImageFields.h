@@ -143,6 +143,9 @@ struct FieldReading {
 // number without a block as its fallback.
 FieldReading ReadField(const ImageView& image, const ImageField& field);
 
+// The field's value in row's default image.
+FieldReading FieldDefault(int row, const ImageField& field);
+
 // --- Changing -------------------------------------------------------------------------------
 
 struct FieldChange {

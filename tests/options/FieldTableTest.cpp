@@ -30,6 +30,7 @@ void CheckFields(int row, std::initializer_list<FieldCase> cases, std::size_t fi
         TestImage image(0x2000, 0xEE);
         WriteChipDefaults(row, image.View());
         EXPECT_EQ(Read(image, row, c.name), c.defaultText);
+        EXPECT_EQ(FieldDefault(row, ChipField(row, c.name)).text, c.defaultText);
         std::vector<BYTE> expected = image.bytes;
         const std::vector<BYTE> bytes = Hex(c.bytes);
         std::copy(bytes.begin(), bytes.end(), expected.begin() + static_cast<std::ptrdiff_t>(c.offset));
