@@ -256,7 +256,8 @@ std::array<int, BCSH_SIZE> CurrentBcsh(const ImageView& image) {
 // The bytes past the last one a change writes, checksums included.
 std::size_t ChangeEnd(const ImageView& image, const FieldChange& change) {
     const ImageField& f = *change.field;
-    std::size_t end = CodeOffset(ChipLayout(CHIP_ROW_VQ7140XX)) + image.codeLen + 4 + BCSH_SIZE;
+    // The checksums behind the code, and a BCSH block behind them.
+    const std::size_t end = IMAGE_HEADER_SIZE + image.codeLen + 4 + BCSH_SIZE;
     switch (f.kind) {
     case FieldKind::HexPair: return std::max(end, f.offset + 2);
     case FieldKind::String: {
