@@ -45,18 +45,26 @@ void COptionPage::DestroyWindow() {
 }
 
 void COptionPage::OnShowWindow(bool, UINT) {
+    WriteChipDefaults(m_row, GlobalImage());
     SetDefaults();
     LoadFromImage();
 }
 
-void COptionPage::WriteDefaultHeader(const BYTE (&front)[DEFAULT_HEADER_FRONT]) {
-    BYTE header[IMAGE_HEADER_SIZE];
-    std::memcpy(header, front, sizeof front);
-    std::memset(header + sizeof front, 0xFF, sizeof header - sizeof front);
-    g_codeLen = 0;
-    g_checksum = 0;
-    g_imageLen = DEFAULT_IMAGE_LEN;
-    WriteDefaultImage(g_image, header, m_layout);
+void COptionPage::ApplyField(const FieldChange& change) {
+    ApplyFieldChange(m_row, GlobalImage(), change);
+    UpdateImageInfo();
+}
+
+void COptionPage::ApplyField(const ImageField& field, int value) {
+    FieldChange change;
+    change.field = &field;
+    change.value = value;
+    ApplyField(change);
+}
+
+void COptionPage::RefreshAfterEdit(FieldRefresh refresh) {
+    RefreshImage(m_row, GlobalImage(), refresh);
+    UpdateImageInfo();
 }
 
 std::optional<DWORD> COptionPage::CheckHexEdit(int id, HexDigits digits) {
@@ -67,34 +75,32 @@ std::optional<DWORD> COptionPage::CheckHexEdit(int id, HexDigits digits) {
     return std::nullopt;
 }
 
-void COptionPage::OnHexEditChanged(int id, std::size_t offset) {
-    const std::optional<DWORD> value = CheckHexEdit(id);
-    if (!value) return;
-    WriteBE16(g_image + offset, static_cast<WORD>(*value));
-    HeaderEdited();
+void COptionPage::OnHexEditChanged(int id, const ImageField& field) {
+    // The pair keeps the low 16 bits of what was scanned.
+    if (const std::optional<DWORD> value = CheckHexEdit(id)) ApplyField(field, static_cast<WORD>(*value));
 }
 
-void COptionPage::LoadHexEdit(int id, std::size_t offset) {
+void COptionPage::LoadHexEdit(int id, const ImageField& field) {
     LimitDlgItemText(id, 4);
-    SetDlgItemText(id, HexPairText(g_image + offset));
+    SetDlgItemText(id, QString::fromStdString(ReadField(GlobalImage(), field).text));
 }
 
-void COptionPage::LoadStringField(int boxId, int editId, const StringFieldLayout& layout, const QString& absentText) {
+void COptionPage::LoadStringField(int boxId, int editId, const ImageField& field, bool longLayout) {
+    const StringFieldLayout layout = FieldStringLayout(field, longLayout);
     LimitDlgItemText(editId, layout.capacity);
-    const StringFieldValue field = DecodeStringField(g_image, layout);
+    const StringFieldValue value = DecodeStringField(g_image, layout);
     // The box first: the edit's handler reads it.
-    CheckDlgButton(boxId, field.present ? BST_CHECKED : BST_UNCHECKED);
-    SetDlgItemText(editId, field.present ? field.text : absentText);
+    CheckDlgButton(boxId, value.present ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemText(editId, value.present ? value.text : QString::fromUtf8(field.absentText));
 }
 
-void COptionPage::StoreStringField(int boxId, int editId, const StringFieldLayout& layout) {
-    const bool present = IsDlgButtonChecked(boxId) != BST_UNCHECKED;
-    EncodeStringField(g_image, layout, present, present ? GetDlgItemText(editId) : QString());
-}
-
-void COptionPage::OnStringFieldChanged(int boxId, int editId, const StringFieldLayout& layout) {
-    StoreStringField(boxId, editId, layout);
-    HeaderEdited();
+void COptionPage::OnStringFieldChanged(int boxId, int editId, const ImageField& field) {
+    FieldChange change;
+    change.field = &field;
+    change.present = IsTicked(boxId);
+    change.cutToLayout = true;
+    if (change.present) change.bytes = LowBytes(GetDlgItemText(editId));
+    ApplyField(change);
 }
 
 std::optional<int> COptionPage::CheckNumberEdit(int id, int low, int high) {
@@ -103,12 +109,12 @@ std::optional<int> COptionPage::CheckNumberEdit(int id, int low, int high) {
     return scan.value;
 }
 
-void COptionPage::LoadCombo(int id, BYTE value, ComboField field) {
-    if (m_pWnd) m_pWnd->ComboSetCurSel(id, ComboIndexOf(value, field));
+void COptionPage::LoadCombo(int id, const ImageField& field) {
+    if (m_pWnd) m_pWnd->ComboSetCurSel(id, static_cast<int>(FieldChoiceIndex(g_image, field)));
 }
 
-BYTE COptionPage::ComboBits(int id, ComboField field) const {
-    return ComboBitsOf(m_pWnd ? m_pWnd->ComboGetCurSel(id) : 0, field);
+void COptionPage::StoreCombo(int id, const ImageField& field) {
+    PutFieldBits(g_image, field, m_pWnd ? m_pWnd->ComboGetCurSel(id) : 0);
 }
 
 void COptionPage::LoadFlagBoxes(std::span<const int> ids, BYTE value, int firstBit) {
@@ -119,18 +125,15 @@ void COptionPage::LoadFlagBoxes(std::span<const int> ids, BYTE value, int firstB
 BYTE COptionPage::FlagBoxBits(std::span<const int> ids, int firstBit) const {
     unsigned bits = 0;
     int bit = firstBit;
-    for (int id : ids) bits |= (IsDlgButtonChecked(id) != BST_UNCHECKED ? 1u : 0u) << bit++;
+    for (int id : ids) bits |= (IsTicked(id) ? 1u : 0u) << bit++;
     return static_cast<BYTE>(bits);
 }
 
-void COptionPage::RefreshHeaderChecksum() {
-    if (m_layout != ChecksumLayout::VQ7140S) StoreHeaderChecksum(g_image, g_codeLen, m_layout);
+void COptionPage::LoadFlagBox(int id, const ImageField& field) {
+    CheckDlgButton(id, FieldBits(g_image, field) ? BST_CHECKED : BST_UNCHECKED);
 }
 
-WORD COptionPage::RefreshCodeChecksum() {
-    if (m_layout == ChecksumLayout::VQ7140S) return CodeChecksum(g_image, g_codeLen, m_layout);
-    return StoreCodeChecksum(g_image, g_codeLen, m_layout);
-}
+void COptionPage::StoreFlagBox(int id, const ImageField& field) { PutFieldBits(g_image, field, IsTicked(id)); }
 
 CTessadaneDlg* COptionPage::MainDialog() const {
     if (!m_pWnd || !m_pWnd->parentWidget()) return nullptr;

@@ -7,14 +7,16 @@
 //   default image (SetDefaults), then fills the controls (LoadFromImage);
 // - LoadFromImage, which the engine also reaches after loading or reading an
 //   image, through the host, on the user-interface thread;
-// - the hex-edit rule, the string-field rule, the checksum refresh and the
-//   image-info refresh that follow an edit of the image;
+// - the hex-edit rule, the string-field rule and the image-info refresh that
+//   follow an edit of the image;
 // - the white background of the page and of the controls in its id list.
-// The rules themselves are pure functions in PageRules.h.
+// The image bytes of every field, their defaults and the checksum refresh
+// after a change are the field table's (ImageFields.h); the text rules are
+// pure functions in PageRules.h.
 #pragma once
 
 #include "DialogWnd.h"
-#include "ImageFormat.h"
+#include "ImageFields.h"
 #include "PageRules.h"
 #include "WinTypes.h"
 
@@ -23,8 +25,9 @@
 
 #include <cstddef>
 #include <initializer_list>
-#include <span>
 #include <optional>
+#include <span>
+#include <string_view>
 
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOW = 5;
@@ -33,10 +36,10 @@ class CTessadaneDlg;
 
 class COptionPage {
 public:
-    // nIDTemplate: the page's template; layout: the checksums of its chip
-    // type's images (the default, VQ7140S, has none to refresh).
-    explicit COptionPage(UINT nIDTemplate, ChecksumLayout layout = ChecksumLayout::VQ7140S)
-        : m_nIDTemplate(nIDTemplate), m_layout(layout) {}
+    // nIDTemplate: the page's template; row: its chip-type row, whose field
+    // table gives the image bytes (the default, VQ7140S, has no fields and
+    // no checksums).
+    explicit COptionPage(UINT nIDTemplate, int row = CHIP_ROW_VQ7140S) : m_nIDTemplate(nIDTemplate), m_row(row) {}
     virtual ~COptionPage();
     COptionPage(const COptionPage&) = delete;
     COptionPage& operator=(const COptionPage&) = delete;
@@ -62,40 +65,41 @@ protected:
     // After the controls are built: register the handlers (the page's
     // message map) and the white background.
     virtual void OnCreate() {}
-    // Shown or hidden alike: page defaults, then LoadFromImage.
+    // Shown or hidden alike: the row's default image, the page's own
+    // defaults, then LoadFromImage.
     virtual void OnShowWindow(bool bShow, UINT nStatus);
-    // Writes the chip's default image and the page's own defaults.
+    // The page's own defaults, after the default image.
     virtual void SetDefaults() {}
 
-    ChecksumLayout Layout() const { return m_layout; }
-
-    // --- page defaults ---
-    // The header bytes a page's defaults give; the rest of the header is FF.
-    static constexpr std::size_t DEFAULT_HEADER_FRONT = 16;
-    // g_codeLen and g_checksum 0, g_imageLen 52; the header (front, then FF),
-    // its checksum at 48..49 and a code checksum of 0 at 50..51.
-    void WriteDefaultHeader(const BYTE (&front)[DEFAULT_HEADER_FRONT]);
+    // The field of the page's row called name.
+    const ImageField& Field(std::string_view name) const { return ChipField(m_row, name); }
+    // A change through the field table (bytes and checksum refresh), then
+    // the image-info refresh.
+    void ApplyField(const FieldChange& change);
+    void ApplyField(const ImageField& field, int value);
+    // The refresh of the page's row after bytes written in several steps,
+    // then the image-info refresh.
+    void RefreshAfterEdit(FieldRefresh refresh);
 
     // --- hex-edit rule ---
     // The value of hex edit id, or nothing after "Invalid parameters": the
     // edit is then reset to "%X" of what was scanned, which runs the edit's
     // handler again, and the caller must stop.
     std::optional<DWORD> CheckHexEdit(int id, HexDigits digits = HexDigits::UpperCase);
-    // The whole rule on a big-endian pair of header bytes at offset: check,
-    // store, checksum refresh, image-info refresh.
-    void OnHexEditChanged(int id, std::size_t offset);
-    // Limit 4 and "%02X%02X" of the pair at offset (runs the handler).
-    void LoadHexEdit(int id, std::size_t offset);
+    // The whole rule on a hex-pair field: check, store, refreshes.
+    void OnHexEditChanged(int id, const ImageField& field);
+    // Limit 4 and "%02X%02X" of the pair (runs the handler).
+    void LoadHexEdit(int id, const ImageField& field);
 
     // --- string-field rule ---
-    // Limit of the field's capacity; box ticked and the characters when the
-    // string is present, else unticked and absentText (runs the handler).
-    void LoadStringField(int boxId, int editId, const StringFieldLayout& layout, const QString& absentText);
-    // From box and edit into the image: the characters when ticked, the
-    // field all FF when not. No refresh.
-    void StoreStringField(int boxId, int editId, const StringFieldLayout& layout);
-    // The whole rule: store, checksum refresh, image-info refresh.
-    void OnStringFieldChanged(int boxId, int editId, const StringFieldLayout& layout);
+    // Limit of the field's capacity in the layout given; box ticked and the
+    // characters when the string is present, else unticked and the field's
+    // absent text (runs the handler).
+    void LoadStringField(int boxId, int editId, const ImageField& field, bool longLayout = false);
+    // The whole rule: from box and edit into the image (the characters when
+    // ticked, no string when not) in the layout the image asks for now,
+    // the field's refresh, the image-info refresh.
+    void OnStringFieldChanged(int boxId, int editId, const ImageField& field);
 
     // --- signed-number edits ---
     // The value of number edit id, within low..high, or nothing after the
@@ -105,10 +109,10 @@ protected:
     std::optional<int> CheckNumberEdit(int id, int low, int high);
 
     // --- drop-down lists ---
-    // Selects the entry that the field of value holds (no handler runs).
-    void LoadCombo(int id, BYTE value, ComboField field);
-    // The field's bits for the entry selected now.
-    BYTE ComboBits(int id, ComboField field) const;
+    // Selects the entry that the choice field holds (no handler runs).
+    void LoadCombo(int id, const ImageField& field);
+    // The choice field = the entry selected now; no refresh.
+    void StoreCombo(int id, const ImageField& field);
 
     // Box ids[i] ticked exactly when bit firstBit + i of value is set.
     void LoadFlagBoxes(std::span<const int> ids, BYTE value, int firstBit = 0);
@@ -117,25 +121,14 @@ protected:
     }
     // The other way: bit firstBit + i set exactly when box ids[i] is ticked.
     BYTE FlagBoxBits(std::span<const int> ids, int firstBit = 0) const;
-    BYTE FlagBoxBits(std::initializer_list<int> ids, int firstBit = 0) const {
-        return FlagBoxBits(std::span<const int>(ids.begin(), ids.size()), firstBit);
-    }
+    // A flag field's box from the image, and the other way (no refresh).
+    void LoadFlagBox(int id, const ImageField& field);
+    void StoreFlagBox(int id, const ImageField& field);
+    bool IsTicked(int id) const { return IsDlgButtonChecked(id) != BST_UNCHECKED; }
 
-    // --- refreshes ---
-    // Header checksum of the current header at 48 + g_codeLen (nothing on
-    // the VQ7140S layout, whose images carry no checksums).
-    void RefreshHeaderChecksum();
-    // Code checksum at 50 + g_codeLen (the VQ7140S layout stores none);
-    // returns it. g_checksum is the caller's.
-    WORD RefreshCodeChecksum();
     // The main dialog shows the image again (hex view, length, checksum,
     // memory type).
     void UpdateImageInfo() const;
-    // After an edit of header bytes: header checksum and image info.
-    void HeaderEdited() {
-        RefreshHeaderChecksum();
-        UpdateImageInfo();
-    }
 
     // --- white background ---
     // The page is white; the controls in ids (IDC_STATIC: labels and group
@@ -158,6 +151,6 @@ protected:
 
 private:
     UINT m_nIDTemplate;
-    ChecksumLayout m_layout;
+    int m_row;
     QPointer<CChildDialogWnd> m_pWnd;
 };

@@ -11,16 +11,13 @@
 // only), USB vendor and product ids, video and audio strings.
 class CPageOptionVQ7170 : public COptionPage {
 public:
-    explicit CPageOptionVQ7170(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7170) {}
+    explicit CPageOptionVQ7170(UINT nIDTemplate, int row = CHIP_ROW_VQ7170) : COptionPage(nIDTemplate, row) {}
 
     // Serves the VQ7170S page as well: both show the same header bytes.
     void LoadFromImage() override;
 
 protected:
     void OnCreate() override;
-    void SetDefaults() override;
-    // The default image with this magic in front.
-    void WriteDefaults(BYTE magic0, BYTE magic1);
 
     void OnEnChangeVid();
     void OnEnChangePid();
@@ -31,8 +28,5 @@ protected:
 // Row 3, "VQ7170S": the VQ7170 page with its own captions and default magic.
 class CPageOptionVQ7170S : public CPageOptionVQ7170 {
 public:
-    using CPageOptionVQ7170::CPageOptionVQ7170;
-
-protected:
-    void SetDefaults() override;
+    explicit CPageOptionVQ7170S(UINT nIDTemplate) : CPageOptionVQ7170(nIDTemplate, CHIP_ROW_VQ7170S) {}
 };

@@ -5,21 +5,15 @@
 #include "PageControls.h"
 #include "PageControlsVQ5520.h"
 #include "ResourceIds.h"
-#include "VQ5520Options.h"
 #include "VQPatch.h"
 
 namespace {
 
-constexpr int kSdramRadios[SDRAM_TYPE_COUNT] = {IDC_SDRAM_2M,  IDC_SDRAM_4M,   IDC_SDRAM_8M,
-                                                IDC_SDRAM_16M, IDC_SDRAM_NONE, IDC_SDRAM_DEFAULT};
+// The SDRAM radios in the order of the field's choices.
+constexpr int kSdramRadios[] = {IDC_SDRAM_2M,  IDC_SDRAM_4M,   IDC_SDRAM_8M,
+                                IDC_SDRAM_16M, IDC_SDRAM_NONE, IDC_SDRAM_DEFAULT};
 constexpr int FIRST_FLAG_BIT = 2;
-constexpr BYTE UDISK_ENABLE = 0x01;
-
-constexpr StringFieldLayout MANUFACTURER_STRING = ShortStringField(VQ5520_MANUFACTURER);
-constexpr StringFieldLayout PRODUCT_STRING = ShortStringField(VQ5520_PRODUCT);
-
-const QString kManufacturerDefault = QStringLiteral("corvanta");
-const QString kProductDefault = QStringLiteral("vq5520");
+constexpr int DVO_FORMAT_COUNT = IDC_DVO_LAST - IDC_DVO_FIRST + 1;
 
 unsigned Check(bool ticked) { return ticked ? BST_CHECKED : BST_UNCHECKED; }
 
@@ -60,34 +54,27 @@ void CPageOptionVQ5520::OnCreate() {
                         1087, IDC_VIDEO_MODE_BY_GPIO});
 }
 
-void CPageOptionVQ5520::SetDefaults() {
-    // Magic C3 3C: the image is for the flash.
-    WriteDefaultHeader({0xC3, 0x3C, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF,
-                       0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00});
-}
-
 void CPageOptionVQ5520::LoadFromImage() {
     LoadFlagBoxes({IDC_FLAG_BEFORE_CHIP_INIT, IDC_FLAG_AFTER_CHIP_INIT, IDC_FLAG_IN_MAIN_LOOP, IDC_FLAG_FOR_USBTASK,
                    IDC_FLAG_FOR_USBCMD, IDC_FLAG_FOR_TIMER},
                   g_image[VQ5520_FLAGS], FIRST_FLAG_BIT);
-    CheckDlgButton(IDC_UDISK_ENABLE, Check(g_image[VQ5520_UDISK] & UDISK_ENABLE));
+    LoadFlagBox(IDC_UDISK_ENABLE, Field("udisk"));
 
     for (int id : kSdramRadios) CheckDlgButton(id, BST_UNCHECKED);
-    CheckDlgButton(kSdramRadios[SdramTypeIndex(g_image[VQ5520_SDRAM])], BST_CHECKED);
+    CheckDlgButton(kSdramRadios[FieldChoiceIndex(g_image, Field("sdram"))], BST_CHECKED);
 
-    LoadHexEdit(IDC_VID, VQ5520_VID);
-    LoadHexEdit(IDC_PID, VQ5520_PID);
-    LoadStringField(IDC_MANUFACTURER_CHECK, IDC_MANUFACTURER, MANUFACTURER_STRING, kManufacturerDefault);
-    LoadStringField(IDC_PRODUCT_CHECK, IDC_PRODUCT, PRODUCT_STRING, kProductDefault);
+    LoadHexEdit(IDC_VID, Field("vid"));
+    LoadHexEdit(IDC_PID, Field("pid"));
+    LoadStringField(IDC_MANUFACTURER_CHECK, IDC_MANUFACTURER, Field("manufacturer"));
+    LoadStringField(IDC_PRODUCT_CHECK, IDC_PRODUCT, Field("product"));
 
     // The edits' handlers have run: read the mode byte as they left it.
-    const BYTE mode = g_image[VQ5520_VIDEO_MODE];
     CheckDlgButton(IDC_NTSC, BST_UNCHECKED);
     CheckDlgButton(IDC_PAL, BST_UNCHECKED);
-    CheckDlgButton(IsPal(mode) ? IDC_PAL : IDC_NTSC, BST_CHECKED);
+    CheckDlgButton(FieldBits(g_image, Field("tv-standard")) ? IDC_PAL : IDC_NTSC, BST_CHECKED);
     for (int id = IDC_DVO_FIRST; id <= IDC_DVO_LAST; ++id) CheckDlgButton(id, BST_UNCHECKED);
-    CheckDlgButton(IDC_DVO_FIRST + DvoFormat(mode), BST_CHECKED);
-    const bool byGpio = IsVideoModeByGpio(mode);
+    CheckDlgButton(IDC_DVO_FIRST + FieldBits(g_image, Field("dvo-format")), BST_CHECKED);
+    const bool byGpio = FieldBits(g_image, Field("video-mode")) != 0;
     CheckDlgButton(IDC_VIDEO_MODE_BY_GPIO, Check(byGpio));
     EnableModeRadios(!byGpio);
 }
@@ -100,17 +87,17 @@ void CPageOptionVQ5520::EnableModeRadios(bool enable) {
 
 // --- SDRAM type ---------------------------------------------------------------
 
-void CPageOptionVQ5520::SetSdramType(BYTE value) {
-    g_image[VQ5520_SDRAM] = value;
-    HeaderEdited();
+void CPageOptionVQ5520::SetSdramType(std::size_t index) {
+    const ImageField& sdram = Field("sdram");
+    ApplyField(sdram, sdram.choices[index].value);
 }
 
-void CPageOptionVQ5520::OnBnClickedSdram2M() { SetSdramType(SdramTypeValue(0)); }
-void CPageOptionVQ5520::OnBnClickedSdram4M() { SetSdramType(SdramTypeValue(1)); }
-void CPageOptionVQ5520::OnBnClickedSdram8M() { SetSdramType(SdramTypeValue(2)); }
-void CPageOptionVQ5520::OnBnClickedSdram16M() { SetSdramType(SdramTypeValue(3)); }
-void CPageOptionVQ5520::OnBnClickedSdramNone() { SetSdramType(SdramTypeValue(4)); }
-void CPageOptionVQ5520::OnBnClickedSdramDefault() { SetSdramType(SdramTypeValue(5)); }
+void CPageOptionVQ5520::OnBnClickedSdram2M() { SetSdramType(0); }
+void CPageOptionVQ5520::OnBnClickedSdram4M() { SetSdramType(1); }
+void CPageOptionVQ5520::OnBnClickedSdram8M() { SetSdramType(2); }
+void CPageOptionVQ5520::OnBnClickedSdram16M() { SetSdramType(3); }
+void CPageOptionVQ5520::OnBnClickedSdramNone() { SetSdramType(4); }
+void CPageOptionVQ5520::OnBnClickedSdramDefault() { SetSdramType(5); }
 
 // --- GPIO multiplex -----------------------------------------------------------
 
@@ -129,57 +116,49 @@ void CPageOptionVQ5520::OnBnClickedGpioFlash() {
 
 // --- udisk, USB ids and strings ----------------------------------------------
 
-void CPageOptionVQ5520::OnBnClickedUdiskEnable() {
-    BYTE& options = g_image[VQ5520_UDISK];
-    options = static_cast<BYTE>(IsDlgButtonChecked(IDC_UDISK_ENABLE) != BST_UNCHECKED ? options | UDISK_ENABLE
-                                                                                       : options & ~UDISK_ENABLE);
-    HeaderEdited();
-}
+void CPageOptionVQ5520::OnBnClickedUdiskEnable() { ApplyField(Field("udisk"), IsTicked(IDC_UDISK_ENABLE)); }
 
-void CPageOptionVQ5520::OnEnChangeVid() { OnHexEditChanged(IDC_VID, VQ5520_VID); }
+void CPageOptionVQ5520::OnEnChangeVid() { OnHexEditChanged(IDC_VID, Field("vid")); }
 
-void CPageOptionVQ5520::OnEnChangePid() { OnHexEditChanged(IDC_PID, VQ5520_PID); }
+void CPageOptionVQ5520::OnEnChangePid() { OnHexEditChanged(IDC_PID, Field("pid")); }
 
 void CPageOptionVQ5520::OnManufacturerStringChanged() {
-    OnStringFieldChanged(IDC_MANUFACTURER_CHECK, IDC_MANUFACTURER, MANUFACTURER_STRING);
+    OnStringFieldChanged(IDC_MANUFACTURER_CHECK, IDC_MANUFACTURER, Field("manufacturer"));
 }
 
 void CPageOptionVQ5520::OnProductStringChanged() {
-    OnStringFieldChanged(IDC_PRODUCT_CHECK, IDC_PRODUCT, PRODUCT_STRING);
+    OnStringFieldChanged(IDC_PRODUCT_CHECK, IDC_PRODUCT, Field("product"));
 }
 
 // --- video mode ---------------------------------------------------------------
 
 void CPageOptionVQ5520::OnBnClickedVideoModeByGpio() {
-    BYTE& mode = g_image[VQ5520_VIDEO_MODE];
-    if (IsDlgButtonChecked(IDC_VIDEO_MODE_BY_GPIO) != BST_UNCHECKED) {
-        // The radios keep their marks.
+    const ImageField& byGpio = Field("video-mode");
+    if (IsTicked(IDC_VIDEO_MODE_BY_GPIO)) {
+        // The radios keep their marks; the whole byte goes to the pins.
         EnableModeRadios(false);
-        mode = VIDEO_MODE_ALL_BY_GPIO;
-    } else {
-        EnableModeRadios(true);
-        int dvo = -1;
-        for (int k = 0; k < DVO_FORMAT_COUNT && dvo < 0; ++k)
-            if (IsDlgButtonChecked(IDC_DVO_FIRST + k) != BST_UNCHECKED) dvo = k;
-        mode = VideoModeFromMarks(mode, IsDlgButtonChecked(IDC_NTSC) != BST_UNCHECKED, dvo);
+        ApplyField(byGpio, byGpio.choices[1].value);
+        return;
     }
-    HeaderEdited();
+    // Back to a fixed mode: the one the radios mark (bits 5..7 kept; with
+    // no dvo radio marked its bits stay).
+    EnableModeRadios(true);
+    PutFieldBits(g_image, byGpio, byGpio.choices[0].value);
+    PutFieldBits(g_image, Field("tv-standard"), !IsTicked(IDC_NTSC));
+    for (int k = 0; k < DVO_FORMAT_COUNT; ++k) {
+        if (IsTicked(IDC_DVO_FIRST + k)) {
+            PutFieldBits(g_image, Field("dvo-format"), k);
+            break;
+        }
+    }
+    RefreshAfterEdit(byGpio.refresh);
 }
 
-void CPageOptionVQ5520::OnBnClickedNtsc() {
-    g_image[VQ5520_VIDEO_MODE] = WithTvStandard(g_image[VQ5520_VIDEO_MODE], false);
-    HeaderEdited();
-}
+void CPageOptionVQ5520::OnBnClickedNtsc() { ApplyField(Field("tv-standard"), 0); }
 
-void CPageOptionVQ5520::OnBnClickedPal() {
-    g_image[VQ5520_VIDEO_MODE] = WithTvStandard(g_image[VQ5520_VIDEO_MODE], true);
-    HeaderEdited();
-}
+void CPageOptionVQ5520::OnBnClickedPal() { ApplyField(Field("tv-standard"), 1); }
 
-void CPageOptionVQ5520::SetDvoFormat(int format) {
-    g_image[VQ5520_VIDEO_MODE] = WithDvoFormat(g_image[VQ5520_VIDEO_MODE], format);
-    HeaderEdited();
-}
+void CPageOptionVQ5520::SetDvoFormat(int format) { ApplyField(Field("dvo-format"), format); }
 
 void CPageOptionVQ5520::OnBnClickedDvoRgb888() { SetDvoFormat(0); }
 void CPageOptionVQ5520::OnBnClickedDvo8bitBt601() { SetDvoFormat(1); }

@@ -8,13 +8,12 @@
 
 class CPageOptionVQ5520 : public COptionPage {
 public:
-    explicit CPageOptionVQ5520(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7170) {}
+    explicit CPageOptionVQ5520(UINT nIDTemplate) : COptionPage(nIDTemplate, CHIP_ROW_VQ5520) {}
 
     void LoadFromImage() override;
 
 protected:
     void OnCreate() override;
-    void SetDefaults() override;
 
     void OnBnClickedSdram2M();
     void OnBnClickedSdram4M();
@@ -42,9 +41,9 @@ protected:
     void OnBnClickedDvo8bitBt1120();
 
 private:
-    // Header byte 0x0A = value, then the refreshes.
-    void SetSdramType(BYTE value);
-    // Bits 1..3 of header byte 0x0B = format, then the refreshes.
+    // The SDRAM type of choice index, then the refreshes.
+    void SetSdramType(std::size_t index);
+    // The digital video output format, then the refreshes.
     void SetDvoFormat(int format);
     // The ten mode radios follow "Detemined by gpio".
     void EnableModeRadios(bool enable);

@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr std::size_t UDISK_FLAGS = 8;  // header byte; bit 6 switches the udisk on
-constexpr BYTE UDISK_BIT = 0x40;
-
 // The XDATA registers "udisk write enable" sets to 1, in this order.
 constexpr WORD kUdiskWriteEnableRegs[] = {0x004A, 0x7F03, 0x7F00, 0x7F01, 0x7F02};
 
@@ -31,24 +28,14 @@ void CPageOptionVQ5632::OnCreate() {
 }
 
 void CPageOptionVQ5632::SetDefaults() {
-    WriteDefaultHeader({0x3C, 0xC3, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
-                       0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
     SetDlgItemText(IDC_REG_ADDR, QStringLiteral("FF00"));  // stores 0xFF00 in m_nAddr
     SetDlgItemText(IDC_REG_DATA, QStringLiteral("0"));
     CheckDlgButton(IDC_RADIO_XDATA, BST_CHECKED);
 }
 
-void CPageOptionVQ5632::LoadFromImage() {
-    CheckDlgButton(IDC_UDISK_ENABLE, g_image[UDISK_FLAGS] & UDISK_BIT ? BST_CHECKED : BST_UNCHECKED);
-}
+void CPageOptionVQ5632::LoadFromImage() { LoadFlagBox(IDC_UDISK_ENABLE, Field("udisk")); }
 
-void CPageOptionVQ5632::OnBnClickedUdiskEnable() {
-    if (IsDlgButtonChecked(IDC_UDISK_ENABLE) != BST_UNCHECKED)
-        g_image[UDISK_FLAGS] |= UDISK_BIT;
-    else
-        g_image[UDISK_FLAGS] &= static_cast<BYTE>(~UDISK_BIT);
-    HeaderEdited();
-}
+void CPageOptionVQ5632::OnBnClickedUdiskEnable() { ApplyField(Field("udisk"), IsTicked(IDC_UDISK_ENABLE)); }
 
 void CPageOptionVQ5632::OnEnChangeAddr() {
     // Not an upper-case edit: lower-case hex letters pass too.
@@ -57,9 +44,8 @@ void CPageOptionVQ5632::OnEnChangeAddr() {
 }
 
 CPageOptionVQ5632::Space CPageOptionVQ5632::TickedSpace() const {
-    if (IsDlgButtonChecked(IDC_RADIO_SFR) != BST_UNCHECKED) return Space::Sfr;
-    if (IsDlgButtonChecked(IDC_RADIO_IDATA) != BST_UNCHECKED || IsDlgButtonChecked(IDC_RADIO_XDATA) != BST_UNCHECKED)
-        return Space::Xdata;
+    if (IsTicked(IDC_RADIO_SFR)) return Space::Sfr;
+    if (IsTicked(IDC_RADIO_IDATA) || IsTicked(IDC_RADIO_XDATA)) return Space::Xdata;
     return Space::None;
 }
 

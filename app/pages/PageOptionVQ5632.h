@@ -6,7 +6,7 @@
 
 class CPageOptionVQ5632 : public COptionPage {
 public:
-    explicit CPageOptionVQ5632(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7340) {}
+    explicit CPageOptionVQ5632(UINT nIDTemplate) : COptionPage(nIDTemplate, CHIP_ROW_VQ5632) {}
 
     // The udisk box from header byte 8 bit 6.
     void LoadFromImage() override;

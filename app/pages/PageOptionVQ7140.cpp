@@ -6,9 +6,6 @@
 #include "ResourceIds.h"
 #include "VQPatch.h"
 
-#include <cstdint>
-#include <cstring>
-
 // --- VQ7140S -----------------------------------------------------------------
 
 void CPageOptionVQ7140S::OnCreate() {
@@ -16,55 +13,34 @@ void CPageOptionVQ7140S::OnCreate() {
     SetWhiteBackground({});
 }
 
-void CPageOptionVQ7140S::OnShowWindow(bool, UINT) {
-    g_imageLen = IMAGE_HEADER16_SIZE;
-    g_codeLen = 0;
-    g_checksum = 0;
-    // Magic, code length 0 and six option bytes; bytes 10..11 keep what the
-    // image holds, the version becomes 0.
-    const BYTE front[10] = {0x5A, 0xA5, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    std::memcpy(g_image, front, sizeof front);
-    std::memset(g_image + 12, 0x00, 4);
-}
-
 // --- VQ7140XX ----------------------------------------------------------------
 
 namespace {
 
-// Header bytes the page shows.
-constexpr std::size_t VID = 4;  // big-endian pair
-constexpr std::size_t PID = 6;  // big-endian pair
-constexpr std::size_t COMMON_FLAGS = 8;
-constexpr std::size_t PORTS = 9;     // bit 0 AV, bit 1 SV; bits 2..7 kept
-constexpr std::size_t FUNCTION = 10;  // bits 0..2 audio, stereo, BCSH; bits 4..7 mute pattern
-constexpr std::size_t INPUT_TV = 11;  // bit 7 default input, bits 0..2 default TV mode
-constexpr BYTE PORT_BITS = 0x03;
-constexpr StringFieldLayout VIDEO_STRING = ShortStringField(VIDEO_STRING_FIELD);
-constexpr StringFieldLayout AUDIO_STRING = ShortStringField(AUDIO_STRING_FIELD);
-
-constexpr ComboField MUTE_PATTERN{4, 0xF0};
-constexpr ComboField DEFAULT_INPUT{7, 0x80};
-constexpr ComboField DEFAULT_TV_MODE{0, 0x07};
-// "NO_SIGNAL" also sets bits 3..6.
-constexpr BYTE TV_MODE_NO_SIGNAL = 7;
-constexpr BYTE NO_SIGNAL_BITS = 0x7F;
-
-// The four BCSH edits, in the order of the block's bytes.
+// The four BCSH edits, in the order of the block's bytes, with the fields
+// that give their ranges and their values without a block.
 struct BcshEdit {
     int id;
-    int low, high;
+    const char* field;
     int CPageOptionVQ7140XX::*member;
-    int defaultValue;  // without a stored block
 };
 const BcshEdit kBcsh[BCSH_SIZE] = {
-    {IDC_BRIGHTNESS, -128, 127, &CPageOptionVQ7140XX::m_nBrightness, 0},
-    {IDC_CONTRAST, 0, 255, &CPageOptionVQ7140XX::m_nContrast, 128},
-    {IDC_SATURATION, 0, 255, &CPageOptionVQ7140XX::m_nSaturation, 128},
-    {IDC_HUE, -128, 127, &CPageOptionVQ7140XX::m_nHue, 0},
+    {IDC_BRIGHTNESS, "brightness", &CPageOptionVQ7140XX::m_nBrightness},
+    {IDC_CONTRAST, "contrast", &CPageOptionVQ7140XX::m_nContrast},
+    {IDC_SATURATION, "saturation", &CPageOptionVQ7140XX::m_nSaturation},
+    {IDC_HUE, "hue", &CPageOptionVQ7140XX::m_nHue},
 };
 
-// A stored BCSH byte as its edit shows it: brightness and hue are signed.
-int BcshValue(const BcshEdit& e, BYTE b) { return e.low < 0 ? static_cast<std::int8_t>(b) : b; }
+// The option boxes and the flag fields they show.
+struct OptionBox {
+    int id;
+    const char* field;
+};
+constexpr OptionBox kPortBoxes[] = {{IDC_AV_PORT, "av-port"}, {IDC_SV_PORT, "sv-port"}};
+constexpr OptionBox kFunctionBoxes[] = {
+    {IDC_AUDIO_ENABLE, "audio"}, {IDC_STEREO_ENABLE, "stereo"}, {IDC_SAVE_BCSH, "save-bcsh"}};
+constexpr OptionBox kCombos[] = {
+    {IDC_MUTE_PATTERN, "mute-pattern"}, {IDC_DEFAULT_INPUT, "default-input"}, {IDC_DEFAULT_TV_MODE, "tv-mode"}};
 
 // kCommonFlagIds, for the id lists that hold more than these boxes.
 #define COMMON_FLAG_IDS                                                                                        \
@@ -86,97 +62,80 @@ void CPageOptionVQ7140XX::OnCreate() {
     OnNotify(IDC_CONTRAST, EN_CHANGE, [this] { OnEnChangeContrast(); });
     OnNotify(IDC_SATURATION, EN_CHANGE, [this] { OnEnChangeSaturation(); });
     OnNotify(IDC_HUE, EN_CHANGE, [this] { OnEnChangeHue(); });
-    for (int id : {IDC_MUTE_PATTERN, IDC_DEFAULT_INPUT, IDC_DEFAULT_TV_MODE})
-        OnNotify(id, CBN_SELCHANGE, [this] { OnOptionChanged(); });
+    for (const OptionBox& combo : kCombos) OnNotify(combo.id, CBN_SELCHANGE, [this] { OnOptionChanged(); });
     SetWhiteBackground({IDC_STATIC, COMMON_FLAG_IDS, IDC_AV_PORT, IDC_SV_PORT, IDC_AUDIO_ENABLE, IDC_STEREO_ENABLE,
                         IDC_SAVE_BCSH, IDC_VIDEO_STRING_CHECK, IDC_AUDIO_STRING_CHECK});
 }
 
 void CPageOptionVQ7140XX::SetDefaults() {
-    // Memory-type-1 magic, code length 0, VID and PID FFFF, no common flag,
-    // both ports, audio, "Pure black", "AV", "NO_SIGNAL", version 0.
-    WriteDefaultHeader({0x08, 0x16, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
-                       0x00, 0xFF, 0x01, 0x7F, 0x00, 0x00, 0x00, 0x00});
-    for (const BcshEdit& e : kBcsh) this->*e.member = e.defaultValue;
+    for (const BcshEdit& e : kBcsh) this->*e.member = Field(e.field).fallback;
 }
 
 void CPageOptionVQ7140XX::LoadFromImage() {
-    LoadFlagBoxes(kCommonFlagIds, g_image[COMMON_FLAGS]);
-    LoadHexEdit(IDC_VID, VID);
-    LoadHexEdit(IDC_PID, PID);
-    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, VIDEO_STRING, kVideoStringDefault);
-    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, AUDIO_STRING, kAudioStringDefault);
-    LoadFlagBoxes({IDC_AV_PORT, IDC_SV_PORT}, g_image[PORTS]);
-    LoadFlagBoxes({IDC_AUDIO_ENABLE, IDC_STEREO_ENABLE, IDC_SAVE_BCSH}, g_image[FUNCTION]);
+    LoadFlagBoxes(kCommonFlagIds, g_image[VQ7140XX_COMMON_FLAGS]);
+    LoadHexEdit(IDC_VID, Field("vid"));
+    LoadHexEdit(IDC_PID, Field("pid"));
+    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, Field("video-string"));
+    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, Field("audio-string"));
+    for (const OptionBox& box : kPortBoxes) LoadFlagBox(box.id, Field(box.field));
+    for (const OptionBox& box : kFunctionBoxes) LoadFlagBox(box.id, Field(box.field));
     EnableStereoByAudio();
 
-    // The block is found through the code length the header holds.
-    const bool saved = (g_image[FUNCTION] & OPTION10_BCSH) != 0;
-    const BYTE* block = g_image + static_cast<WORD>(ImageCodeLength(g_image) + BcshOffset(0));
-    for (std::size_t i = 0; i < BCSH_SIZE; ++i) {
-        const BcshEdit& e = kBcsh[i];
+    // The stored values, locked while the image saves them; else the values
+    // without a block, open for editing.
+    for (const BcshEdit& e : kBcsh) {
+        const std::optional<int> stored = FieldNumber(GlobalImage(), Field(e.field));
         LimitDlgItemText(e.id, 4);
-        SetDlgItemText(e.id, saved ? QString::number(BcshValue(e, block[i])) : QString::number(e.defaultValue));
-        EnableDlgItem(e.id, !saved);
+        SetDlgItemText(e.id, QString::number(stored.value_or(Field(e.field).fallback)));
+        EnableDlgItem(e.id, !stored);
     }
 
-    LoadCombo(IDC_MUTE_PATTERN, g_image[FUNCTION], MUTE_PATTERN);
-    LoadCombo(IDC_DEFAULT_INPUT, g_image[INPUT_TV], DEFAULT_INPUT);
-    LoadCombo(IDC_DEFAULT_TV_MODE, g_image[INPUT_TV], DEFAULT_TV_MODE);
+    for (const OptionBox& combo : kCombos) LoadCombo(combo.id, Field(combo.field));
 }
 
 void CPageOptionVQ7140XX::EnableStereoByAudio() {
-    const bool audio = IsDlgButtonChecked(IDC_AUDIO_ENABLE) != BST_UNCHECKED;
+    const bool audio = IsTicked(IDC_AUDIO_ENABLE);
     EnableDlgItem(IDC_STEREO_ENABLE, audio);
     if (!audio) CheckDlgButton(IDC_STEREO_ENABLE, BST_UNCHECKED);
 }
 
 void CPageOptionVQ7140XX::OnOptionChanged() {
-    g_image[COMMON_FLAGS] = FlagBoxBits(kCommonFlagIds);
-
+    g_image[VQ7140XX_COMMON_FLAGS] = FlagBoxBits(kCommonFlagIds);
     // At least one input port stays enabled.
-    if (IsDlgButtonChecked(IDC_SV_PORT) == BST_UNCHECKED) CheckDlgButton(IDC_AV_PORT, BST_CHECKED);
-    g_image[PORTS] = static_cast<BYTE>((g_image[PORTS] & ~PORT_BITS) | FlagBoxBits({IDC_AV_PORT, IDC_SV_PORT}));
-
+    if (!IsTicked(IDC_SV_PORT)) CheckDlgButton(IDC_AV_PORT, BST_CHECKED);
     EnableStereoByAudio();
-    BYTE function = FlagBoxBits({IDC_AUDIO_ENABLE, IDC_STEREO_ENABLE, IDC_SAVE_BCSH});
+    for (const OptionBox& box : kPortBoxes) StoreFlagBox(box.id, Field(box.field));
+    for (const OptionBox& box : kFunctionBoxes) StoreFlagBox(box.id, Field(box.field));
+    for (const OptionBox& combo : kCombos) StoreCombo(combo.id, Field(combo.field));
 
     // The BCSH block sits behind the checksums of the code in force; the
     // edits are locked while it is saved.
-    const bool saveBcsh = (function & OPTION10_BCSH) != 0;
-    BYTE* block = g_image + BcshOffset(g_codeLen);
+    const bool saveBcsh = IsTicked(IDC_SAVE_BCSH);
+    std::array<int, BCSH_SIZE> values{};
     for (std::size_t i = 0; i < BCSH_SIZE; ++i) {
         EnableDlgItem(kBcsh[i].id, !saveBcsh);
-        if (saveBcsh) block[i] = static_cast<BYTE>(this->*kBcsh[i].member);
+        values[i] = this->*kBcsh[i].member;
     }
-
-    function |= ComboBits(IDC_MUTE_PATTERN, MUTE_PATTERN);
-    g_image[FUNCTION] = function;
-    BYTE inputTv = ComboBits(IDC_DEFAULT_INPUT, DEFAULT_INPUT) | ComboBits(IDC_DEFAULT_TV_MODE, DEFAULT_TV_MODE);
-    if (ComboIndexOf(inputTv, DEFAULT_TV_MODE) == TV_MODE_NO_SIGNAL) inputTv |= NO_SIGNAL_BITS;
-    g_image[INPUT_TV] = inputTv;
-
-    WriteBE16(g_image + 2, g_codeLen);
-    g_imageLen = ImageLength(g_image, g_codeLen, Layout());
-    g_checksum = StoreChecksums(g_image, Layout());
-    UpdateImageInfo();
+    if (saveBcsh) PutBcshBlock(GlobalImage(), values);
+    RefreshAfterEdit(FieldRefresh::OptionBytes);
 }
 
-void CPageOptionVQ7140XX::OnEnChangeVid() { OnHexEditChanged(IDC_VID, VID); }
+void CPageOptionVQ7140XX::OnEnChangeVid() { OnHexEditChanged(IDC_VID, Field("vid")); }
 
-void CPageOptionVQ7140XX::OnEnChangePid() { OnHexEditChanged(IDC_PID, PID); }
+void CPageOptionVQ7140XX::OnEnChangePid() { OnHexEditChanged(IDC_PID, Field("pid")); }
 
 void CPageOptionVQ7140XX::OnVideoStringChanged() {
-    OnStringFieldChanged(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, VIDEO_STRING);
+    OnStringFieldChanged(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, Field("video-string"));
 }
 
 void CPageOptionVQ7140XX::OnAudioStringChanged() {
-    OnStringFieldChanged(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, AUDIO_STRING);
+    OnStringFieldChanged(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, Field("audio-string"));
 }
 
 void CPageOptionVQ7140XX::OnBcshEditChanged(std::size_t index) {
     const BcshEdit& e = kBcsh[index];
-    if (const std::optional<int> value = CheckNumberEdit(e.id, e.low, e.high)) this->*e.member = *value;
+    const ImageField& field = Field(e.field);
+    if (const std::optional<int> value = CheckNumberEdit(e.id, field.low, field.high)) this->*e.member = *value;
 }
 
 void CPageOptionVQ7140XX::OnEnChangeBrightness() { OnBcshEditChanged(0); }

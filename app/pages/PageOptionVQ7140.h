@@ -10,13 +10,12 @@
 // make it reload after a load or read-back.
 class CPageOptionVQ7140S : public COptionPage {
 public:
-    explicit CPageOptionVQ7140S(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7140S) {}
+    explicit CPageOptionVQ7140S(UINT nIDTemplate) : COptionPage(nIDTemplate, CHIP_ROW_VQ7140S) {}
 
 protected:
+    // Only the header is reset, with nothing to load: no image-info refresh
+    // either (the chip type change that shows the page refreshes it).
     void OnCreate() override;
-    // Only the header is reset: no reload, no image-info refresh (the chip
-    // type change that shows the page refreshes the image information).
-    void OnShowWindow(bool bShow, UINT nStatus) override;
 };
 
 // Row 1: USB ids and strings, input ports, audio, mute pattern, default
@@ -24,7 +23,7 @@ protected:
 // hue) that may follow the image's checksums.
 class CPageOptionVQ7140XX : public COptionPage {
 public:
-    explicit CPageOptionVQ7140XX(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7140XX) {}
+    explicit CPageOptionVQ7140XX(UINT nIDTemplate) : COptionPage(nIDTemplate, CHIP_ROW_VQ7140XX) {}
 
     void LoadFromImage() override;
 

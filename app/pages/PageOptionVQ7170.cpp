@@ -5,18 +5,6 @@
 #include "ResourceIds.h"
 #include "VQPatch.h"
 
-namespace {
-
-// Header bytes the pages show.
-constexpr std::size_t COMMON_FLAGS = 4;
-constexpr std::size_t HD_FLAGS = 5;
-constexpr std::size_t VID = 6;  // big-endian pair
-constexpr std::size_t PID = 8;  // big-endian pair
-constexpr StringFieldLayout VIDEO_STRING = ShortStringField(VIDEO_STRING_FIELD);
-constexpr StringFieldLayout AUDIO_STRING = ShortStringField(AUDIO_STRING_FIELD);
-
-}  // namespace
-
 void CPageOptionVQ7170::OnCreate() {
     OnNotify(IDC_VIDEO_STRING_CHECK, BN_CLICKED, [this] { OnVideoStringChanged(); });
     OnNotify(IDC_AUDIO_STRING_CHECK, BN_CLICKED, [this] { OnAudioStringChanged(); });
@@ -30,32 +18,23 @@ void CPageOptionVQ7170::OnCreate() {
                         IDC_HD_FLAG7, IDC_VIDEO_STRING_CHECK, IDC_AUDIO_STRING_CHECK});
 }
 
-void CPageOptionVQ7170::WriteDefaults(BYTE magic0, BYTE magic1) {
-    WriteDefaultHeader({magic0, magic1, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF,
-                       0xFF,   0xFF,   0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00});
-}
-
-void CPageOptionVQ7170::SetDefaults() { WriteDefaults(0x5A, 0xA5); }
-
-void CPageOptionVQ7170S::SetDefaults() { WriteDefaults(0xA5, 0x5A); }
-
 void CPageOptionVQ7170::LoadFromImage() {
-    LoadFlagBoxes(kCommonFlagIds, g_image[COMMON_FLAGS]);
-    LoadHexEdit(IDC_VID, VID);
-    LoadHexEdit(IDC_PID, PID);
-    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, VIDEO_STRING, kVideoStringDefault);
-    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, AUDIO_STRING, kAudioStringDefault);
-    LoadFlagBoxes(kHdFlagIds, g_image[HD_FLAGS]);
+    LoadFlagBoxes(kCommonFlagIds, g_image[VQ7170_COMMON_FLAGS]);
+    LoadHexEdit(IDC_VID, Field("vid"));
+    LoadHexEdit(IDC_PID, Field("pid"));
+    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, Field("video-string"));
+    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, Field("audio-string"));
+    LoadFlagBoxes(kHdFlagIds, g_image[VQ7170_HD_FLAGS]);
 }
 
-void CPageOptionVQ7170::OnEnChangeVid() { OnHexEditChanged(IDC_VID, VID); }
+void CPageOptionVQ7170::OnEnChangeVid() { OnHexEditChanged(IDC_VID, Field("vid")); }
 
-void CPageOptionVQ7170::OnEnChangePid() { OnHexEditChanged(IDC_PID, PID); }
+void CPageOptionVQ7170::OnEnChangePid() { OnHexEditChanged(IDC_PID, Field("pid")); }
 
 void CPageOptionVQ7170::OnVideoStringChanged() {
-    OnStringFieldChanged(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, VIDEO_STRING);
+    OnStringFieldChanged(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, Field("video-string"));
 }
 
 void CPageOptionVQ7170::OnAudioStringChanged() {
-    OnStringFieldChanged(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, AUDIO_STRING);
+    OnStringFieldChanged(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, Field("audio-string"));
 }

@@ -5,34 +5,9 @@
 #include "ResourceIds.h"
 #include "VQPatch.h"
 
-#include <QFileInfo>
-
 #include <string>
 
-WORD g_hdcpKeyOffset = 0x0310;
-
-namespace {
-
-// Header bytes the page shows.
-constexpr std::size_t VID = 4;  // big-endian pair
-constexpr std::size_t PID = 6;  // big-endian pair
-constexpr std::size_t COMMON_FLAGS = 8;
-
-// The strings: the length byte always in the header; the characters behind
-// it (short layout) or in their own 64-byte areas (long layout).
-constexpr std::size_t VIDEO_LONG_CHARS = 0x1010;
-constexpr std::size_t AUDIO_LONG_CHARS = 0x1050;
-
-// The field of one string in the layout in force.
-StringFieldLayout StringField(bool video, bool longLayout) {
-    const std::size_t length = video ? VIDEO_STRING_FIELD : AUDIO_STRING_FIELD;
-    if (!longLayout) return ShortStringField(length);
-    return LongStringField(length, video ? VIDEO_LONG_CHARS : AUDIO_LONG_CHARS);
-}
-
-bool LongLayoutNow() { return HasLongStringLayout(g_image, g_codeLen); }
-
-}  // namespace
+WORD g_hdcpKeyOffset = HDCP_KEY_OFFSET;
 
 void CPageOptionVQ7340::OnCreate() {
     OnNotify(IDC_VID, EN_CHANGE, [this] { OnEnChangeVid(); });
@@ -50,41 +25,36 @@ void CPageOptionVQ7340::OnCreate() {
 }
 
 void CPageOptionVQ7340::SetDefaults() {
-    // Magic 3C C3: the flash image.
-    WriteDefaultHeader({0x3C, 0xC3, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
-                       0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
     LimitDlgItemText(IDC_KEY_OFFSET, 4);
     SetDlgItemText(IDC_KEY_OFFSET, HexText(g_hdcpKeyOffset));
 }
 
 void CPageOptionVQ7340::LoadFromImage() {
-    LoadFlagBoxes(kCommonFlagIds, g_image[COMMON_FLAGS]);
-    LoadHexEdit(IDC_VID, VID);
-    LoadHexEdit(IDC_PID, PID);
+    LoadFlagBoxes(kCommonFlagIds, g_image[VQ7340_COMMON_FLAGS]);
+    LoadHexEdit(IDC_VID, Field("vid"));
+    LoadHexEdit(IDC_PID, Field("pid"));
     // One layout for both strings, as the image stands before either is
     // written back.
-    const bool longLayout = LongLayoutNow();
-    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, StringField(true, longLayout), kVideoStringDefault);
-    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, StringField(false, longLayout), kAudioStringDefault);
+    const ImageField& video = Field("video-string");
+    const bool longLayout = LongLayoutApplies(GlobalImage(), video);
+    LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, video, longLayout);
+    LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, Field("audio-string"), longLayout);
 }
 
-void CPageOptionVQ7340::OnEnChangeVid() { OnHexEditChanged(IDC_VID, VID); }
+void CPageOptionVQ7340::OnEnChangeVid() { OnHexEditChanged(IDC_VID, Field("vid")); }
 
-void CPageOptionVQ7340::OnEnChangePid() { OnHexEditChanged(IDC_PID, PID); }
+void CPageOptionVQ7340::OnEnChangePid() { OnHexEditChanged(IDC_PID, Field("pid")); }
 
-void CPageOptionVQ7340::OnVideoStringChanged() { OnStringChanged(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, true); }
+// A string edit is stored in the layout the image asks for now (a text
+// longer than that layout holds is cut), then both checksums, as the long
+// strings can lie inside the code; the checksum shown beside the code
+// length keeps its value.
+void CPageOptionVQ7340::OnVideoStringChanged() {
+    OnStringFieldChanged(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, Field("video-string"));
+}
 
-void CPageOptionVQ7340::OnAudioStringChanged() { OnStringChanged(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, false); }
-
-void CPageOptionVQ7340::OnStringChanged(int boxId, int editId, bool video) {
-    // A text longer than the layout in force (the layout can change under
-    // the edit, for example after a read-back) is cut to what it holds.
-    StoreStringField(boxId, editId, StringField(video, LongLayoutNow()));
-    RefreshHeaderChecksum();
-    // The long strings can lie inside the code. The checksum shown beside
-    // the code length keeps its value.
-    RefreshCodeChecksum();
-    UpdateImageInfo();
+void CPageOptionVQ7340::OnAudioStringChanged() {
+    OnStringFieldChanged(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, Field("audio-string"));
 }
 
 void CPageOptionVQ7340::OnEnChangeKeyOffset() {
@@ -97,20 +67,11 @@ void CPageOptionVQ7340::OnBnClickedLoadHdcpKey() {
     spec.filter = "HDCP_KEY (*.bin)|*.bin|";
     const std::string path = Host().OpenFileDialog(spec);
     if (path.empty()) return;
-    if (QFileInfo(QString::fromStdString(path)).suffix().compare(QStringLiteral("bin"), Qt::CaseInsensitive) != 0) {
-        Host().MessageBox("File type error!\n");
-        return;
-    }
     // The image changes only when the whole key was read.
-    const KeyFileRead read = ReadKeyFile(path, g_image + g_hdcpKeyOffset, HDCP_KEY_SIZE);
-    switch (read.status) {
-    case KeyFileRead::CannotOpen: Host().MessageBox("fail to open file!\n"); return;
-    case KeyFileRead::WrongSize:
-        Host().MessageBox(QString::asprintf("Invalid key because the length is %lld not equal to 285!\n", read.size)
-                              .toStdString());
+    ParsedChange key = LoadKeyFile(Field("hdcp-key"), path);
+    if (!key.change) {
+        Host().MessageBox(key.error);
         return;
-    case KeyFileRead::Loaded: break;
     }
-    g_checksum = RefreshCodeChecksum();
-    UpdateImageInfo();
+    ApplyField(*key.change);
 }

@@ -8,12 +8,9 @@
 // Image offset at which a loaded HDCP key is placed; edit 1049 shows it.
 extern WORD g_hdcpKeyOffset;
 
-// Size of an HDCP key file, and of the key in the image.
-inline constexpr std::size_t HDCP_KEY_SIZE = 285;
-
 class CPageOptionVQ7340 : public COptionPage {
 public:
-    explicit CPageOptionVQ7340(UINT nIDTemplate) : COptionPage(nIDTemplate, ChecksumLayout::VQ7340) {}
+    explicit CPageOptionVQ7340(UINT nIDTemplate) : COptionPage(nIDTemplate, CHIP_ROW_VQ7340) {}
 
     void LoadFromImage() override;
 
@@ -28,9 +25,4 @@ protected:
     void OnEnChangeKeyOffset();
     void OnBnClickedLoadHdcpKey();
     void OnBnClickedEnterUpg() {}
-
-private:
-    // A string edit: store in the layout the image asks for now, then both
-    // checksums (g_checksum stays) and the image information.
-    void OnStringChanged(int boxId, int editId, bool video);
 };

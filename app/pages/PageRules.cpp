@@ -1,11 +1,7 @@
 #include "PageRules.h"
 
-#include "HexFile.h"
-
 #include <algorithm>
 #include <climits>
-#include <cstring>
-#include <vector>
 
 namespace {
 
@@ -104,55 +100,20 @@ QString HexText(DWORD value) { return QString::asprintf("%X", value); }
 QString HexPairText(const BYTE* pair) { return QString::asprintf("%02X%02X", pair[0], pair[1]); }
 
 StringFieldValue DecodeStringField(const BYTE* image, const StringFieldLayout& layout) {
+    const StringFieldBytes bytes = ReadStringField(image, layout);
     StringFieldValue out;
-    const int length = image[layout.lengthOffset];
-    out.present = length <= layout.capacity + 1;
-    if (!out.present) return out;
-    const BYTE* chars = image + layout.charsOffset;
-    for (int i = 0; i + 1 < length; ++i) out.text.append(QChar(chars[i]));
+    out.present = bytes.present;
+    for (char b : bytes.chars) out.text.append(QChar(static_cast<unsigned char>(b)));
     return out;
 }
 
+std::string LowBytes(const QString& text) {
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(text.size()));
+    for (QChar c : text) bytes += static_cast<char>(c.unicode() & 0xFF);
+    return bytes;
+}
+
 void EncodeStringField(BYTE* image, const StringFieldLayout& layout, bool present, const QString& text) {
-    BYTE* chars = image + layout.charsOffset;
-    if (!present) {
-        image[layout.lengthOffset] = 0xFF;
-        std::memset(chars, 0xFF, static_cast<std::size_t>(layout.capacity));
-        return;
-    }
-    const int n = static_cast<int>(std::min<qsizetype>(text.size(), layout.capacity));
-    image[layout.lengthOffset] = static_cast<BYTE>(n + 1);
-    for (int i = 0; i < n; ++i) chars[i] = static_cast<BYTE>(text[i].unicode() & 0xFF);
-}
-
-void WriteDefaultImage(BYTE* image, const BYTE (&header)[IMAGE_HEADER_SIZE], ChecksumLayout layout) {
-    std::memcpy(image, header, IMAGE_HEADER_SIZE);
-    StoreHeaderChecksum(image, 0, layout);
-    StoreCodeChecksum(image, 0, layout);  // no code: 0
-}
-
-bool HasLongStringLayout(const BYTE* image, WORD codeLen) {
-    if (codeLen == 0) return false;
-    const BYTE* marker = image + LONG_STRING_MARKER;
-    return std::all_of(marker, marker + LONG_STRING_MARKER_SIZE, [](BYTE b) { return b == 0xFF; });
-}
-
-KeyFileRead ReadKeyFile(std::FILE* file, BYTE* key, std::size_t n) {
-    KeyFileRead read;
-    read.size = FileSize(file);
-    if (read.size != static_cast<long long>(n)) {
-        read.status = KeyFileRead::WrongSize;
-        return read;
-    }
-    std::vector<BYTE> buffer(n);
-    if (ReadRaw(file, buffer.data(), n) != n) return read;  // CannotOpen
-    std::memcpy(key, buffer.data(), n);
-    read.status = KeyFileRead::Loaded;
-    return read;
-}
-
-KeyFileRead ReadKeyFile(const std::string& path, BYTE* key, std::size_t n) {
-    const FilePtr file = OpenForRead(path);
-    if (!file) return {};
-    return ReadKeyFile(file.get(), key, n);
+    WriteStringField(image, layout, present, LowBytes(text));
 }
