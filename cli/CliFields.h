@@ -1,7 +1,8 @@
 // The option fields of a chip type's image for the command line: what
 // `fields` lists, what `info` shows and what `--set` and `--hdcp-key`
 // change. All of it comes from the chip types' field table; every call
-// here works on g_image as the chip type's option page would.
+// here works on g_image as the chip type's option page would. Neither a
+// value nor an error text ever carries key bytes.
 #pragma once
 
 #include <string>

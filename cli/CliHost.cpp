@@ -50,7 +50,7 @@ CliHost::~CliHost() {
 void CliHost::BeginJob(std::function<unsigned long()> totalBytes) {
     totalBytes_ = std::move(totalBytes);
     inJob_ = true;
-    sawError_ = false;
+    firstError_.clear();
     pos_ = -1;
     lastPlainTenth_ = -1;
     jobStart_ = std::chrono::steady_clock::now();
@@ -84,7 +84,7 @@ void CliHost::SetStatusText(const std::string& text, COLORREF colour) {
     if (Interrupted()) return;
     const bool red = colour == STATUS_RED;
     lastStatus_ = text;
-    if (red) sawError_ = true;
+    if (red && firstError_.empty()) firstError_ = text;
     switch (output_) {
     case Output::Json: JsonLine("status").Add("text", text).Add("colour", red ? "red" : "green").Print(); break;
     case Output::Quiet:

@@ -33,8 +33,9 @@ public:
     void BeginJob(std::function<unsigned long()> totalBytes);
     // The job has ended: the bar's line is closed.
     void EndJob();
-    // A red status text came since BeginJob.
-    bool SawError() const { return sawError_; }
+    // A red status text came since BeginJob; the first one.
+    bool SawError() const { return !firstError_.empty(); }
+    const std::string& FirstError() const { return firstError_; }
     const std::string& LastStatus() const { return lastStatus_; }
     // The message boxes since the last call, trailing line breaks cut.
     std::vector<std::string> TakeMessages();
@@ -67,7 +68,7 @@ private:
     std::vector<std::string> messages_;
 
     bool inJob_ = false;
-    bool sawError_ = false;
+    std::string firstError_;
     std::string lastStatus_;
     std::function<unsigned long()> totalBytes_;
     std::chrono::steady_clock::time_point jobStart_{};

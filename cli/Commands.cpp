@@ -46,10 +46,13 @@ int Finish(CliHost& host, const char* command, const Outcome& outcome) {
     return outcome.status;
 }
 
-// The end of a job: interrupted, failed (a red status came) or done.
+// The end of a job: interrupted, failed or done. Any red status fails it,
+// even when the job went on to a green end (a flash download whose erase
+// failed still verifies and may end "Upgrade Successful").
 Outcome JobOutcome(const CliHost& host, bool failed) {
     if (Interrupted()) return {EXIT_INTERRUPTED, "interrupted"};
-    if (failed || host.SawError()) return {EXIT_JOB_FAILED, host.LastStatus(), host.SawError()};
+    if (host.SawError()) return {EXIT_JOB_FAILED, host.FirstError(), true};
+    if (failed) return {EXIT_JOB_FAILED, host.LastStatus(), true};
     return {EXIT_OK, host.LastStatus(), true};
 }
 

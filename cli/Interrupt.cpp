@@ -1,6 +1,5 @@
 #include "Interrupt.h"
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <utility>
@@ -58,8 +57,6 @@ void CatchInterrupts() {
 }
 
 bool Interrupted() { return g_interrupted != 0; }
-
-void RaiseInterrupt() { g_interrupted = 1; }
 
 std::shared_ptr<hid::Backend> MakeInterruptibleBackend(std::shared_ptr<hid::Backend> inner) {
     return std::make_shared<InterruptibleBackend>(std::move(inner));

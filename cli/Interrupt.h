@@ -15,8 +15,6 @@ namespace cli {
 // Catches SIGINT (a second Ctrl-C ends the process at once).
 void CatchInterrupts();
 bool Interrupted();
-// For tests of the wrapper: as if Ctrl-C had been pressed.
-void RaiseInterrupt();
 
 // Wraps a backend so that every report fails once interrupted.
 std::shared_ptr<hid::Backend> MakeInterruptibleBackend(std::shared_ptr<hid::Backend> inner);
