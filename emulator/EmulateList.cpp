@@ -6,6 +6,7 @@
 //   type    = vq7140s | vq7140xx | vq7170 | vq7170s | vq5520 | vq7340 | vq5632 | keyboard
 //   option  = id0 | id1 | a7 | b7 | c7 | d7 | nokeep | gate
 //           | flash=SIZE | ee0=SIZE | ee1=SIZE | busy=N | latency=MICROSECONDS | stop=N
+//           | file=PATH
 //   SIZE    = decimal with an optional k or m suffix (x1024), or 0x hex
 #include "Emulator.h"
 #include "EmulatorBus.h"
@@ -63,7 +64,19 @@ bool ParseNumber(const std::string& text, bool sized, unsigned long long max, un
     return true;
 }
 
-bool ApplyOption(const std::string& option, ChipConfig* config, std::string* error) {
+bool ApplyOption(const std::string& text, ChipConfig* config, std::string* error) {
+    // Names are not case-sensitive; a memory file's path is taken as written.
+    if (Lower(text.substr(0, 5)) == "file=") {
+        if (config->type == ChipType::Keyboard) {
+            *error = "QUILLMAR_EMULATE: a keyboard takes no options ('" + text + "')";
+            return false;
+        }
+        config->memoryFile = Trim(text.substr(5));
+        if (!config->memoryFile.empty()) return true;
+        *error = "QUILLMAR_EMULATE: option 'file=' names no file";
+        return false;
+    }
+    const std::string option = Lower(text);
     const ChipType type = config->type;
     const std::string name = TypeName(type);
     const auto fail = [&](const std::string& why) {
@@ -144,7 +157,7 @@ bool ParseEmulateList(const std::string& list, std::vector<ChipConfig>* out, std
         if (out) out->clear();
         return true;
     }
-    for (const std::string& raw : Split(Lower(list), ',')) {
+    for (const std::string& raw : Split(list, ',')) {
         std::string entry = Trim(raw);
         if (entry.empty()) {
             *error = "QUILLMAR_EMULATE: empty entry";
@@ -153,7 +166,7 @@ bool ParseEmulateList(const std::string& list, std::vector<ChipConfig>* out, std
         unsigned long long count = 1;
         const std::size_t star = entry.find('*');
         if (star != std::string::npos) {
-            if (!ParseNumber(Trim(entry.substr(star + 1)), false, 64, &count) || count == 0) {
+            if (!ParseNumber(Lower(Trim(entry.substr(star + 1))), false, 64, &count) || count == 0) {
                 *error = "QUILLMAR_EMULATE: count in '" + entry + "' is not 1..64";
                 return false;
             }
@@ -161,8 +174,8 @@ bool ParseEmulateList(const std::string& list, std::vector<ChipConfig>* out, std
         }
         const std::vector<std::string> parts = Split(entry, ':');
         ChipConfig config;
-        if (!TypeFromName(Trim(parts[0]), &config.type)) {
-            *error = "QUILLMAR_EMULATE: unknown chip type '" + Trim(parts[0]) + "'";
+        if (!TypeFromName(Lower(Trim(parts[0])), &config.type)) {
+            *error = "QUILLMAR_EMULATE: unknown chip type '" + Lower(Trim(parts[0])) + "'";
             return false;
         }
         for (std::size_t i = 1; i < parts.size(); ++i) {
@@ -177,8 +190,31 @@ bool ParseEmulateList(const std::string& list, std::vector<ChipConfig>* out, std
 std::shared_ptr<EmulatorBackend> InstallEmulateList(const std::string& list, std::string* error) {
     std::vector<ChipConfig> configs;
     if (!ParseEmulateList(list, &configs, error)) return nullptr;
+    for (std::size_t i = 0; i < configs.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!configs[i].memoryFile.empty() && configs[i].memoryFile == configs[j].memoryFile) {
+                if (error) *error = "QUILLMAR_EMULATE: two chips share the memory file '" + configs[i].memoryFile + "'";
+                return nullptr;
+            }
+        }
+    }
+    // Every memory file is read on a chip of its own first: a chip that is
+    // plugged saves its file at exit, which must not replace a file that
+    // could not be read.
+    for (const ChipConfig& config : configs) {
+        if (config.memoryFile.empty()) continue;
+        ChipConfig probeConfig = config;
+        probeConfig.memoryFile.clear();
+        Chip probe(probeConfig);
+        if (!LoadMemoryFile(probe, config.memoryFile, error)) return nullptr;
+    }
     auto backend = MakeBackend();
-    for (const ChipConfig& config : configs) backend->Plug(config);
+    for (const ChipConfig& config : configs) {
+        const auto chip = backend->Plug(config);
+        if (config.memoryFile.empty()) continue;
+        LoadMemoryFile(*chip, config.memoryFile, error);
+        SaveMemoryFileAtExit(chip);
+    }
     backend->TakeChanges();  // present from the start: no arrivals to report
     hid::SetBackend(backend);
     return backend;

@@ -104,6 +104,7 @@ struct ChipConfig {
     WORD productId = 0;         // 0: the type's
     std::string location = {};  // empty: made up from the plug order
     std::string path = {};      // empty: made up from the plug order
+    std::string memoryFile = {};  // non-empty: EEPROM and flash kept in this file (see MemoryFile.cpp)
 };
 
 struct LoggedReport {
@@ -339,6 +340,19 @@ public:
 private:
     std::shared_ptr<EmulatorBackend> backend_;
 };
+
+// Memory files (ChipConfig::memoryFile): a chip's EEPROMs and flash kept
+// across processes. LoadMemoryFile fills the chip from the file when it
+// exists (a missing file leaves the chip as it is); SaveMemoryFile replaces
+// the file with the chip's memories as they are now. Both return false with
+// a message when the file can't be read or written, or belongs to a chip of
+// another type or other memory sizes. SaveMemoryFileAtExit saves the chip
+// into its ChipConfig::memoryFile when the process ends (exit or a return
+// from main), if the chip still exists then; a failure is reported on
+// standard error.
+bool LoadMemoryFile(Chip& chip, const std::string& path, std::string* error);
+bool SaveMemoryFile(const Chip& chip, const std::string& path, std::string* error);
+void SaveMemoryFileAtExit(const std::shared_ptr<Chip>& chip);
 
 // Parses the QUILLMAR_EMULATE syntax (see README, "Emulated chips") into chip
 // configurations. Returns false with a message on a syntax error.

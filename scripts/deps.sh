@@ -12,6 +12,8 @@ packages=(
   libudev-dev umockdev libumockdev-dev
   # GoogleTest.
   libgtest-dev
+  # Command-line parsing of quillmar-cli.
+  libcli11-dev
   # Dialog-unit metrics of Times New Roman and the Chinese status texts.
   fonts-liberation fonts-wqy-microhei
   # srec_cat: the differential HEX reader test in tests/image.

@@ -1,0 +1,189 @@
+#include "CliRun.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+std::vector<std::string> CliResult::OutLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::string TempDir() {
+    std::string pattern = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : std::string("/tmp")) + "/clitest.XXXXXX";
+    const char* made = mkdtemp(pattern.data());
+    return made ? made : "";
+}
+
+std::vector<unsigned char> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& emulate) {
+    static int counter = 0;
+    errFile_ = TempDir() + "/stderr" + std::to_string(++counter);
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        const int err = open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(err, STDERR_FILENO);
+        close(fds[0]);
+        setenv("QUILLMAR_EMULATE", emulate.c_str(), 1);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(QUILLMAR_CLI));
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(QUILLMAR_CLI, argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    outFd_ = fds[0];
+}
+
+CliProcess::~CliProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (outFd_ >= 0) close(outFd_);
+}
+
+bool CliProcess::ReadLine(std::string* line) {
+    for (;;) {
+        const std::size_t nl = pending_.find('\n');
+        if (nl != std::string::npos) {
+            *line = pending_.substr(0, nl);
+            rest_ += pending_.substr(0, nl + 1);
+            pending_.erase(0, nl + 1);
+            return true;
+        }
+        char buffer[4096];
+        const ssize_t n = read(outFd_, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        pending_.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+void CliProcess::Signal(int sig) const { kill(pid_, sig); }
+
+CliResult CliProcess::Wait() {
+    CliResult result;
+    std::string line;
+    while (ReadLine(&line)) {
+    }
+    result.out = rest_ + pending_;
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    const std::vector<unsigned char> err = ReadFileBytes(errFile_);
+    result.err.assign(err.begin(), err.end());
+    std::remove(errFile_.c_str());
+    rmdir(errFile_.substr(0, errFile_.rfind('/')).c_str());
+    return result;
+}
+
+CliResult RunCli(const std::vector<std::string>& args, const std::string& emulate) {
+    return CliProcess(args, emulate).Wait();
+}
+
+namespace {
+
+struct JsonParser {
+    const std::string& s;
+    std::size_t i = 0;
+    void Space() {
+        while (i < s.size() && std::strchr(" \t\r\n", s[i])) ++i;
+    }
+    bool Literal(const char* word) {
+        const std::size_t n = std::strlen(word);
+        if (s.compare(i, n, word) != 0) return false;
+        i += n;
+        return true;
+    }
+    bool String() {
+        if (i >= s.size() || s[i] != '"') return false;
+        for (++i; i < s.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(s[i]);
+            if (c == '"') return ++i, true;
+            if (c < 0x20) return false;
+            if (c == '\\') {
+                if (++i >= s.size()) return false;
+                if (s[i] == 'u') {
+                    for (int k = 0; k < 4; ++k) {
+                        if (++i >= s.size() || !std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
+                    }
+                } else if (!std::strchr("\"\\/bfnrt", s[i])) {
+                    return false;
+                }
+            }
+        }
+        return false;
+    }
+    bool Number() {
+        const std::size_t start = i;
+        if (i < s.size() && s[i] == '-') ++i;
+        while (i < s.size() && (std::isdigit(static_cast<unsigned char>(s[i])) || std::strchr(".eE+-", s[i]))) ++i;
+        return i > start && std::isdigit(static_cast<unsigned char>(s[i - 1]));
+    }
+    bool Value() {
+        Space();
+        if (i >= s.size()) return false;
+        switch (s[i]) {
+        case '{': return Members('}', true);
+        case '[': return Members(']', false);
+        case '"': return String();
+        case 't': return Literal("true");
+        case 'f': return Literal("false");
+        case 'n': return Literal("null");
+        default: return Number();
+        }
+    }
+    bool Members(char close, bool keyed) {
+        ++i;
+        Space();
+        if (i < s.size() && s[i] == close) return ++i, true;
+        for (;;) {
+            Space();
+            if (keyed) {
+                if (!String()) return false;
+                Space();
+                if (i >= s.size() || s[i++] != ':') return false;
+            }
+            if (!Value()) return false;
+            Space();
+            if (i >= s.size()) return false;
+            if (s[i] == close) return ++i, true;
+            if (s[i++] != ',') return false;
+        }
+    }
+};
+
+}  // namespace
+
+bool IsJsonObject(const std::string& text) {
+    JsonParser p{text};
+    p.Space();
+    if (p.i >= text.size() || text[p.i] != '{' || !p.Value()) return false;
+    p.Space();
+    return p.i == text.size();
+}
