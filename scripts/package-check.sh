@@ -50,6 +50,17 @@ chmod +x "$root/bad/udevadm"
 PATH="$root/nudev" /bin/sh "$root/control/postinst" configure || fail "postinst fails without udevadm"
 PATH="$root/bad:/usr/bin:/bin" /bin/sh "$root/control/postinst" configure || fail "postinst fails when udevadm fails"
 
-# @@ quillmar-cli run against an emulated chip (download and read) goes here @@
+# The unpacked command-line tool programs an emulated VQ7170 with the packaged
+# sample and reads the same bytes back in a second run.
+cli=$root/files/usr/bin/quillmar-cli
+[ -x "$cli" ] || fail "missing /usr/bin/quillmar-cli"
+[ -f "$root/files/usr/share/man/man1/quillmar-cli.1.gz" ] || fail "missing the manual page of quillmar-cli"
+chip="vq7170:file=$root/chip.mem"
+QUILLMAR_EMULATE=$chip "$cli" download "$root/files/usr/share/doc/quillmar/examples/vq7170.hex" --chip vq7170 --quiet \
+  || fail "quillmar-cli download failed"
+QUILLMAR_EMULATE=$chip "$cli" read --chip vq7170 --length 74 -o "$root/back.bin" --quiet || fail "quillmar-cli read failed"
+[ "$(stat -c %s "$root/back.bin")" = 116 ] || fail "quillmar-cli read back $(stat -c %s "$root/back.bin") bytes, not 116"
+QUILLMAR_EMULATE= "$cli" info "$root/back.bin" --chip vq7170 | grep -q '^checksums: hold$' \
+  || fail "the image read back by quillmar-cli has bad checksums"
 
 echo "package-check: passed"
