@@ -24,6 +24,11 @@ struct WakeUps {
         constexpr double MIN_NS = 5'000, MAX_NS = 250'000;
         return nanoseconds(static_cast<long long>(std::clamp(lateNs + 3 * spreadNs + 2'000, MIN_NS, MAX_NS)));
     }
+    // The margin of RestUntil: the usual lateness, no allowance for spread.
+    nanoseconds RestMargin() const {
+        constexpr double MIN_NS = 1'000, MAX_NS = 50'000;
+        return nanoseconds(static_cast<long long>(std::clamp(lateNs, MIN_NS, MAX_NS)));
+    }
     void Note(nanoseconds late) {
         const double ns = static_cast<double>(std::max(late, nanoseconds::zero()).count());
         constexpr double WEIGHT = 1.0 / 16;
@@ -59,13 +64,12 @@ void CpuRelax() {
 #endif
 }
 
-}  // namespace
-
-void PauseUntil(Clock::time_point deadline) {
+// Sleeps until margin before deadline, then waits out the rest awake.
+void PauseWithMargin(Clock::time_point deadline, nanoseconds margin) {
     auto now = Clock::now();
     if (now >= deadline) return;
     TightenTimerSlack();
-    const Clock::time_point wake = deadline - t_wakeUps.Margin();
+    const Clock::time_point wake = deadline - margin;
     if (now < wake) {
         SleepUntil(wake);
         now = Clock::now();
@@ -76,6 +80,12 @@ void PauseUntil(Clock::time_point deadline) {
         now = Clock::now();
     }
 }
+
+}  // namespace
+
+void PauseUntil(Clock::time_point deadline) { PauseWithMargin(deadline, t_wakeUps.Margin()); }
+
+void RestUntil(Clock::time_point deadline) { PauseWithMargin(deadline, t_wakeUps.RestMargin()); }
 
 void PauseFor(nanoseconds d) {
     if (d <= nanoseconds::zero()) return;

@@ -15,3 +15,9 @@
 void PauseUntil(std::chrono::steady_clock::time_point deadline);
 // For at least d from now.
 void PauseFor(std::chrono::nanoseconds d);
+// Until deadline as PauseUntil, but asleep for all of it but the last few
+// microseconds: the thread wakes early by its usual lateness alone (at most
+// 50 us), not by a margin for its worst wake-ups, so a wake-up later than
+// usual ends the pause that much late. For many threads waiting at once,
+// where every microsecond awake costs processor time.
+void RestUntil(std::chrono::steady_clock::time_point deadline);
