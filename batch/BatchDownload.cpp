@@ -17,25 +17,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Shows nothing; real pauses and clock.
-class QuietHost final : public IEngineHost {
-public:
-    void SetStatusText(const std::string&, COLORREF) override {}
-    void SetProgress(int) override {}
-    bool IsModifyLengthChecked() override { return false; }
-    void RefreshOptionPage() override {}
-    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
-    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
-    void MessageBox(const std::string&) override {}
-    void Sleep(DWORD ms) override { PauseFor(std::chrono::milliseconds(ms)); }
-    std::tm LocalTime() override {
-        const std::time_t now = std::time(nullptr);
-        std::tm out{};
-        localtime_r(&now, &out);
-        return out;
-    }
-};
-
 // The caller's host, keeping the last status line of the job.
 class LastStatusHost final : public ForwardingHost {
 public:
@@ -117,6 +98,15 @@ void RunOne(const DownloadJob& job, const Device& device, const Hooks& hooks, De
 }
 
 }  // namespace
+
+void QuietHost::Sleep(DWORD ms) { PauseFor(std::chrono::milliseconds(ms)); }
+
+std::tm QuietHost::LocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm out{};
+    localtime_r(&now, &out);
+    return out;
+}
 
 std::vector<Device> FindDevices(int row) {
     std::unique_ptr<CVQPatch> patch = MakeChipPatch(row);

@@ -30,6 +30,21 @@ struct DeviceImage {
     std::string key;           // the key file given to it, shown in its result
 };
 
+// The host of a job that was given none: shows nothing, real pauses and
+// clock.
+class QuietHost : public IEngineHost {
+public:
+    void SetStatusText(const std::string&, COLORREF) override {}
+    void SetProgress(int) override {}
+    bool IsModifyLengthChecked() override { return false; }
+    void RefreshOptionPage() override {}
+    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
+    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
+    void MessageBox(const std::string&) override {}
+    void Sleep(DWORD ms) override;
+    std::tm LocalTime() override;
+};
+
 // The end of one device's job.
 struct DeviceResult {
     std::string path;

@@ -19,17 +19,10 @@ namespace {
 using emu::ChipType;
 
 // One device's host: what its job showed, on a virtual clock.
-class DeviceHost final : public IEngineHost {
+class DeviceHost final : public batch::QuietHost {
 public:
     void SetStatusText(const std::string& text, COLORREF colour) override { statuses.push_back({text, colour}); }
-    void SetProgress(int) override {}
-    bool IsModifyLengthChecked() override { return false; }
-    void RefreshOptionPage() override {}
-    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
-    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
-    void MessageBox(const std::string&) override {}
     void Sleep(DWORD) override {}
-    std::tm LocalTime() override { return {}; }
     std::vector<RecordingHost::Status> statuses;
 };
 
