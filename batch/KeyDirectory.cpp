@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -204,6 +205,10 @@ bool KeyDirectory::MarkUsed(const std::string& key, const std::string& location,
     LockedLog log(dir_);
     if (log.Fd() < 0 || !log.Append(key + "\t" + LogField(location) + "\t" + NowText() + "\n")) {
         *error = log.Error();
+        // The key is in a device now: it stays held, whatever comes, until
+        // the process ends.
+        unrecorded_.push_back(held_[key]);
+        held_.erase(key);
         return false;
     }
     ReleaseLocked(key, log.Fd());

@@ -39,7 +39,8 @@ public:
     std::optional<std::string> Reserve(std::string* error = nullptr);
     // Records a held key as used by the device at location, now, and lets
     // go of it. False (with *error) when the log can't be written; the key
-    // then stays held.
+    // then stays held until the process ends (neither Release nor the
+    // destructor let go of it), for it is in a device.
     bool MarkUsed(const std::string& key, const std::string& location, std::string* error = nullptr);
     // Lets go of a held key, unused.
     void Release(const std::string& key);
@@ -55,6 +56,7 @@ private:
     std::string dir_;
     std::mutex mutex_;
     std::map<std::string, int> held_;  // key -> its locked reservation file
+    std::vector<int> unrecorded_;      // reservations of keys used but not logged
 };
 
 // Places a key's bytes into a device's image copy; empty, or why not.

@@ -9,8 +9,8 @@
 //    per device against its wall time (the aim: at most 5%).
 // 2. The same for VQ7160/70/70E with an 8 KB image into the 24c32/64
 //    EEPROM at 1 ms per report (one round: a job takes about 13 s).
-// 3. How precise the emulated latency is with N chips at work at once: N
-//    threads each sending 2000 bare reports at 125 us.
+// 0. First, how precise the emulated latency is with N chips at work at
+//    once: N threads each sending 2000 bare reports at 125 us.
 // Figures are min / median / max over the rounds.
 #include "BatchDownload.h"
 #include "BenchStats.h"
@@ -93,13 +93,15 @@ bool Scenario(const Kind& kind, int rounds) {
     return ok;
 }
 
-// N threads, each on a chip of its own, send bare reports at 125 us: the
-// real time per report above the latency, and the processor time.
+// N threads, each on a chip of its own, send bare reports at 125 us: how
+// much longer than asked a report lasts (mean, median and 90th percentile
+// over all reports of all rounds), and the processor time per chip.
 void Precision(int rounds) {
     constexpr unsigned LATENCY_US = 125;
     constexpr int REPORTS = 2000;
-    std::printf("bare reports at %u us on N chips at once, %d each: real time per report above %u us; cpu per "
-                "chip %% of wall\n", LATENCY_US, REPORTS, LATENCY_US);
+    std::printf("bare reports at %u us on N chips at once, %d each, %d rounds: time per report above %u us "
+                "(mean, median, 90th percentile); cpu per chip %% of wall (min / median / max)\n",
+                LATENCY_US, REPORTS, rounds, LATENCY_US);
     for (const int n : {1, 4, 16, 32}) {
         std::vector<double> over, cpuShare;
         for (int round = 0; round < rounds; ++round) {
@@ -111,31 +113,36 @@ void Precision(int rounds) {
                 chip->SetLogging(false);
                 paths.push_back(chip->path());
             }
-            std::vector<double> us(static_cast<std::size_t>(n));
+            std::vector<std::vector<double>> us(static_cast<std::size_t>(n));
             const double cpu0 = ProcessCpuSeconds();
             const auto start = Clock::now();
             std::vector<std::thread> threads;
             for (int i = 0; i < n; ++i) {
                 threads.emplace_back([&, i] {
+                    auto& mine = us[static_cast<std::size_t>(i)];
+                    mine.reserve(REPORTS);
                     const HANDLE h = hid::Open(paths[static_cast<std::size_t>(i)], hid::Access::ReadWrite);
                     BYTE r[9] = {1, 0xB5, 0xF0, 0x00};
-                    const auto t0 = Clock::now();
                     for (int k = 0; k < REPORTS; ++k) {
+                        const auto t0 = Clock::now();
                         if (k % 2) hid::GetFeature(h, r, sizeof r);
                         else hid::SetFeature(h, r, sizeof r);
+                        mine.push_back(Seconds(t0) * 1e6 - LATENCY_US);
                     }
-                    us[static_cast<std::size_t>(i)] = Seconds(t0) * 1e6 / REPORTS - LATENCY_US;
                     hid::Close(h);
                 });
             }
             for (auto& t : threads) t.join();
             const double wall = Seconds(start);
             cpuShare.push_back((ProcessCpuSeconds() - cpu0) / n / wall * 100);
-            over.insert(over.end(), us.begin(), us.end());
+            for (const auto& mine : us) over.insert(over.end(), mine.begin(), mine.end());
             hid::SetBackend(emu::MakeBackend());
         }
-        std::printf("  N = %2d: %s us above; cpu %s %%\n", n, Str(SpreadOf(over), "%.2f").c_str(),
-                    Str(SpreadOf(cpuShare), "%.2f").c_str());
+        double mean = 0;
+        for (double x : over) mean += x / static_cast<double>(over.size());
+        std::sort(over.begin(), over.end());
+        std::printf("  N = %2d: %.2f, %.2f, %.2f us above; cpu %s %%\n", n, mean, over[over.size() / 2],
+                    over[over.size() * 9 / 10], Str(SpreadOf(cpuShare), "%.2f").c_str());
     }
 }
 
