@@ -25,8 +25,10 @@ constexpr WORD XDATA_7340_MODE = 0xF01F;     // bit 4: flash on the bus, else EE
 constexpr WORD XDATA_5520_WRITE_TEST = 0xC450;
 
 // A report with latency lasts its latency in all, the chip's work included.
+// The wait sleeps (RestUntil), so that dozens of emulated chips at work at
+// once need no processor each.
 void AwaitReportEnd(std::chrono::steady_clock::time_point deadline) {
-    if (deadline != std::chrono::steady_clock::time_point{}) PauseUntil(deadline);
+    if (deadline != std::chrono::steady_clock::time_point{}) RestUntil(deadline);
 }
 
 }  // namespace

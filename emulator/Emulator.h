@@ -39,8 +39,9 @@
 //   hangs). SetBadCell(selector, addr): one EEPROM cell (selector 0 or 1) or
 //   flash cell (selector -1) reads back, through the chip's commands, with
 //   its low bit inverted. SetLatency() makes every report last that
-//   long from its start, the chip's work included: never shorter, and a few
-//   microseconds longer at most (PauseUntil).
+//   long from its start, the chip's work included: never shorter, and on a
+//   quiet machine a few microseconds longer (RestUntil: the wait sleeps, so
+//   many chips at work at once need no processor each).
 //
 // How a chip behaves
 // ------------------

@@ -28,9 +28,17 @@ public:
 
 PlainHost g_plainHost;
 std::atomic<IEngineHost*> g_host{&g_plainHost};
+thread_local IEngineHost* t_host = nullptr;
 
 }  // namespace
 
-IEngineHost& Host() { return *g_host.load(std::memory_order_acquire); }
+IEngineHost& Host() {
+    if (t_host) return *t_host;
+    return *g_host.load(std::memory_order_acquire);
+}
+
+ScopedThreadHost::ScopedThreadHost(IEngineHost& host) : previous_(t_host) { t_host = &host; }
+
+ScopedThreadHost::~ScopedThreadHost() { t_host = previous_; }
 
 void SetEngineHost(IEngineHost* host) { g_host.store(host ? host : &g_plainHost, std::memory_order_release); }

@@ -46,11 +46,29 @@ public:
     virtual std::tm LocalTime() = 0;
 };
 
-// The host in use. Without SetEngineHost a plain host is used: real pauses
-// and clock, no window (texts go to standard error, dialogs cancel).
+// The host in use: the calling thread's own (ScopedThreadHost) when it has
+// one, else the process's. Without SetEngineHost the process's is a plain
+// host: real pauses and clock, no window (texts go to standard error,
+// dialogs cancel).
 IEngineHost& Host();
-// nullptr restores the plain host. Not for use while a job runs.
+// The process's host; nullptr restores the plain host. Not for use while a
+// job runs on it.
 void SetEngineHost(IEngineHost* host);
+
+// While it lives, Host() on the thread that made it is host; other threads
+// keep theirs. Jobs that run side by side, each on a thread of its own, so
+// each report to a host of their own. Scopes nest: the previous host of the
+// thread comes back when the inner one goes.
+class ScopedThreadHost {
+public:
+    explicit ScopedThreadHost(IEngineHost& host);
+    ~ScopedThreadHost();
+    ScopedThreadHost(const ScopedThreadHost&) = delete;
+    ScopedThreadHost& operator=(const ScopedThreadHost&) = delete;
+
+private:
+    IEngineHost* previous_;
+};
 
 // Shorthands used all over the engine.
 inline void SetStatusText(const std::string& text, COLORREF colour) { Host().SetStatusText(text, colour); }

@@ -156,6 +156,7 @@ BYTE CVQPatch::EnumHidDevices() {
     for (auto& path : m_strDevicePath) path.clear();
     int count = 0;
     for (const hid::DeviceEntry& entry : hid::EnumeratePresent()) {
+        if (!m_strScanOnly.empty() && entry.path != m_strScanOnly) continue;
         // One entry stays empty behind the last listed device.
         if (count >= MAX_DEVICE_LIST - 1) break;
         const HANDLE probe = hid::Open(entry.path, hid::Access::None);

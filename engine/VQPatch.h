@@ -25,6 +25,12 @@ inline constexpr std::size_t EEPROM_SPACE = 65536;  // 16-bit EEPROM addresses
 inline constexpr int MAX_DEVICE_LIST = 255;
 
 // --- shared image state ----------------------------------------------------
+// The window's. A Download of any chip type touches none of it: only its own
+// chip programmer, that programmer's device handle, the bytes it is given
+// and the host of its thread, so downloads may run side by side, each with a
+// chip programmer of its own. A ReadBack is not of that kind: every type
+// sets g_readLen, g_codeLen and g_checksum, and VQ7170, VQ7170S and VQ5520
+// write g_image; reads stay one at a time.
 extern BYTE g_image[IMAGE_BUFFER_SIZE];    // starts 5A A5, the rest 0
 extern DWORD g_imageLen;                   // valid bytes in g_image, starts 2
 extern WORD g_codeLen;                     // code length of the image
@@ -92,6 +98,14 @@ public:
     // After ReadBack: true when a read request of it failed. The read then
     // changed none of the image state, and the caller shows nothing of it.
     bool m_bReadBackFailed = false;
+    // After Download: true when the image was written and verified (the
+    // job ended with its success text), false for every other end. Those
+    // who run jobs without a window read the outcome here, not in texts.
+    bool m_bDownloadOk = false;
+    // When not empty, EnumHidDevices lists this path only (when present), so
+    // that ScanDevices identifies and opens one given device and sends
+    // nothing to any other.
+    std::string m_strScanOnly;
     // Set when a read request (its send or its fetch) fails; a job clears it
     // before the reads whose outcome it needs.
     bool m_bReadFailed = false;

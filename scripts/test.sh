@@ -7,8 +7,9 @@
 #  2. asan (build-asan/, Debug, AddressSanitizer + UndefinedBehaviorSanitizer,
 #     no benches): builds everything else and runs the same tests again.
 #  3. tsan (build-tsan/, RelWithDebInfo, ThreadSanitizer, no benches): builds
-#     jobs_tests only and runs the tests labelled "jobs" (the device list and
-#     the jobs: workers and the user-interface thread); Qt's own internals are
+#     jobs_tests and batch_tests only and runs the tests labelled "jobs" (the
+#     device list and the jobs: workers and the user-interface thread) and
+#     "batch" (many devices programmed at once); Qt's own internals are
 #     suppressed in tests/jobs/tsan.supp.
 #  4. fuzz (build-fuzz/, clang, libFuzzer + AddressSanitizer +
 #     UndefinedBehaviorSanitizer; scripts/fuzz.sh): every target of fuzz/

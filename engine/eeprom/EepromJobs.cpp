@@ -53,6 +53,7 @@ void WritePass(CVQPatch& chip, BYTE sel, DWORD len, const BYTE* data, DWORD paus
 // Download of VQ7140XX (keepGuard false: the guard byte stays 0) and of
 // VQ7170/VQ7170S (keepGuard true: restored after a good verify).
 void DownloadWithVerifyCopy(CVQPatch& chip, BYTE memType, DWORD len, const BYTE* data, bool keepGuard) {
+    chip.m_bDownloadOk = false;
     if (RefuseOversizedEepromDownload(len)) return;
     const BYTE sel = MemorySelector(memType);
 
@@ -74,6 +75,7 @@ void DownloadWithVerifyCopy(CVQPatch& chip, BYTE memType, DWORD len, const BYTE*
     }
 
     if (keepGuard) chip.WriteXdataByteTwoTry(GUARD_ADDR, saved);
+    chip.m_bDownloadOk = true;
     EndSuccessful();
 }
 
@@ -88,6 +90,7 @@ void ReadEepromDeviceVersion(CVQPatch& chip, BYTE memType, BYTE out[4]) {
 // --- VQ7140S ---------------------------------------------------------------
 
 void CVQ7140SPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    m_bDownloadOk = false;
     if (RefuseOversizedEepromDownload(len)) return;
     const BYTE sel = MemorySelector(memType);
 
@@ -107,6 +110,7 @@ void CVQ7140SPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
             return;
         }
     }
+    m_bDownloadOk = true;
     EndSuccessful();
 }
 

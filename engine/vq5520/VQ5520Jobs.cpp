@@ -77,6 +77,7 @@ bool CVQ5520Patch::VerifyPhase(BYTE memType, DWORD len, const BYTE* data) {
 }
 
 void CVQ5520Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    m_bDownloadOk = false;
     if (memType != MEMTYPE_FLASH && RefuseOversizedEepromDownload(len)) return;
     if (memType == MEMTYPE_FLASH) {
         SetStatusText(TEXT_ERASING, STATUS_GREEN);
@@ -95,6 +96,7 @@ void CVQ5520Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
 
     SetStatusText("Verifying......", STATUS_GREEN);
     if (len != 0 && !VerifyPhase(memType, len, data)) return;
+    m_bDownloadOk = true;
     EndSuccessful();
 }
 

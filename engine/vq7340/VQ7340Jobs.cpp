@@ -59,6 +59,7 @@ private:
 // --- jobs ----------------------------------------------------------------------
 
 void CVQ7340Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
+    m_bDownloadOk = false;
     if (memType != MEMTYPE_FLASH && RefuseOversizedEepromDownload(len)) return;
     const BYTE guard = SaveGuard();
     SetProgress(0);
@@ -102,6 +103,7 @@ void CVQ7340Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
         }
         off += n;
     }
+    m_bDownloadOk = true;
     EndJob("Upgrade Successful", STATUS_GREEN);
     RestoreGuard(guard);
 }

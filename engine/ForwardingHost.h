@@ -1,5 +1,5 @@
-// An engine host that hands every call on to another host: a test or bench
-// host derives from it and overrides only what it does its own way.
+// An engine host that hands every call on to another host: a host derives
+// from it and overrides only what it does its own way.
 #pragma once
 
 #include "EngineHost.h"

@@ -1,0 +1,207 @@
+// Many devices in one run: every device its own job, side by side, on
+// emulated chips of every type.
+#include "BatchDownload.h"
+#include "ChipTypes.h"
+#include "Emulator.h"
+#include "ForwardingHost.h"
+#include "RecordingHost.h"
+#include "TestData.h"
+#include "VQPatch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+namespace {
+
+using emu::ChipType;
+
+// One device's host: what its job showed, on a virtual clock.
+class DeviceHost final : public batch::QuietHost {
+public:
+    void SetStatusText(const std::string& text, COLORREF colour) override { statuses.push_back({text, colour}); }
+    void Sleep(DWORD) override {}
+    std::vector<RecordingHost::Status> statuses;
+};
+
+// Hooks whose hosts are kept per device path, for a look after the jobs
+// (which let go of the hosts they were given).
+struct KeptHosts {
+    std::mutex mutex;
+    std::map<std::string, std::unique_ptr<DeviceHost>> byPath;
+    std::vector<std::string> finishedOrder;
+
+    batch::Hooks Hooks() {
+        batch::Hooks hooks;
+        hooks.makeHost = [this](const batch::Device& d) -> std::unique_ptr<IEngineHost> {
+            const std::lock_guard lock(mutex);
+            auto& kept = byPath[d.path];
+            kept = std::make_unique<DeviceHost>();
+            return std::make_unique<ForwardingHost>(*kept);
+        };
+        hooks.finished = [this](const batch::DeviceResult& r) { finishedOrder.push_back(r.path); };
+        return hooks;
+    }
+};
+
+class BatchTest : public ::testing::Test {
+protected:
+    emu::ScopedBackend bus;
+    // The window's host and image state: no device's job may touch them.
+    RecordingHost windowHost;
+};
+
+struct TypeCase {
+    ChipType type;
+    int reportId;
+    BYTE memoryType;
+    std::size_t length;
+    const char* success;
+};
+
+// The bytes a chip holds where the job wrote them.
+std::vector<BYTE> Stored(const emu::Chip& chip, BYTE memoryType, std::size_t length) {
+    if (memoryType == MEMTYPE_FLASH) return chip.Flash(0, length);
+    return chip.Eeprom(MemorySelector(memoryType), 0, length);
+}
+
+// Eight chips of a type at once: the third stops answering in the middle of
+// its job, the sixth reads one byte back wrong. The other six end with the
+// type's success text and hold the image; the two failures are named by
+// their paths, with their jobs' last texts; nothing reaches the window.
+TEST_F(BatchTest, EightChipsOfEachTypeAtOnceWithADeadOneAndABadVerify) {
+    const TypeCase cases[] = {
+        {ChipType::VQ7140S, 0, MEMTYPE_24C01_16, 700, "Successful!"},
+        {ChipType::VQ7140XX, 0, MEMTYPE_24C32_64, 2048, "Successful!"},
+        {ChipType::VQ7170, 0, MEMTYPE_24C32_64, 4096, "Successful!"},
+        {ChipType::VQ7170S, 0, MEMTYPE_24C01_16, 2048, "Successful!"},
+        {ChipType::VQ5520, 1, MEMTYPE_FLASH, 8192 + 3, "Successful!"},
+        {ChipType::VQ7340, 1, MEMTYPE_FLASH, 65536 + 100, "Upgrade Successful"},
+        {ChipType::VQ5632, 0, MEMTYPE_FLASH, 5000, "Upgrade Successful"},
+    };
+    constexpr std::size_t DEAD = 2, BAD_VERIFY = 5;
+    for (const TypeCase& c : cases) {
+        const int row = static_cast<int>(c.type);
+        SCOPED_TRACE(CHIP_TYPE_NAMES[row].label);
+        std::vector<std::shared_ptr<emu::Chip>> chips;
+        for (std::size_t i = 0; i < 8; ++i) {
+            chips.push_back(bus->Plug({.type = c.type, .reportId = c.reportId,
+                                       .stopAfter = i == DEAD ? 40 : -1}));
+            chips.back()->SetLogging(false);
+        }
+        const int selector = c.memoryType == MEMTYPE_FLASH ? -1 : MemorySelector(c.memoryType);
+        chips[BAD_VERIFY]->SetBadCell(selector, c.length - 1);
+
+        const std::vector<batch::Device> devices = batch::FindDevices(row);
+        ASSERT_EQ(devices.size(), 8u);
+        const std::vector<BYTE> image = RandomBytes(c.length, static_cast<unsigned>(row));
+        KeptHosts hosts;
+        const auto results = batch::RunDownloads({row, c.memoryType, image}, devices, hosts.Hooks());
+
+        ASSERT_EQ(results.size(), 8u);
+        EXPECT_EQ(hosts.finishedOrder.size(), 8u);
+        for (std::size_t i = 0; i < 8; ++i) {
+            const batch::DeviceResult& r = results[i];
+            SCOPED_TRACE(r.path);
+            EXPECT_EQ(r.path, chips[i]->path());
+            EXPECT_EQ(r.location, chips[i]->location());
+            const DeviceHost& host = *hosts.byPath.at(r.path);
+            ASSERT_FALSE(host.statuses.empty());
+            EXPECT_EQ(r.lastStatus, host.statuses.back().text);
+            const bool good = i != DEAD && i != BAD_VERIFY;
+            EXPECT_EQ(r.ok, good);
+            if (good) {
+                EXPECT_EQ(r.failure, "");
+                EXPECT_EQ(r.lastStatus, c.success);
+                // One job's texts only: one start, one end.
+                EXPECT_EQ(std::count_if(host.statuses.begin(), host.statuses.end(),
+                                        [&](const auto& s) { return s.text == c.success; }),
+                          1);
+                EXPECT_EQ(Stored(*chips[i], c.memoryType, c.length), image);
+            } else {
+                EXPECT_EQ(r.failure, r.lastStatus);
+                EXPECT_EQ(r.lastColour, STATUS_RED);
+            }
+        }
+        EXPECT_EQ(results[BAD_VERIFY].failure, "Verify error!");
+        for (auto& chip : chips) bus->Unplug(chip);
+    }
+    EXPECT_TRUE(windowHost.statuses.empty());
+    EXPECT_TRUE(windowHost.progress.empty());
+    EXPECT_EQ(g_readLen, 0x30u);
+    EXPECT_EQ(g_image[0], 0x5A);
+}
+
+// Several chips of one type in one emulate list, the last one hanging after
+// 20 reports: all nine are found, eight programmed, the ninth fails.
+TEST_F(BatchTest, OneEmulateListWithManyChipsOfOneType) {
+    std::string error;
+    auto listed = emu::InstallEmulateList("vq7340:id1*8,vq7340:id1:stop=20", &error);
+    ASSERT_TRUE(listed) << error;
+    const std::vector<batch::Device> devices = batch::FindDevices(5);
+    ASSERT_EQ(devices.size(), 9u);
+    const std::vector<BYTE> image = RandomBytes(10000, 7);
+    const auto results = batch::RunDownloads({5, MEMTYPE_FLASH, image}, devices);
+    const auto chips = listed->Chips();
+    for (std::size_t i = 0; i < 9; ++i) {
+        EXPECT_EQ(results[i].ok, i < 8) << i;
+        if (i < 8) {
+            EXPECT_EQ(chips[i]->Flash(0, image.size()), image) << i;
+        }
+    }
+    EXPECT_EQ(results[8].failure, "Verify error!");
+    EXPECT_EQ(results[8].location, "0000.0000.0000.001.009.000.000.000.000");
+}
+
+// A job reaches its own device only: the other chips of the type, the ones
+// not listed, get no report at all. A path that is gone or that is no chip
+// of the type fails with "Disconnected!" and keeps the location it was given;
+// a prepare step that refuses ends that device's job before its download.
+TEST_F(BatchTest, EachJobReachesItsOwnDeviceOnly) {
+    auto a = bus->Plug({.type = ChipType::VQ7170});
+    auto untouched = bus->Plug({.type = ChipType::VQ7170});
+    auto refused = bus->Plug({.type = ChipType::VQ7170});
+    auto keyboard = bus->Plug({.type = ChipType::Keyboard});
+    const std::vector<batch::Device> devices = {{a->path(), "given"},
+                                                {"emu:99", "gone"},
+                                                {keyboard->path(), "keyboard"},
+                                                {refused->path(), "given too"}};
+    batch::Hooks hooks;
+    std::mutex mutex;
+    std::vector<std::string> prepared;
+    hooks.prepare = [&](batch::DeviceImage& d) -> std::string {
+        const std::lock_guard lock(mutex);
+        prepared.push_back(d.device.path);
+        d.image[0] ^= 0xFF;  // this device's copy only
+        d.key = "k.bin";
+        return d.device.path == refused->path() ? "No key" : "";
+    };
+    const std::vector<BYTE> image = RandomBytes(300, 3);
+    const auto results = batch::RunDownloads({2, MEMTYPE_24C01_16, image}, devices, hooks);
+
+    struct Want {
+        bool ok;
+        const char* failure;
+        std::string location;
+    };
+    const Want want[] = {{true, "", a->location()},
+                         {false, "Disconnected!", "gone"},
+                         {false, "Disconnected!", keyboard->location()},
+                         {false, "No key", refused->location()}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(results[i].ok, want[i].ok) << i;
+        EXPECT_EQ(results[i].failure, want[i].failure) << i;
+        EXPECT_EQ(results[i].location, want[i].location) << i;
+    }
+    EXPECT_EQ(results[0].key, "k.bin");
+    EXPECT_EQ(prepared.size(), 2u);  // the two chips that were found
+    std::vector<BYTE> changed = image;
+    changed[0] ^= 0xFF;
+    EXPECT_EQ(a->Eeprom(0, 0, 300), changed);
+    EXPECT_EQ(untouched->SetFeatureCount() + untouched->GetFeatureCount(), 0u);
+    EXPECT_EQ(refused->Eeprom(0, 0, 300), std::vector<BYTE>(300, 0xFF));
+}
+
+}  // namespace
