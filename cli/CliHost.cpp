@@ -164,7 +164,9 @@ void CliHost::MessageBox(const std::string& text) {
     messages_.push_back(message);
 }
 
-void CliHost::Sleep(DWORD ms) {
+void CliHost::Sleep(DWORD ms) { SleepUnlessInterrupted(ms); }
+
+void SleepUnlessInterrupted(DWORD ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!Interrupted()) {
         const auto now = std::chrono::steady_clock::now();

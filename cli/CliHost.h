@@ -78,6 +78,9 @@ private:
     bool barShown_ = false;
 };
 
+// A pause that Ctrl-C ends at once.
+void SleepUnlessInterrupted(DWORD ms);
+
 // "12.3 KiB" style.
 std::string ByteText(double bytes);
 

@@ -248,6 +248,10 @@ int RunDownload(CliHost& host, const std::string& file, const DownloadOptions& o
         return Finish(host, "download", {EXIT_USAGE, error});
     }
     std::vector<BYTE> image(g_image, g_image + g_imageLen);
+    if (options.many) {
+        return Finish(host, "download",
+                      DownloadToMany(host, std::move(image), options.row, memType, g_codeLen, g_checksum, *options.many));
+    }
     return Finish(host, "download", DownloadToDevice(options.devicePath, std::move(image), {options.row, memType}, host));
 }
 

@@ -4,6 +4,7 @@
 #include "CliFields.h"
 #include "CliHost.h"
 #include "Devices.h"
+#include "ManyDevices.h"
 
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ struct DownloadOptions {
     std::vector<FieldSetting> settings;
     std::string hdcpKeyPath;
     std::string devicePath;  // empty: the last chip found
+    // Several devices at once (--all, --device more than once, a key
+    // directory): devicePath is then unused.
+    std::optional<ManyDevices> many;
 };
 int RunDownload(CliHost& host, const std::string& file, const DownloadOptions& options);
 

@@ -86,7 +86,18 @@ int main(int argc, char** argv) {
     download->add_option("-s,--set", settings, "Set a field of the image before the download (repeatable)")
         ->allow_extra_args(false);
     download->add_option("--hdcp-key", hdcpKey, "HDCP key file (285 bytes) put into the image");
-    addDevice(download);
+    std::vector<std::string> devices;
+    std::string keyDir;
+    bool all = false;
+    download->add_option("-d,--device", devices,
+                         "Device path, as list shows it (default: the last chip found); repeat it for several "
+                         "devices at once")
+        ->allow_extra_args(false);
+    CLI::Option* allOption = download->add_flag("--all", all, "Download to every attached chip of the type at once");
+    download->add_option("--hdcp-key-dir", keyDir,
+                         "Give each device the next unused key file (*.bin) of DIR, recorded in DIR/used.log")
+        ->excludes("--hdcp-key");
+    allOption->excludes("--device");
 
     CLI::App* read = app.add_subcommand("read", "Read the chip's image and save it as a .bin file");
     addChip(read, true);
@@ -145,7 +156,8 @@ int main(int argc, char** argv) {
         options.memType = memType;
         options.settings = std::move(fieldSettings);
         options.hdcpKeyPath = hdcpKey;
-        options.devicePath = device;
+        if (all || devices.size() > 1 || !keyDir.empty()) options.many = cli::ManyDevices{all, devices, keyDir};
+        else if (!devices.empty()) options.devicePath = devices.front();
         return cli::RunDownload(host, file, options);
     }
     cli::ReadOptions options;

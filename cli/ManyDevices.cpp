@@ -1,0 +1,169 @@
+#include "ManyDevices.h"
+
+#include "BatchDownload.h"
+#include "ImageFields.h"
+#include "Interrupt.h"
+#include "Json.h"
+#include "KeyDirectory.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace cli {
+namespace {
+
+// One device's host: with --json its status and progress events name the
+// device; otherwise it shows nothing while the jobs run. It remembers the
+// first red text, since a job that showed one failed whatever it ended with.
+class DeviceHost final : public batch::QuietHost {
+public:
+    // firstError: where the first red text goes; it outlives the host.
+    DeviceHost(Output output, std::string device, std::string* firstError)
+        : output_(output), device_(std::move(device)), firstError_(*firstError) {}
+
+    void SetStatusText(const std::string& text, COLORREF colour) override {
+        if (Interrupted()) return;
+        const bool red = colour == STATUS_RED;
+        if (red && firstError_.empty()) firstError_ = text;
+        phase_ = text;
+        if (output_ == Output::Json) {
+            JsonLine("status").Add("device", device_).Add("text", text).Add("colour", red ? "red" : "green").Print();
+        }
+    }
+    void SetProgress(int pos) override {
+        if (pos == pos_ || Interrupted()) return;
+        pos_ = pos;
+        if (output_ == Output::Json) JsonLine("progress").Add("device", device_).Add("percent", pos).Add("phase", phase_).Print();
+    }
+    void Sleep(DWORD ms) override { SleepUnlessInterrupted(ms); }
+
+private:
+    const Output output_;
+    const std::string device_;
+    std::string& firstError_;
+    std::string phase_;
+    int pos_ = -1;
+};
+
+std::string Seconds(double s) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", s);
+    return text;
+}
+
+std::string Where(const batch::DeviceResult& r) { return r.location.empty() ? r.path : r.location; }
+
+void PrintDeviceEnd(const CliHost& host, const batch::DeviceResult& r) {
+    if (host.output() == Output::Json) {
+        JsonLine line("device_result");
+        line.Add("device", r.path).Add("location", r.location).Add("ok", r.ok).Add("text", r.ok ? r.lastStatus : r.failure);
+        if (!r.key.empty()) line.Add("key", r.key);
+        line.Add("seconds", r.seconds).Print();
+        return;
+    }
+    if (r.ok && host.output() == Output::Quiet) return;
+    std::fprintf(stderr, "%s  %s  %s  %s\n", Where(r).c_str(), r.path.c_str(),
+                 r.ok ? ("ok: " + r.lastStatus).c_str() : ("FAILED: " + r.failure).c_str(), Seconds(r.seconds).c_str());
+}
+
+void PrintSummary(const std::vector<batch::DeviceResult>& results) {
+    std::size_t whereWidth = 8, pathWidth = 4;
+    for (const auto& r : results) {
+        whereWidth = std::max(whereWidth, Where(r).size());
+        pathWidth = std::max(pathWidth, r.path.size());
+    }
+    const int w = static_cast<int>(whereWidth), p = static_cast<int>(pathWidth);
+    std::fprintf(stderr, "\n%-*s  %-*s  %-6s  %8s  %s\n", w, "location", p, "path", "result", "time", "text");
+    for (const auto& r : results) {
+        std::string text = r.ok ? r.lastStatus : r.failure;
+        if (!r.key.empty()) text += "  (key " + r.key + ")";
+        std::fprintf(stderr, "%-*s  %-*s  %-6s  %8s  %s\n", w, Where(r).c_str(), p, r.path.c_str(), r.ok ? "ok" : "FAILED",
+                     Seconds(r.seconds).c_str(), text.c_str());
+    }
+}
+
+}  // namespace
+
+Outcome DownloadToMany(CliHost& host, std::vector<BYTE> image, int row, BYTE memType, WORD codeLen, WORD checksum,
+                       const ManyDevices& many) {
+    std::vector<batch::Device> devices;
+    if (many.all) {
+        devices = batch::FindDevices(row);
+        if (devices.empty()) return {EXIT_NO_DEVICE, "no device of this chip type is attached"};
+    } else {
+        for (const std::string& path : many.paths) devices.push_back({path, {}});
+    }
+
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (devices[i].path == devices[j].path) return {EXIT_USAGE, "device " + devices[i].path + " is given twice"};
+        }
+    }
+
+    // Each device's first red text, written and read on its own thread only.
+    std::vector<std::string> firstErrors(devices.size());
+    const auto slot = [&](const std::string& path) -> std::string* {
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            if (devices[i].path == path) return &firstErrors[i];
+        }
+        return nullptr;
+    };
+    batch::Hooks hooks;
+    hooks.makeHost = [&](const batch::Device& device) -> std::unique_ptr<IEngineHost> {
+        return std::make_unique<DeviceHost>(host.output(), device.path, slot(device.path));
+    };
+    // A job that showed a red text failed, even when it went on to a green
+    // end (a flash download whose erase failed may still verify).
+    hooks.conclude = [&](batch::DeviceResult& r) {
+        if (!r.ok) return;
+        if (Interrupted()) r.failure = "interrupted";
+        else if (const std::string* red = slot(r.path); red && !red->empty()) r.failure = *red;
+        r.ok = r.failure.empty();
+    };
+    hooks.finished = [&](const batch::DeviceResult& r) { PrintDeviceEnd(host, r); };
+
+    std::unique_ptr<batch::KeyDirectory> keys;
+    if (!many.keyDir.empty()) {
+        keys = std::make_unique<batch::KeyDirectory>(many.keyDir);
+        const ImageField* keyField = nullptr;
+        for (const ImageField& field : ChipFields(row)) {
+            if (field.kind == FieldKind::KeyFile) keyField = &field;
+        }
+        if (!keyField) return {EXIT_USAGE, "--hdcp-key-dir: this chip type's image has no HDCP key"};
+        hooks = batch::WithKeys(
+            *keys,
+            [row, keyField, codeLen, checksum](const std::vector<BYTE>& key, std::vector<BYTE>& bytes) -> std::string {
+                if (key.size() != keyField->size) {
+                    return "Invalid key because the length is " + std::to_string(key.size()) + " not equal to " +
+                           std::to_string(keyField->size) + "!";
+                }
+                DWORD length = static_cast<DWORD>(bytes.size());
+                WORD code = codeLen, sum = checksum;
+                const ImageView view{bytes.data(), bytes.size(), length, code, sum};
+                FieldChange change;
+                change.field = keyField;
+                change.bytes.assign(key.begin(), key.end());
+                std::string refused = ApplyFieldChange(row, view, change);
+                if (refused.empty() && !ReadField(view, *keyField).present) {
+                    refused = "the image is too short to carry the key";
+                }
+                return refused;
+            },
+            std::move(hooks));
+    }
+
+    const std::vector<batch::DeviceResult> results = batch::RunDownloads({row, memType, std::move(image)}, devices, hooks);
+    if (host.output() == Output::Normal) PrintSummary(results);
+
+    const auto failed = static_cast<std::size_t>(
+        std::count_if(results.begin(), results.end(), [](const batch::DeviceResult& r) { return !r.ok; }));
+    if (Interrupted()) return {EXIT_INTERRUPTED, "interrupted"};
+    const std::string counted = std::to_string(results.size()) + " device" + (results.size() == 1 ? "" : "s");
+    if (failed != 0) return {EXIT_JOB_FAILED, std::to_string(failed) + " of " + counted + " failed"};
+    const std::string done = counted + " programmed and verified";
+    host.Note(done);
+    return {EXIT_OK, done, true};
+}
+
+}  // namespace cli
