@@ -29,8 +29,6 @@ protected:
         combo->setCurrentIndex(index);
         emit combo->activated(index);
     }
-    // A click of the user on a button of the main dialog.
-    void ClickDialog(int id) const { dlg->DlgItem<QAbstractButton>(id)->click(); }
     static std::string Status() { return g_statusBar.m_pPaneTexts[0].toStdString(); }
     Texts TextsOf(std::initializer_list<int> ids) const {
         Texts out;
