@@ -191,4 +191,14 @@ std::shared_ptr<EmulatorBackend> InstallFromEnvironment(std::string* error) {
     return InstallEmulateList(list, error);
 }
 
+std::string StartEmulationFromEnvironment() {
+    std::string error;
+    if (const auto bus = InstallFromEnvironment(&error)) {
+        for (const auto& chip : bus->Chips()) chip->SetLogging(false);
+        return {};
+    }
+    if (!error.empty()) hid::SetBackend(MakeBackend());
+    return error;
+}
+
 }  // namespace emu

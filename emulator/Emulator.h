@@ -352,4 +352,12 @@ std::shared_ptr<EmulatorBackend> InstallEmulateList(const std::string& list, std
 // it is unset or empty (error left empty) or malformed (error set).
 std::shared_ptr<EmulatorBackend> InstallFromEnvironment(std::string* error);
 
+// The start-up rule of every front end: attaches the chips QUILLMAR_EMULATE
+// names, with their report logs off (a session would otherwise keep a copy
+// of every report). Unset or empty: no emulation, nothing changes. A value
+// that does not parse installs an empty emulated bus, so that nothing
+// reaches a real device, and returns the error text; the front end then
+// stops without opening anything (exit status 2). Empty when it went well.
+std::string StartEmulationFromEnvironment();
+
 }  // namespace emu

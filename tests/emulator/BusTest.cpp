@@ -321,4 +321,51 @@ TEST(EmulateSpec, InstallsABackendWithTheChips) {
     hid::SetBackend(emu::MakeBackend());
 }
 
+// What a front end starts with: the listed chips (logs off), nothing for
+// an unset or empty value, and for a bad list its error and an empty
+// emulated bus in place of whatever was there, never the real devices.
+TEST(EmulateSpec, StartUpAttachesTheListOrRefusesIt) {
+    const struct {
+        const char* value;  // nullptr: unset
+        const char* error;  // a part of the error; "" for none
+        int chips;          // -1: the backend in place before stays
+    } cases[] = {
+        {nullptr, "", -1},        {"", "", -1},        {"  ", "", -1},
+        {"vq7170*2", "", 2},      {"vq7171", "unknown chip type 'vq7171'", 0},
+        {"vq7170:wibble", "unknown option 'wibble'", 0}, {"vq7170,", "empty entry", 0},
+    };
+    for (const auto& c : cases) {
+        const auto before = emu::MakeBackend();
+        before->Plug({.type = ChipType::VQ5632});
+        hid::SetBackend(before);
+        if (c.value)
+            setenv("QUILLMAR_EMULATE", c.value, 1);
+        else
+            unsetenv("QUILLMAR_EMULATE");
+        const std::string error = emu::StartEmulationFromEnvironment();
+        const std::string what = c.value ? c.value : "(unset)";
+        if (*c.error)
+            EXPECT_NE(error.find(c.error), std::string::npos) << what << ": " << error;
+        else
+            EXPECT_EQ(error, "") << what;
+        const auto now = std::dynamic_pointer_cast<emu::EmulatorBackend>(hid::CurrentBackend());
+        ASSERT_NE(now, nullptr) << what;
+        if (c.chips < 0) {
+            EXPECT_EQ(now, before) << what;
+            continue;
+        }
+        EXPECT_NE(now, before) << what;
+        ASSERT_EQ(now->Chips().size(), static_cast<std::size_t>(c.chips)) << what;
+        for (const auto& chip : now->Chips()) {
+            BYTE report[9] = {0, 0xB5, 0xF0, 0x00};
+            const HANDLE h = hid::Open(chip->path(), hid::Access::ReadWrite);
+            EXPECT_TRUE(hid::SetFeature(h, report, sizeof report));
+            hid::Close(h);
+            EXPECT_TRUE(chip->Log().empty()) << what;
+        }
+    }
+    unsetenv("QUILLMAR_EMULATE");
+    hid::SetBackend(emu::MakeBackend());
+}
+
 }  // namespace
