@@ -81,6 +81,7 @@
 #include <iosfwd>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -100,11 +101,20 @@ struct ChipConfig {
     bool gateBus = false;       // obey the bus set-up registers (off: only record them)
     unsigned latencyMicros = 0; // how long every report lasts at least
     long stopAfter = -1;        // reports answered from plugging on, then every report fails; -1: never
+    // The version stamp of the image the chip holds when plugged: bytes
+    // 12..15 of each memory (the image header's version field, where the
+    // tool reads a device's version); the rest stays erased. None: every
+    // memory erased. The emulate list gives its chips kEmulatedVersion.
+    std::optional<std::array<BYTE, 4>> version = std::nullopt;
     WORD vendorId = 0;          // 0: the type's
     WORD productId = 0;         // 0: the type's
     std::string location = {};  // empty: made up from the plug order
     std::string path = {};      // empty: made up from the plug order
 };
+
+// Version stamp of the chips of an emulate list unless it says otherwise:
+// 15 January 2026, 10 o'clock, shown as "26011510".
+inline constexpr std::array<BYTE, 4> kEmulatedVersion = {26, 1, 15, 10};
 
 struct LoggedReport {
     enum Kind { Set, Get } kind;

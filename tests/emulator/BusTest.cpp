@@ -368,4 +368,42 @@ TEST(EmulateSpec, StartUpAttachesTheListOrRefusesIt) {
     hid::SetBackend(emu::MakeBackend());
 }
 
+// The version stamp an emulate list gives its chips: bytes 12..15 of each
+// memory, the rest erased; chips plugged by tests stay wholly erased.
+TEST(EmulateSpec, ListedChipsHoldAVersionStamp) {
+    const struct {
+        const char* list;
+        const char* stamp;  // bytes 12..15 of each memory; nullptr: a syntax error
+    } cases[] = {
+        {"vq7170", "1A 01 0F 0A"},           {"vq5520:flash=4k", "1A 01 0F 0A"},
+        {"vq7340:version=00260306", "00 1A 03 06"}, {"vq5632:version=99999999", "63 63 63 63"},
+        {"vq7170:version=none", "FF FF FF FF"}, {"vq7340:version=2601151", nullptr},
+        {"vq7340:version=2601151x", nullptr}, {"vq7340:version=", nullptr},
+        {"vq7340:version=0x1A010F0A", nullptr},
+    };
+    for (const auto& c : cases) {
+        std::vector<ChipConfig> configs;
+        std::string error;
+        const bool parsed = emu::ParseEmulateList(c.list, &configs, &error);
+        ASSERT_EQ(parsed, c.stamp != nullptr) << c.list << ": " << error;
+        if (!parsed) {
+            EXPECT_NE(error.find("version"), std::string::npos) << c.list;
+            continue;
+        }
+        emu::Chip chip(configs.at(0));
+        std::vector<std::vector<BYTE>> memories = {chip.Eeprom(0, 0, 32), chip.Eeprom(1, 0, 32)};
+        if (chip.FlashSize() > 0) memories.push_back(chip.Flash(0, 32));
+        for (const std::vector<BYTE>& m : memories) {
+            EXPECT_EQ(emu::Hex(std::span<const BYTE>(m.data() + 12, 4)), c.stamp) << c.list;
+            std::vector<BYTE> rest = m;
+            rest.erase(rest.begin() + 12, rest.begin() + 16);
+            EXPECT_EQ(rest, std::vector<BYTE>(28, 0xFF)) << c.list;
+        }
+    }
+    emu::Chip plain(ChipConfig{.type = ChipType::VQ7340});
+    EXPECT_EQ(plain.Flash(0, 16), std::vector<BYTE>(16, 0xFF));
+    EXPECT_EQ(plain.Eeprom(0, 0, 16), std::vector<BYTE>(16, 0xFF));
+}
+
 }  // namespace
+
