@@ -82,18 +82,6 @@ std::string Describe(const QWidget* w) {
     return s.str();
 }
 
-// What took the press at the first point of w's rectangle that does not
-// reach w.
-std::string CoveredBy(const QWidget* w) {
-    const QRect r = VisibleRect(w);
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QWidget* hit = w->window()->childAt(x, y);
-            if (hit != w && !w->isAncestorOf(hit)) return Describe(hit);
-        }
-    return "nothing";
-}
-
 // Clicks w as a user; empty when the click reached it, else what went wrong.
 std::string ClickAndCheck(QWidget* w) {
     if (auto* button = qobject_cast<QAbstractButton*>(w)) {
@@ -134,7 +122,7 @@ protected:
                                                     << " is named as covered (" << overlap->reason << ") but is not";
             } else {
                 EXPECT_EQ(part.reached, part.total) << c.dialog << ": " << Describe(ctl.widget) << " is covered by "
-                                                    << CoveredBy(ctl.widget);
+                                                    << Describe(part.coveredBy);
             }
         }
     }

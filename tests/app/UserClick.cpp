@@ -22,7 +22,10 @@ ReachablePart ReachablePartOf(const QWidget* w, int step) {
         for (int x = r.left(); x <= r.right(); x += step) {
             ++part.total;
             const QWidget* hit = top->childAt(x, y);
-            if (hit != w && !w->isAncestorOf(hit)) continue;
+            if (hit != w && !w->isAncestorOf(hit)) {
+                if (!part.coveredBy) part.coveredBy = hit;
+                continue;
+            }
             reached.emplace_back(x, y);
             sumX += x;
             sumY += y;

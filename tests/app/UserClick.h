@@ -19,6 +19,7 @@ struct ReachablePart {
     int reached = 0;
     int total = 0;
     std::optional<QPoint> centre;  // the reached point nearest to the centre of the reached points
+    const QWidget* coveredBy = nullptr;  // what a press takes at the first point not reached
 };
 ReachablePart ReachablePartOf(const QWidget* w, int step = 2);
 

@@ -291,7 +291,8 @@ TEST(EmulateSpec, RejectsBadSyntaxWithAMessage) {
     const char* bad[] = {"vq9999",         "vq7170,,vq7340", "vq7170*0",       "vq7170*65",
                          "vq7170:b7",      "vq7170:flash=1m", "vq7340:flash=5000", "vq7340:flash=2g",
                          "vq7170:nokeep",  "keyboard:id1",   "vq7340:wibble",  "vq7340:busy=x",
-                         "vq7170:ee0=65537", "vq7340:id1*"};
+                         "vq7170:ee0=65537", "vq7340:id1*",   "vq7340:version=2601151",
+                         "vq7340:version=2601151x", "vq7340:version=", "keyboard:version=none"};
     for (const char* spec : bad) {
         std::vector<ChipConfig> configs;
         std::string error;
@@ -321,89 +322,4 @@ TEST(EmulateSpec, InstallsABackendWithTheChips) {
     hid::SetBackend(emu::MakeBackend());
 }
 
-// What a front end starts with: the listed chips (logs off), nothing for
-// an unset or empty value, and for a bad list its error and an empty
-// emulated bus in place of whatever was there, never the real devices.
-TEST(EmulateSpec, StartUpAttachesTheListOrRefusesIt) {
-    const struct {
-        const char* value;  // nullptr: unset
-        const char* error;  // a part of the error; "" for none
-        int chips;          // -1: the backend in place before stays
-    } cases[] = {
-        {nullptr, "", -1},        {"", "", -1},        {"  ", "", -1},
-        {"vq7170*2", "", 2},      {"vq7171", "unknown chip type 'vq7171'", 0},
-        {"vq7170:wibble", "unknown option 'wibble'", 0}, {"vq7170,", "empty entry", 0},
-    };
-    for (const auto& c : cases) {
-        const auto before = emu::MakeBackend();
-        before->Plug({.type = ChipType::VQ5632});
-        hid::SetBackend(before);
-        if (c.value)
-            setenv("QUILLMAR_EMULATE", c.value, 1);
-        else
-            unsetenv("QUILLMAR_EMULATE");
-        const std::string error = emu::StartEmulationFromEnvironment();
-        const std::string what = c.value ? c.value : "(unset)";
-        if (*c.error)
-            EXPECT_NE(error.find(c.error), std::string::npos) << what << ": " << error;
-        else
-            EXPECT_EQ(error, "") << what;
-        const auto now = std::dynamic_pointer_cast<emu::EmulatorBackend>(hid::CurrentBackend());
-        ASSERT_NE(now, nullptr) << what;
-        if (c.chips < 0) {
-            EXPECT_EQ(now, before) << what;
-            continue;
-        }
-        EXPECT_NE(now, before) << what;
-        ASSERT_EQ(now->Chips().size(), static_cast<std::size_t>(c.chips)) << what;
-        for (const auto& chip : now->Chips()) {
-            BYTE report[9] = {0, 0xB5, 0xF0, 0x00};
-            const HANDLE h = hid::Open(chip->path(), hid::Access::ReadWrite);
-            EXPECT_TRUE(hid::SetFeature(h, report, sizeof report));
-            hid::Close(h);
-            EXPECT_TRUE(chip->Log().empty()) << what;
-        }
-    }
-    unsetenv("QUILLMAR_EMULATE");
-    hid::SetBackend(emu::MakeBackend());
-}
-
-// The version stamp an emulate list gives its chips: bytes 12..15 of each
-// memory, the rest erased; chips plugged by tests stay wholly erased.
-TEST(EmulateSpec, ListedChipsHoldAVersionStamp) {
-    const struct {
-        const char* list;
-        const char* stamp;  // bytes 12..15 of each memory; nullptr: a syntax error
-    } cases[] = {
-        {"vq7170", "1A 01 0F 0A"},           {"vq5520:flash=4k", "1A 01 0F 0A"},
-        {"vq7340:version=00260306", "00 1A 03 06"}, {"vq5632:version=99999999", "63 63 63 63"},
-        {"vq7170:version=none", "FF FF FF FF"}, {"vq7340:version=2601151", nullptr},
-        {"vq7340:version=2601151x", nullptr}, {"vq7340:version=", nullptr},
-        {"vq7340:version=0x1A010F0A", nullptr},
-    };
-    for (const auto& c : cases) {
-        std::vector<ChipConfig> configs;
-        std::string error;
-        const bool parsed = emu::ParseEmulateList(c.list, &configs, &error);
-        ASSERT_EQ(parsed, c.stamp != nullptr) << c.list << ": " << error;
-        if (!parsed) {
-            EXPECT_NE(error.find("version"), std::string::npos) << c.list;
-            continue;
-        }
-        emu::Chip chip(configs.at(0));
-        std::vector<std::vector<BYTE>> memories = {chip.Eeprom(0, 0, 32), chip.Eeprom(1, 0, 32)};
-        if (chip.FlashSize() > 0) memories.push_back(chip.Flash(0, 32));
-        for (const std::vector<BYTE>& m : memories) {
-            EXPECT_EQ(emu::Hex(std::span<const BYTE>(m.data() + 12, 4)), c.stamp) << c.list;
-            std::vector<BYTE> rest = m;
-            rest.erase(rest.begin() + 12, rest.begin() + 16);
-            EXPECT_EQ(rest, std::vector<BYTE>(28, 0xFF)) << c.list;
-        }
-    }
-    emu::Chip plain(ChipConfig{.type = ChipType::VQ7340});
-    EXPECT_EQ(plain.Flash(0, 16), std::vector<BYTE>(16, 0xFF));
-    EXPECT_EQ(plain.Eeprom(0, 0, 16), std::vector<BYTE>(16, 0xFF));
-}
-
 }  // namespace
-
