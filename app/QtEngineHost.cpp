@@ -18,11 +18,9 @@ QString QtFileFilter(const std::string& filter) {
         const QString description = parts[i].trimmed();
         const QString patterns = parts[i + 1].trimmed().split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
         if (description.isEmpty() && patterns.isEmpty()) continue;
-        // A description that already ends in its patterns in brackets is kept.
-        if (description.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')')))
-            filters << description;
-        else
-            filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        // The dialog shows what comes before the last brackets: the
+        // description exactly as given, patterns and all.
+        filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }
@@ -40,7 +38,7 @@ std::string RunFileDialog(const FileDialogSpec& spec, bool open) {
         dlg.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
         dlg.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         dlg.setNameFilter(QtFileFilter(spec.filter));
-        // Each filter shows its description only, not its patterns.
+        // Each filter shows its description, which names its patterns itself.
         dlg.setOption(QFileDialog::HideNameFilterDetails);
         if (!spec.defaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(spec.defaultExt));
         if (!spec.initialName.empty()) dlg.selectFile(QString::fromStdString(spec.initialName));

@@ -10,9 +10,11 @@
 
 class QWidget;
 
-// "Bin File(*.bin)|*.bin|" -> "Bin File(*.bin)": pairs of description and
-// patterns separated by '|', turned into Qt's "description (patterns)"
-// filters joined by ";;"; patterns separated by ';' become blank-separated.
+// "Bin File(*.bin)|*.bin|" -> "Bin File(*.bin) (*.bin)": pairs of
+// description and patterns separated by '|', turned into Qt's
+// "description (patterns)" filters joined by ";;"; patterns separated by ';'
+// become blank-separated. A file dialog that hides the filters' details
+// then shows each description as given.
 QString QtFileFilter(const std::string& filter);
 
 // A modal message box with an OK button only and the application's name as

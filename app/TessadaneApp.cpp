@@ -19,7 +19,14 @@ CTessadaneApp::~CTessadaneApp() = default;
 
 BOOL CTessadaneApp::InitInstance() {
     SetRegistryKey(QString::fromUtf8(kRegistryKey));
-    InstallEmulatorFromEnvironment();
+    std::string error;
+    if (!InstallEmulatorFromEnvironment(&error)) {
+        // Not the chips asked for, and never the real ones instead: the
+        // tool stops before its window opens.
+        ShowAppMessageBox(nullptr, QString::fromStdString(error));
+        m_nExitCode = 2;
+        return FALSE;
+    }
 
     CQtEngineHost host;
     SetEngineHost(&host);
@@ -33,16 +40,11 @@ BOOL CTessadaneApp::InitInstance() {
     return FALSE;
 }
 
-bool InstallEmulatorFromEnvironment() {
-    std::string error;
-    if (const auto bus = emu::InstallFromEnvironment(&error)) {
-        // Nothing in the application reads the chips' report logs; kept on,
-        // they would hold a copy of every report for the whole session.
-        for (const auto& chip : bus->Chips()) chip->SetLogging(false);
-        return true;
-    }
-    if (error.empty()) return true;
-    std::fprintf(stderr, "%s\n", error.c_str());
+bool InstallEmulatorFromEnvironment(std::string* error) {
+    const std::string why = emu::StartEmulationFromEnvironment();
+    if (error) *error = why;
+    if (why.empty()) return true;
+    std::fprintf(stderr, "%s\n", why.c_str());
     return false;
 }
 

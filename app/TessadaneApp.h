@@ -4,6 +4,8 @@
 
 #include "WinApp.h"
 
+#include <string>
+
 // Text of the company key the settings live under.
 inline constexpr const char* kRegistryKey = "应用程序向导生成的本地应用程序";
 
@@ -13,13 +15,16 @@ public:
     ~CTessadaneApp() override;
 
     // Runs the main dialog; always returns FALSE (no message loop follows).
+    // An emulate list that does not parse stops it first: a message box,
+    // then exit code 2 and no window.
     BOOL InitInstance() override;
 };
 
 // When QUILLMAR_EMULATE is set, replaces the HID backend by emulated chips
 // (which keep no report log).
-// Returns false (and says why on standard error) when the text is not valid.
-bool InstallEmulatorFromEnvironment();
+// Returns false, says why on standard error and in error, and leaves an
+// empty emulated bus (no real device) when the text is not valid.
+bool InstallEmulatorFromEnvironment(std::string* error = nullptr);
 
 // Hands the dialogs the templates and icons of res/ and the hex view as the
 // window of the custom control classes "CHexEditBase" and "CHexEditBase_SC".

@@ -26,6 +26,8 @@ public:
     CWinApp& operator=(const CWinApp&) = delete;
 
     virtual BOOL InitInstance() { return TRUE; }
+    // The process's exit status once the application has run.
+    virtual int ExitInstance() { return m_nExitCode; }
 
     // Company key of the settings path; also names the organisation.
     void SetRegistryKey(const QString& key);
@@ -35,4 +37,5 @@ public:
     QString m_pszAppName;  // caption of message boxes, last key of the settings path
     QString m_pszRegistryKey;
     QWidget* m_pMainWnd = nullptr;
+    int m_nExitCode = 0;
 };

@@ -7,5 +7,5 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     theApp.InitInstance();  // returns FALSE once the dialog has ended
-    return 0;
+    return theApp.ExitInstance();
 }

@@ -47,6 +47,16 @@ QWidget* MakeStatic(const ControlTemplate& c, QWidget* host) {
     return label;
 }
 
+// A group box only frames: mouse presses, releases, wheel turns and hover
+// reach the controls inside or under it wherever it stands in the stacking
+// order (later in the template means above). Its place in the tab order is
+// kept; it takes no focus anyway.
+QWidget* MakeGroupBox(const ControlTemplate& c, QWidget* host) {
+    auto* box = new QGroupBox(QString::fromUtf8(c.text), host);
+    box->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return box;
+}
+
 QWidget* MakePushButton(const ControlTemplate& c, QWidget* host) {
     auto* b = new QPushButton(QString::fromUtf8(c.text), host);
     // Only the template's default button is the default; the dialog
@@ -148,7 +158,7 @@ QWidget* MakeCustom(const ControlTemplate& c, QWidget* host) {
 QWidget* MakeControl(const ControlTemplate& c, QWidget* host, QRect& geometry) {
     switch (c.kind) {
     case CtlKind::Static: return MakeStatic(c, host);
-    case CtlKind::GroupBox: return new QGroupBox(QString::fromUtf8(c.text), host);
+    case CtlKind::GroupBox: return MakeGroupBox(c, host);
     case CtlKind::PushButton:
     case CtlKind::DefPushButton: return MakePushButton(c, host);
     case CtlKind::AutoCheckBox: return MakeCheckBox(c, host);

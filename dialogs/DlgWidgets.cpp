@@ -1,5 +1,6 @@
 #include "DlgWidgets.h"
 
+#include <QGuiApplication>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QKeyEvent>
@@ -9,6 +10,24 @@
 CDlgEdit::CDlgEdit(QWidget* parent) : QLineEdit(parent) {
     setValidator(new RuleValidator(this));
     connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { m_lastText = text; });
+}
+
+void CDlgEdit::changeEvent(QEvent* e) {
+    QLineEdit::changeEvent(e);
+    if (e->type() == QEvent::ReadOnlyChange || e->type() == QEvent::PaletteChange) ShowFace();
+}
+
+void CDlgEdit::ShowFace() {
+    const QPalette system = QGuiApplication::palette();
+    const QPalette::ColorRole face = isReadOnly() ? QPalette::Button : QPalette::Base;
+    QPalette pal = palette();
+    bool changed = false;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        if (pal.color(group, QPalette::Base) == system.color(group, face)) continue;
+        pal.setColor(group, QPalette::Base, system.color(group, face));
+        changed = true;
+    }
+    if (changed) setPalette(pal);  // runs this again, which then finds nothing to change
 }
 
 void CDlgEdit::SetTextFromProgram(const QString& text) {

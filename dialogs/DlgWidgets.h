@@ -14,7 +14,9 @@
 
 // Single-line edit with typing rules (capitals, digits only, text limit)
 // that a text set by the program is not held to. A paste longer than the
-// room left is cut to the limit.
+// room left is cut to the limit. A read-only edit shows the system's face
+// colour behind its text, whatever palette it is given; an editable one the
+// system's field colour.
 class CDlgEdit : public QLineEdit {
     Q_OBJECT
 
@@ -33,7 +35,13 @@ public:
     // Pixels a text may take without scrolling out of view.
     int VisibleTextWidth() const;
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
+    // The background of the read-only or editable face, in every colour group.
+    void ShowFace();
+
     class RuleValidator : public QValidator {
     public:
         explicit RuleValidator(CDlgEdit* edit) : QValidator(edit), m_edit(edit) {}

@@ -50,6 +50,12 @@ Chip::Chip(const ChipConfig& config)
         }
         const auto id = IdentificationBytes(config_.type, config_.idVariant);
         for (int k = 0; k < 3; ++k) xdata_[static_cast<WORD>(idAddr_ + k)] = id[static_cast<std::size_t>(k)];
+        if (config_.version) {
+            const std::array<BYTE, 4>& v = *config_.version;
+            for (int s = 0; s < 2; ++s)
+                for (std::size_t k = 0; k < v.size(); ++k) WriteEepromByteLocked(s, 12 + k, v[k]);
+            StoreFlashLocked(12, v.data(), v.size(), false);
+        }
     }
     reply_[0] = static_cast<BYTE>(config_.reportId);
 }

@@ -6,11 +6,12 @@
 //   type    = vq7140s | vq7140xx | vq7170 | vq7170s | vq5520 | vq7340 | vq5632 | keyboard
 //   option  = id0 | id1 | a7 | b7 | c7 | d7 | nokeep | gate
 //           | flash=SIZE | ee0=SIZE | ee1=SIZE | busy=N | latency=MICROSECONDS | stop=N
-//           | file=PATH
+//           | file=PATH | version=DDDDDDDD | version=none
 //   SIZE    = decimal with an optional k or m suffix (x1024), or 0x hex
 #include "Emulator.h"
 #include "EmulatorBus.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -139,6 +140,20 @@ bool ApplyOption(const std::string& text, ChipConfig* config, std::string* error
         config->stopAfter = static_cast<long>(n);
         return true;
     }
+    if (key == "version") {
+        if (value == "none") {
+            config->version.reset();
+            return true;
+        }
+        // Eight digits, two per byte, as the tool shows a version.
+        if (value.size() != 8 || !std::all_of(value.begin(), value.end(), [](char ch) { return ch >= '0' && ch <= '9'; }))
+            return fail("version '" + value + "' is not eight digits or none");
+        std::array<BYTE, 4> v{};
+        for (std::size_t k = 0; k < v.size(); ++k)
+            v[k] = static_cast<BYTE>((value[2 * k] - '0') * 10 + (value[2 * k + 1] - '0'));
+        config->version = v;
+        return true;
+    }
     if (key == "latency") {
         if (!ParseNumber(value, false, 1000000, &n)) return fail("latency '" + value + "' is not 0..1000000 us");
         config->latencyMicros = static_cast<unsigned>(n);
@@ -174,6 +189,7 @@ bool ParseEmulateList(const std::string& list, std::vector<ChipConfig>* out, std
         }
         const std::vector<std::string> parts = Split(entry, ':');
         ChipConfig config;
+        config.version = kEmulatedVersion;
         if (!TypeFromName(Lower(Trim(parts[0])), &config.type)) {
             *error = "QUILLMAR_EMULATE: unknown chip type '" + Lower(Trim(parts[0])) + "'";
             return false;
@@ -225,6 +241,16 @@ std::shared_ptr<EmulatorBackend> InstallFromEnvironment(std::string* error) {
     const char* list = std::getenv("QUILLMAR_EMULATE");
     if (!list || Trim(list).empty()) return nullptr;
     return InstallEmulateList(list, error);
+}
+
+std::string StartEmulationFromEnvironment() {
+    std::string error;
+    if (const auto bus = InstallFromEnvironment(&error)) {
+        for (const auto& chip : bus->Chips()) chip->SetLogging(false);
+        return {};
+    }
+    if (!error.empty()) hid::SetBackend(MakeBackend());
+    return error;
 }
 
 }  // namespace emu

@@ -82,6 +82,7 @@
 #include <iosfwd>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -101,12 +102,21 @@ struct ChipConfig {
     bool gateBus = false;       // obey the bus set-up registers (off: only record them)
     unsigned latencyMicros = 0; // how long every report lasts at least
     long stopAfter = -1;        // reports answered from plugging on, then every report fails; -1: never
+    // The version stamp of the image the chip holds when plugged: bytes
+    // 12..15 of each memory (the image header's version field, where the
+    // tool reads a device's version); the rest stays erased. None: every
+    // memory erased. The emulate list gives its chips kEmulatedVersion.
+    std::optional<std::array<BYTE, 4>> version = std::nullopt;
     WORD vendorId = 0;          // 0: the type's
     WORD productId = 0;         // 0: the type's
     std::string location = {};  // empty: made up from the plug order
     std::string path = {};      // empty: made up from the plug order
     std::string memoryFile = {};  // non-empty: EEPROM and flash kept in this file (see MemoryFile.cpp)
 };
+
+// Version stamp of the chips of an emulate list unless it says otherwise:
+// 15 January 2026, 10 o'clock, shown as "26011510".
+inline constexpr std::array<BYTE, 4> kEmulatedVersion = {26, 1, 15, 10};
 
 struct LoggedReport {
     enum Kind { Set, Get } kind;
@@ -366,5 +376,13 @@ std::shared_ptr<EmulatorBackend> InstallEmulateList(const std::string& list, std
 // InstallEmulateList of the environment variable QUILLMAR_EMULATE. nullptr when
 // it is unset or empty (error left empty) or malformed (error set).
 std::shared_ptr<EmulatorBackend> InstallFromEnvironment(std::string* error);
+
+// The start-up rule of every front end: attaches the chips QUILLMAR_EMULATE
+// names, with their report logs off (a session would otherwise keep a copy
+// of every report). Unset or empty: no emulation, nothing changes. A value
+// that does not parse installs an empty emulated bus, so that nothing
+// reaches a real device, and returns the error text; the front end then
+// stops without opening anything (exit status 2). Empty when it went well.
+std::string StartEmulationFromEnvironment();
 
 }  // namespace emu

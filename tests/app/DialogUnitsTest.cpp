@@ -3,7 +3,6 @@
 #include "DialogUnits.h"
 #include "EditRules.h"
 #include "MyStatusBar.h"
-#include "QtEngineHost.h"
 
 #include <gtest/gtest.h>
 
@@ -132,12 +131,4 @@ TEST(StatusPanes, FixedPaneThenStretchingPane) {
     EXPECT_EQ(rects[1].right(), 639);  // to the bar's right edge
     rects = StatusPaneRects(panes, 100, 24);  // narrower than the fixed pane
     EXPECT_EQ(rects[1].width(), 0);
-}
-
-TEST(FileFilters, PipeSeparatedPairsBecomeQtFilters) {
-    EXPECT_EQ(QtFileFilter("Bin File(*.bin)|*.bin|"), QStringLiteral("Bin File(*.bin)"));
-    EXPECT_EQ(QtFileFilter("Hex File|*.hex|All|*.*|"), QStringLiteral("Hex File (*.hex);;All (*.*)"));
-    EXPECT_EQ(QtFileFilter("Images|*.hex;*.bin|"), QStringLiteral("Images (*.hex *.bin)"));
-    EXPECT_EQ(QtFileFilter("Images (*.hex *.bin)|*.hex;*.bin"), QStringLiteral("Images (*.hex *.bin)"));
-    EXPECT_EQ(QtFileFilter(""), QString());
 }

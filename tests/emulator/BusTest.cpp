@@ -291,7 +291,8 @@ TEST(EmulateSpec, RejectsBadSyntaxWithAMessage) {
     const char* bad[] = {"vq9999",         "vq7170,,vq7340", "vq7170*0",       "vq7170*65",
                          "vq7170:b7",      "vq7170:flash=1m", "vq7340:flash=5000", "vq7340:flash=2g",
                          "vq7170:nokeep",  "keyboard:id1",   "vq7340:wibble",  "vq7340:busy=x",
-                         "vq7170:ee0=65537", "vq7340:id1*"};
+                         "vq7170:ee0=65537", "vq7340:id1*",   "vq7340:version=2601151",
+                         "vq7340:version=2601151x", "vq7340:version=", "keyboard:version=none"};
     for (const char* spec : bad) {
         std::vector<ChipConfig> configs;
         std::string error;

@@ -1,6 +1,7 @@
 #include "JobsFixture.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +25,10 @@ void ModalAnswerer::Answer() {
         else
             box->reject();
     } else if (auto* fd = qobject_cast<QFileDialog*>(w)) {
-        fileDialogs.push_back({fd->windowTitle(), fd->nameFilters(), fd->acceptMode() == QFileDialog::AcceptSave});
+        QStringList shown;  // the filter names the dialog shows
+        if (auto* types = fd->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+            for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
+        fileDialogs.push_back({fd->windowTitle(), shown, fd->acceptMode() == QFileDialog::AcceptSave});
         if (m_paths.empty()) {
             fd->reject();
             return;

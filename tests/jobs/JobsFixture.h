@@ -35,7 +35,7 @@ public:
     };
     struct FileDialog {
         QString title;
-        QStringList filters;
+        QStringList filters;  // as the dialog shows them
         bool save;
     };
 

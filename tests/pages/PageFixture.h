@@ -14,6 +14,7 @@
 #include "QtEngineHost.h"
 #include "ResourceIds.h"
 #include "TessadaneDlg.h"
+#include "UserClick.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -73,12 +74,11 @@ inline std::string ImageHex(std::size_t from, std::size_t n) {
 class PageTest : public DialogFixture<PageTestHost> {
 protected:
     CChildDialogWnd& Page() const { return *g_pCurPage->GetWnd(); }
-    // A click of the user on a button of the page.
-    void Click(int id) const {
-        auto* b = Page().DlgItem<QAbstractButton>(id);
-        ASSERT_NE(b, nullptr);
-        b->click();
-    }
+    // A click of the user on a button of the page: a press and a release
+    // at the middle of the part a mouse can reach, through the window.
+    void Click(int id) const { ClickOn(Page().GetDlgItem(id), id); }
+    // The same on a control of the main dialog.
+    void ClickDialog(int id) const { ClickOn(dlg->GetDlgItem(id), id); }
     // The USB controls as the page defaults leave them: VID and PID FFFF,
     // both strings unticked with their default texts.
     void ExpectUsbControlsAtDefaults() const {
@@ -101,7 +101,13 @@ protected:
             << "at " << IMAGE_HEADER_SIZE + g_codeLen;
     }
 
-    emu::ScopedBackend bus;  // before the dialog opens; the dialog is closed in TearDown
+    emu::ScopedBackend bus;
+
+private:
+    static void ClickOn(QWidget* w, int id) {
+        ASSERT_NE(w, nullptr) << id;
+        ASSERT_TRUE(ClickAsUser(w)) << "control " << id << " can't be reached by the mouse";
+    }  // before the dialog opens; the dialog is closed in TearDown
 };
 
 }  // namespace pages_test

@@ -311,7 +311,7 @@ TEST_F(VQ5632Page, RoundTripOnTheChipsTheEnvironmentNames) {
 
 TEST_F(VQ5632Page, RegisterToolIsOutOfReachWhileAJobRuns) {
     OpenWithChip(1);
-    QTest::mouseClick(dlg->GetDlgItem(IDC_READ), Qt::LeftButton, {}, QPoint(4, 5));
+    ClickDialog(IDC_READ);
     ASSERT_EQ(g_bBusy, 1);
     for (int id : {IDC_UDISK_ENABLE, IDC_UDISK_WRITE_ENABLE, IDC_RADIO_SFR, IDC_REG_ADDR, IDC_REG_READ, IDC_REG_WRITE})
         EXPECT_FALSE(Page().GetDlgItem(id)->isEnabled()) << id;

@@ -29,8 +29,6 @@ protected:
         combo->setCurrentIndex(index);
         emit combo->activated(index);
     }
-    // A click of the user on a button of the main dialog.
-    void ClickDialog(int id) const { dlg->DlgItem<QAbstractButton>(id)->click(); }
     static std::string Status() { return g_statusBar.m_pPaneTexts[0].toStdString(); }
     Texts TextsOf(std::initializer_list<int> ids) const {
         Texts out;
@@ -82,14 +80,17 @@ TEST_F(VQ7140Pages, VQ7140SResetsItsSixteenByteHeaderOnly) {
         EXPECT_EQ(std::tuple(g_imageLen, g_codeLen, g_checksum), std::tuple(16u, WORD{0}, WORD{0}));
         ExpectHexViewShowsImage();
         EXPECT_EQ(dlg->IsDlgButtonChecked(IDC_RADIO_24C01), BST_CHECKED);
-        // One empty, disabled, read-only edit in system colours fills the white page.
+        // One empty, disabled, read-only edit in system colours, with the
+        // read-only face, fills the white page.
         CChildDialogWnd& page = Page();
         ASSERT_EQ(page.Controls().size(), 1u);
         auto* edit = page.DlgItem<QLineEdit>(IDC_BLANK_EDIT);
         EXPECT_TRUE(!edit->isEnabled() && edit->isReadOnly() && edit->text().isEmpty());
         EXPECT_GE(edit->width() * edit->height() * 10, page.width() * page.height() * 9);
         EXPECT_EQ(page.palette().color(QPalette::Window), QColor(Qt::white));
-        EXPECT_EQ(edit->palette(), SystemPalette());
+        EXPECT_EQ(edit->palette().color(QPalette::Window), SystemPalette().color(QPalette::Window));
+        EXPECT_EQ(edit->palette().color(QPalette::Disabled, QPalette::Base),
+                  SystemPalette().color(QPalette::Disabled, QPalette::Button));
     }
     // The VQ7140S loader does not reach the page: the file stays as loaded.
     imagetest::TempDir dir;

@@ -306,7 +306,7 @@ TEST_F(VQ7170Pages, FlagBoxesShowTheirBitsAndCannotBeChanged) {
         }
     }
     // Disabled: a click of the user does nothing.
-    QTest::mouseClick(Page().GetDlgItem(1019), Qt::LeftButton, {}, QPoint(4, 5));
+    Click(1019);
     EXPECT_EQ(Page().IsDlgButtonChecked(1019), BST_UNCHECKED);
     EXPECT_EQ(g_image[4], 0x00);
 }
