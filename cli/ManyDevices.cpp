@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 namespace cli {
@@ -87,10 +88,16 @@ void PrintSummary(const std::vector<batch::DeviceResult>& results) {
 
 Outcome DownloadToMany(CliHost& host, std::vector<BYTE> image, int row, BYTE memType, WORD codeLen, WORD checksum,
                        const ManyDevices& many) {
+    if (!many.keyDir.empty() && !std::filesystem::is_directory(many.keyDir)) {
+        return {EXIT_USAGE, "--hdcp-key-dir: " + many.keyDir + " is not a directory"};
+    }
     std::vector<batch::Device> devices;
-    if (many.all) {
+    if (many.paths.empty()) {
+        // --all, or a key directory for the one chip a job takes by default:
+        // the last one found, as in the window.
         devices = batch::FindDevices(row);
         if (devices.empty()) return {EXIT_NO_DEVICE, "no device of this chip type is attached"};
+        if (!many.all) devices.erase(devices.begin(), devices.end() - 1);
     } else {
         for (const std::string& path : many.paths) devices.push_back({path, {}});
     }

@@ -136,12 +136,7 @@ int main(int argc, char** argv) {
     }
 
     // Emulated chips as in the window; a bad list is refused.
-    std::string error;
-    if (const auto bus = emu::InstallFromEnvironment(&error)) {
-        for (const auto& emulated : bus->Chips()) emulated->SetLogging(false);
-    } else if (!error.empty()) {
-        return UsageError(error);
-    }
+    if (const std::string error = emu::StartEmulationFromEnvironment(); !error.empty()) return UsageError(error);
     hid::SetBackend(cli::MakeInterruptibleBackend(hid::CurrentBackend()));
     cli::CatchInterrupts();
 

@@ -254,10 +254,11 @@ std::array<int, BCSH_SIZE> CurrentBcsh(const ImageView& image) {
 }
 
 // The bytes past the last one a change writes, checksums included.
-std::size_t ChangeEnd(const ImageView& image, const FieldChange& change) {
+std::size_t ChangeEnd(int row, const ImageView& image, const FieldChange& change) {
     const ImageField& f = *change.field;
-    // The checksums behind the code, and a BCSH block behind them.
-    const std::size_t end = IMAGE_HEADER_SIZE + image.codeLen + 4 + BCSH_SIZE;
+    // The checksums behind the code, and on the VQ7140XX a BCSH block behind them.
+    const std::size_t end =
+        IMAGE_HEADER_SIZE + image.codeLen + 4 + (ChipLayout(row) == ChecksumLayout::VQ7140XX ? BCSH_SIZE : 0);
     switch (f.kind) {
     case FieldKind::HexPair: return std::max(end, f.offset + 2);
     case FieldKind::String: {
@@ -559,7 +560,7 @@ void RefreshImage(int row, const ImageView& image, FieldRefresh refresh) {
 std::string ApplyFieldChange(int row, const ImageView& image, const FieldChange& change) {
     if (!change.field) return "no field";
     const ImageField& f = *change.field;
-    if (ChangeEnd(image, change) > image.size) return std::string("the image is too small for ") + f.name;
+    if (ChangeEnd(row, image, change) > image.size) return std::string("the image is too small for ") + f.name;
     if (f.kind == FieldKind::String && !change.cutToLayout) {
         const int capacity = FieldStringLayout(f, LongLayoutApplies(image, f)).capacity;
         if (change.bytes.size() > static_cast<std::size_t>(capacity))
