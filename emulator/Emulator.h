@@ -89,6 +89,19 @@ namespace emu {
 
 enum class ChipType { VQ7140S, VQ7140XX, VQ7170, VQ7170S, VQ5520, VQ7340, VQ5632, Keyboard };
 
+// Replies that come wrong. A Short reply carries only `bytes` bytes (the
+// host's buffer keeps its request behind them, as hidraw leaves it); a
+// Random one carries random bytes in full length. The fault starts at reply
+// `at` (fetches counted from 1) and hits every later reply too, or that one
+// reply only when `once` is set. at 0: no fault.
+struct ReplyFault {
+    enum Kind { None, Short, Random } kind = None;
+    std::size_t bytes = 0;
+    std::size_t at = 0;
+    bool once = false;
+    bool operator==(const ReplyFault&) const = default;
+};
+
 struct ChipConfig {
     ChipType type = ChipType::VQ7170;
     int reportId = 0;           // 0, or 1: the device takes report id 1 and replies one byte earlier
@@ -100,6 +113,7 @@ struct ChipConfig {
     bool gateBus = false;       // obey the bus set-up registers (off: only record them)
     unsigned latencyMicros = 0; // how long every report lasts at least
     long stopAfter = -1;        // reports answered from plugging on, then every report fails; -1: never
+    ReplyFault replyFault = {}; // replies counted from plugging on
     WORD vendorId = 0;          // 0: the type's
     WORD productId = 0;         // 0: the type's
     std::string location = {};  // empty: made up from the plug order
@@ -186,6 +200,8 @@ public:
     // selector 0 or 1: an EEPROM cell; -1: a flash cell. Direct access shows
     // the stored byte; the chip's read commands return it with bit 0 inverted.
     void SetBadCell(int selector, std::size_t addr);
+    // Replies from the fault.at-th fetch from now on come short or random.
+    void FaultReplies(ReplyFault fault);
     void ClearFaults();
     void SetLatency(std::chrono::microseconds latency);
 
@@ -203,8 +219,12 @@ private:
 
     enum class Stream { None, Read, Write };
 
-    bool HostSetFeature(const BYTE* report, std::size_t len, unsigned generation, bool access);
-    bool HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bool access);
+    // The bytes sent or fetched, or -1 with errno set: ENODEV when the
+    // chip is gone, EBADF without access, EPIPE when it stalls the report.
+    long HostSetFeature(const BYTE* report, std::size_t len, unsigned generation, bool access);
+    long HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bool access);
+    // The reply fault, if any, on the reply just put in report; its length.
+    std::size_t MisreplyLocked(BYTE* report, const BYTE* request, std::size_t len);
     bool HostAttributes(hid::Attributes* out, unsigned generation) const;
     bool AliveLocked(unsigned generation) const { return present_ && generation == generation_; }
     using Command = std::array<BYTE, 9>;  // a request, answered in place
@@ -293,6 +313,8 @@ private:
         std::size_t addr;
     };
     std::vector<BadCell> badCells_;
+    ReplyFault replyFault_;          // at: the getCount_ it starts at
+    std::uint32_t noise_ = 0x2545F491u;
     // A byte of a read command as it reaches the host: inverted in a bad cell.
     BYTE ReadThroughCellLocked(int selector, std::size_t addr, BYTE value) const;
     // Added to every report; read outside the lock, before the report.
