@@ -1,5 +1,6 @@
 // Every family and memory type, every job, every fault the emulator offers
-// at the first, a middle and the last request: a job ends in a success text
+// (lasting ones from the first, a middle and the last request on, single
+// ones at every request): a job ends in a success text
 // only with the right bytes on the chip or in the image, a failed read leaves
 // the image state as it was, and every job ends.
 #include "FaultRig.h"
@@ -20,6 +21,7 @@ struct Fault {
     Counted counted;   // which requests k counts
     bool failsAtOnce;  // from the first request on, no job can succeed
     bool garbles;      // full-length replies of wrong bytes: only the sums can tell
+    bool once;         // hits one request: tried at every request of the job
     std::function<void(emu::Chip&, unsigned k)> arm;
 };
 
@@ -28,18 +30,19 @@ emu::ReplyFault Short(std::size_t bytes, unsigned k, bool once) {
 }
 
 const Fault kFaults[] = {
-    {"failing set", Counted::Sets, true, false, [](emu::Chip& c, unsigned k) { c.FailSetFeatureFrom(k); }},
-    {"failing get", Counted::Gets, true, false, [](emu::Chip& c, unsigned k) { c.FailGetFeatureFrom(k); }},
-    {"unplug", Counted::Reports, true, false, [](emu::Chip& c, unsigned k) { c.UnplugAfter(k - 1); }},
-    {"replies of 0 bytes", Counted::Gets, true, false, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(0, k, false)); }},
-    {"replies of 2 bytes", Counted::Gets, true, false, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(2, k, false)); }},
-    {"replies of 8 bytes", Counted::Gets, false, false, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(8, k, false)); }},
-    {"one reply of 0 bytes", Counted::Gets, false, false, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(0, k, true)); }},
-    {"one reply of 2 bytes", Counted::Gets, false, false, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(2, k, true)); }},
-    {"one reply of 8 bytes", Counted::Gets, false, false, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(8, k, true)); }},
-    {"random replies", Counted::Gets, false, true,
+    {"failing sets", Counted::Sets, true, false, false, [](emu::Chip& c, unsigned k) { c.FailSetFeatureFrom(k); }},
+    {"failing gets", Counted::Gets, true, false, false, [](emu::Chip& c, unsigned k) { c.FailGetFeatureFrom(k); }},
+    {"unplug", Counted::Reports, true, false, false, [](emu::Chip& c, unsigned k) { c.UnplugAfter(k - 1); }},
+    {"one failing set", Counted::Sets, false, false, true,
+     [](emu::Chip& c, unsigned k) { c.FailReports(emu::NthReport([](bool set, const BYTE*, std::size_t) { return set; }, int(k))); }},
+    {"replies of 0 bytes", Counted::Gets, true, false, false, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(0, k, false)); }},
+    {"replies of 2 bytes", Counted::Gets, true, false, false, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(2, k, false)); }},
+    {"replies of 8 bytes", Counted::Gets, false, false, false, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(8, k, false)); }},
+    {"one reply of 0 bytes", Counted::Gets, false, false, true, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(0, k, true)); }},
+    {"one reply of 8 bytes", Counted::Gets, false, false, true, [](emu::Chip& c, unsigned k) { c.FaultReplies(Short(8, k, true)); }},
+    {"random replies", Counted::Gets, false, true, false,
      [](emu::Chip& c, unsigned k) { c.FaultReplies({emu::ReplyFault::Random, 0, k, false}); }},
-    {"one random reply", Counted::Gets, false, true,
+    {"one random reply", Counted::Gets, false, true, true,
      [](emu::Chip& c, unsigned k) { c.FaultReplies({emu::ReplyFault::Random, 0, k, true}); }},
 };
 
@@ -114,7 +117,14 @@ TEST(FaultMatrixTest, NoFaultedJobEndsInSuccessWithWrongData) {
                 const std::size_t n = fault.counted == Counted::Sets   ? clean.sets
                                       : fault.counted == Counted::Gets ? clean.gets
                                                                        : clean.sets + clean.gets;
-                for (const unsigned k : {1u, static_cast<unsigned>((n + 1) / 2), static_cast<unsigned>(n)}) {
+                // A fault at one request, at each; a lasting one from the
+                // first, a middle and the last request on.
+                std::vector<unsigned> ks = {1u, static_cast<unsigned>((n + 1) / 2), static_cast<unsigned>(n)};
+                if (fault.once) {
+                    ks.clear();
+                    for (unsigned k = 1; k <= n; ++k) ks.push_back(k);
+                }
+                for (const unsigned k : ks) {
                     SCOPED_TRACE(std::string(t.name) + ", " + kJobNames[int(job)] + ", " + fault.name + " at request " +
                                  std::to_string(k) + " of " + std::to_string(n));
                     const Outcome o = RunJob(t, job, [&](emu::Chip& chip) { fault.arm(chip, k); });
