@@ -40,7 +40,11 @@
 //   flash cell (selector -1) reads back, through the chip's commands, with
 //   its low bit inverted. SetLatency() makes every report last that
 //   long from its start, the chip's work included: never shorter, and a few
-//   microseconds longer at most (PauseUntil).
+//   microseconds longer at most (PauseUntil). FaultReplies(fault): from the
+//   fault.at-th fetch from now on (or at that one only) replies come short
+//   (the host's buffer keeps its request behind them) or as random bytes;
+//   ChipConfig::replyFault counts from plugging. Failed calls set errno:
+//   ENODEV for a chip that is gone, EBADF without access, EPIPE otherwise.
 //
 // How a chip behaves
 // ------------------
