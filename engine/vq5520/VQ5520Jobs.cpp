@@ -133,7 +133,6 @@ void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
     SetStatusText("Reading......", STATUS_GREEN);
     // A bus that was not switched reads as 0xFF: no read without it.
     if (!SelectMux(memType)) return FailReadBack(before);
-    m_bReadFailed = false;
 
     const DWORD n = Host().IsModifyLengthChecked() ? len : ReadStoredLength(memType);
     if (m_bReadFailed) return FailReadBack(before);
