@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <ostream>
 #include <stdexcept>
@@ -145,9 +146,15 @@ public:
         : chip_(std::move(chip)), generation_(generation), reports_(access == hid::Access::ReadWrite) {}
 
     bool SetFeature(const BYTE* report, std::size_t len) override {
-        return chip_->HostSetFeature(report, len, generation_, reports_);
+        return SendFeature(report, len) == static_cast<long>(len);
     }
     bool GetFeature(BYTE* report, std::size_t len) override {
+        return FetchFeature(report, len) == static_cast<long>(len);
+    }
+    long SendFeature(const BYTE* report, std::size_t len) override {
+        return chip_->HostSetFeature(report, len, generation_, reports_);
+    }
+    long FetchFeature(BYTE* report, std::size_t len) override {
         return chip_->HostGetFeature(report, len, generation_, reports_);
     }
     bool GetAttributes(hid::Attributes* out) override { return chip_->HostAttributes(out, generation_); }
@@ -222,6 +229,7 @@ std::unique_ptr<hid::Device> EmulatorBackend::Open(const std::string& path, hid:
     for (const auto& chip : bus_->chips) {
         if (chip->path() == path) return std::make_unique<EmuDevice>(chip, chip->CurrentGeneration(), access);
     }
+    errno = ENOENT;
     return nullptr;
 }
 

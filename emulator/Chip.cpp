@@ -8,6 +8,7 @@
 #include "../engine/Pause.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace emu {
@@ -38,6 +39,7 @@ Chip::Chip(const ChipConfig& config)
       eraseBusyPolls_(config.eraseBusyPolls),
       idAddr_(IdentificationAddress(config.type)),
       stopAt_(config.stopAfter < 0 ? SIZE_MAX : static_cast<std::size_t>(config.stopAfter)),
+      replyFault_(config.replyFault),
       latencyMicros_(config.latencyMicros) {
     if (config_.type != ChipType::Keyboard) {
         for (int s = 0; s < 2; ++s) eeprom_[s].assign(config_.eepromSize[s], 0xFF);
@@ -230,8 +232,15 @@ BYTE Chip::ReadThroughCellLocked(int selector, std::size_t addr, BYTE value) con
     return value;
 }
 
+void Chip::FaultReplies(ReplyFault fault) {
+    std::lock_guard lock(mutex_);
+    if (fault.at != 0) fault.at += getCount_;
+    replyFault_ = fault;
+}
+
 void Chip::ClearFaults() {
     std::lock_guard lock(mutex_);
+    replyFault_ = {};
     failSetAt_ = failGetAt_ = unplugAt_ = 0;
     failRule_ = nullptr;
     stopAt_ = SIZE_MAX;
@@ -328,15 +337,21 @@ bool Chip::HostAttributes(hid::Attributes* out, unsigned generation) const {
     return true;
 }
 
-bool Chip::HostSetFeature(const BYTE* report, std::size_t len, unsigned generation, bool access) {
+long Chip::HostSetFeature(const BYTE* report, std::size_t len, unsigned generation, bool access) {
     const auto deadline = ReportDeadline();
     bool vanished = false;
     bool ok = false;
+    int err = EPIPE;
     {
         std::lock_guard lock(mutex_);
-        if (PickedToFailLocked(true, report, len)) return false;
+        if (PickedToFailLocked(true, report, len)) {
+            errno = EPIPE;
+            return -1;
+        }
         ++setCount_;
         const bool faulted = (failSetAt_ != 0 && setCount_ >= failSetAt_) || reportCount_ >= stopAt_;
+        if (!AliveLocked(generation)) err = ENODEV;
+        else if (!access) err = EBADF;
         if (AliveLocked(generation) && access && !faulted && report && config_.type != ChipType::Keyboard) {
             const int id = len > 0 ? report[0] : -1;
             if (len == FEATURE_REPORT_SIZE && id == config_.reportId) {
@@ -350,19 +365,30 @@ bool Chip::HostSetFeature(const BYTE* report, std::size_t len, unsigned generati
     }
     if (vanished) NotifyVanished();
     AwaitReportEnd(deadline);
-    return ok;
+    errno = err;
+    return ok ? static_cast<long>(len) : -1;
 }
 
-bool Chip::HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bool access) {
+long Chip::HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bool access) {
     const auto deadline = ReportDeadline();
     bool vanished = false;
     bool ok = false;
+    std::size_t got = len;
+    int err = EPIPE;
     {
         std::lock_guard lock(mutex_);
-        if (PickedToFailLocked(false, report, len)) return false;
+        if (PickedToFailLocked(false, report, len)) {
+            errno = EPIPE;
+            return -1;
+        }
         ++getCount_;
         const bool faulted = (failGetAt_ != 0 && getCount_ >= failGetAt_) || reportCount_ >= stopAt_;
+        if (!AliveLocked(generation)) err = ENODEV;
+        else if (!access) err = EBADF;
         if (AliveLocked(generation) && access && !faulted && report && config_.type != ChipType::Keyboard) {
+            // A short reply leaves the request behind its bytes.
+            std::vector<BYTE> request;
+            if (replyFault_.kind == ReplyFault::Short) request.assign(report, report + len);
             const int id = len > 0 ? report[0] : -1;
             if (len == FEATURE_REPORT_SIZE && id == config_.reportId) {
                 if (config_.reportId == 1) {
@@ -377,13 +403,33 @@ bool Chip::HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bo
             } else if (len == BULK_REPORT_SIZE && id == BULK_REPORT_ID && config_.reportId == 1 && !flash_.empty()) {
                 ok = BulkGetLocked(report);
             }
+            if (ok) got = MisreplyLocked(report, request.data(), len);
         }
         if (report) LogLocked(LoggedReport::Get, report, len, ok);
         if (AliveLocked(generation)) vanished = CountReportLocked();
     }
     if (vanished) NotifyVanished();
     AwaitReportEnd(deadline);
-    return ok;
+    errno = err;
+    return ok ? static_cast<long>(got) : -1;
+}
+
+std::size_t Chip::MisreplyLocked(BYTE* report, const BYTE* request, std::size_t len) {
+    const ReplyFault& f = replyFault_;
+    if (f.kind == ReplyFault::None || f.at == 0 || getCount_ < f.at || (f.once && getCount_ != f.at)) return len;
+    if (f.kind == ReplyFault::Random) {
+        for (std::size_t i = 0; i < len; ++i) {
+            // xorshift32: the same faults give the same bytes on every run
+            noise_ ^= noise_ << 13;
+            noise_ ^= noise_ >> 17;
+            noise_ ^= noise_ << 5;
+            report[i] = static_cast<BYTE>(noise_);
+        }
+        return len;
+    }
+    const std::size_t n = std::min(f.bytes, len);
+    std::memcpy(report + n, request + n, len - n);
+    return n;
 }
 
 // --- memories as the chip sees them ------------------------------------------------------

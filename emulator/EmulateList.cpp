@@ -6,7 +6,8 @@
 //   type    = vq7140s | vq7140xx | vq7170 | vq7170s | vq5520 | vq7340 | vq5632 | keyboard
 //   option  = id0 | id1 | a7 | b7 | c7 | d7 | nokeep | gate
 //           | flash=SIZE | ee0=SIZE | ee1=SIZE | busy=N | latency=MICROSECONDS | stop=N
-//           | file=PATH | version=DDDDDDDD | version=none
+//           | file=PATH | version=DDDDDDDD | version=none | short=N@REPLY | random=REPLY
+//   REPLY   = K (the K-th reply only) or K+ (the K-th and every later one)
 //   SIZE    = decimal with an optional k or m suffix (x1024), or 0x hex
 #include "Emulator.h"
 #include "EmulatorBus.h"
@@ -17,6 +18,8 @@
 
 namespace emu {
 namespace {
+
+constexpr unsigned long long BULK_REPORT_BYTES = 4096;  // the longest report
 
 std::string Trim(const std::string& s) {
     std::size_t b = 0, e = s.size();
@@ -62,6 +65,31 @@ bool ParseNumber(const std::string& text, bool sized, unsigned long long max, un
     const unsigned long long value = std::strtoull(digits.c_str(), nullptr, base) * scale;
     if (value > max) return false;
     *out = value;
+    return true;
+}
+
+// "short=N@K[+]" and "random=K[+]": replies that come short or garbled.
+template <typename Fail>
+bool ParseReplyFault(const std::string& key, const std::string& value, ChipConfig* config, const Fail& fail) {
+    ReplyFault fault;
+    std::string reply = value;
+    unsigned long long n = 0;
+    if (key == "short") {
+        const std::size_t at = value.find('@');
+        if (at == std::string::npos || !ParseNumber(value.substr(0, at), false, BULK_REPORT_BYTES, &n))
+            return fail("short reply '" + value + "' is not N@K with N 0..4096");
+        fault.kind = ReplyFault::Short;
+        fault.bytes = static_cast<std::size_t>(n);
+        reply = value.substr(at + 1);
+    } else {
+        fault.kind = ReplyFault::Random;
+    }
+    fault.once = reply.empty() || reply.back() != '+';
+    if (!fault.once) reply.pop_back();
+    if (!ParseNumber(reply, false, 1000000000, &n) || n == 0)
+        return fail("reply number '" + reply + "' of " + key + " is not 1..1000000000");
+    fault.at = static_cast<std::size_t>(n);
+    config->replyFault = fault;
     return true;
 }
 
@@ -154,6 +182,7 @@ bool ApplyOption(const std::string& text, ChipConfig* config, std::string* error
         config->version = v;
         return true;
     }
+    if (key == "short" || key == "random") return ParseReplyFault(key, value, config, fail);
     if (key == "latency") {
         if (!ParseNumber(value, false, 1000000, &n)) return fail("latency '" + value + "' is not 0..1000000 us");
         config->latencyMicros = static_cast<unsigned>(n);

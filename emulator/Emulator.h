@@ -41,7 +41,12 @@
 //   its low bit inverted. SetLatency() makes every report last that
 //   long from its start, the chip's work included: never shorter, and on a
 //   quiet machine a few microseconds longer (RestUntil: the wait sleeps, so
-//   many chips at work at once need no processor each).
+//   many chips at work at once need no processor each). FaultReplies(fault):
+//   from the fault.at-th fetch from now on (or at that one only) replies come
+//   short (the host's buffer keeps its request behind them) or as random
+//   bytes; ChipConfig::replyFault counts from plugging. Failed calls set
+//   errno: ENODEV for a chip that is gone, EBADF without access, EPIPE
+//   otherwise.
 //
 // How a chip behaves
 // ------------------
@@ -91,6 +96,19 @@ namespace emu {
 
 enum class ChipType { VQ7140S, VQ7140XX, VQ7170, VQ7170S, VQ5520, VQ7340, VQ5632, Keyboard };
 
+// Replies that come wrong. A Short reply carries only `bytes` bytes (the
+// host's buffer keeps its request behind them, as hidraw leaves it); a
+// Random one carries random bytes in full length. The fault starts at reply
+// `at` (fetches counted from 1) and hits every later reply too, or that one
+// reply only when `once` is set. at 0: no fault.
+struct ReplyFault {
+    enum Kind { None, Short, Random } kind = None;
+    std::size_t bytes = 0;
+    std::size_t at = 0;
+    bool once = false;
+    bool operator==(const ReplyFault&) const = default;
+};
+
 struct ChipConfig {
     ChipType type = ChipType::VQ7170;
     int reportId = 0;           // 0, or 1: the device takes report id 1 and replies one byte earlier
@@ -107,6 +125,7 @@ struct ChipConfig {
     // tool reads a device's version); the rest stays erased. None: every
     // memory erased. The emulate list gives its chips kEmulatedVersion.
     std::optional<std::array<BYTE, 4>> version = std::nullopt;
+    ReplyFault replyFault = {}; // replies counted from plugging on
     WORD vendorId = 0;          // 0: the type's
     WORD productId = 0;         // 0: the type's
     std::string location = {};  // empty: made up from the plug order
@@ -198,6 +217,8 @@ public:
     // selector 0 or 1: an EEPROM cell; -1: a flash cell. Direct access shows
     // the stored byte; the chip's read commands return it with bit 0 inverted.
     void SetBadCell(int selector, std::size_t addr);
+    // Replies from the fault.at-th fetch from now on come short or random.
+    void FaultReplies(ReplyFault fault);
     void ClearFaults();
     void SetLatency(std::chrono::microseconds latency);
 
@@ -215,8 +236,12 @@ private:
 
     enum class Stream { None, Read, Write };
 
-    bool HostSetFeature(const BYTE* report, std::size_t len, unsigned generation, bool access);
-    bool HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bool access);
+    // The bytes sent or fetched, or -1 with errno set: ENODEV when the
+    // chip is gone, EBADF without access, EPIPE when it stalls the report.
+    long HostSetFeature(const BYTE* report, std::size_t len, unsigned generation, bool access);
+    long HostGetFeature(BYTE* report, std::size_t len, unsigned generation, bool access);
+    // The reply fault, if any, on the reply just put in report; its length.
+    std::size_t MisreplyLocked(BYTE* report, const BYTE* request, std::size_t len);
     bool HostAttributes(hid::Attributes* out, unsigned generation) const;
     bool AliveLocked(unsigned generation) const { return present_ && generation == generation_; }
     using Command = std::array<BYTE, 9>;  // a request, answered in place
@@ -305,6 +330,8 @@ private:
         std::size_t addr;
     };
     std::vector<BadCell> badCells_;
+    ReplyFault replyFault_;          // at: the getCount_ it starts at
+    std::uint32_t noise_ = 0x2545F491u;
     // A byte of a read command as it reaches the host: inverted in a bad cell.
     BYTE ReadThroughCellLocked(int selector, std::size_t addr, BYTE value) const;
     // Added to every report; read outside the lock, before the report.

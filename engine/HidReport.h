@@ -68,3 +68,10 @@ inline FEATURE_REPORT RegisterRequest(BYTE reportId, BYTE command, BYTE reg, BYT
 // Where a reply byte that a report-id-0 device puts at pos arrives: one
 // position earlier with report id 1.
 inline constexpr std::size_t ReplyPos(BYTE reportId, std::size_t pos) { return reportId ? pos - 1 : pos; }
+
+// The bytes a reply must reach for a caller that reads count bytes from
+// pos (the report-id-0 position): a shorter reply leaves some of them
+// holding the request.
+inline constexpr std::size_t ReplyEnd(BYTE reportId, std::size_t pos, std::size_t count = 1) {
+    return ReplyPos(reportId, pos) + count;
+}

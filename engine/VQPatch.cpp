@@ -45,7 +45,9 @@ CVQPatch::~CVQPatch() {
 
 bool CVQPatch::Send(FEATURE_REPORT& r) { return hid::SetFeature(m_hDevice, r.data(), FEATURE_REPORT_SIZE); }
 
-bool CVQPatch::Fetch(FEATURE_REPORT& r) { return hid::GetFeature(m_hDevice, r.data(), FEATURE_REPORT_SIZE); }
+bool CVQPatch::Fetch(FEATURE_REPORT& r, std::size_t need) {
+    return hid::GetFeature(m_hDevice, r.data(), FEATURE_REPORT_SIZE, need);
+}
 
 DWORD CVQPatch::ReadData(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
     return ReadDataWithId(0, memSel, addr, count, out);
@@ -59,14 +61,14 @@ DWORD CVQPatch::WriteByte(BYTE memSel, WORD addr, BYTE value) {
 DWORD CVQPatch::ReadDataWithId(BYTE reportId, BYTE memSel, WORD addr, BYTE count, BYTE* out) {
     FEATURE_REPORT r = AddressRequest(reportId, HID_CMD_EEPROM_READ, addr);
     r[8] = memSel;
+    const BYTE n = count < 5 ? count : 5;
     const bool sent = Send(r);
     Sleep(1);
-    const bool fetched = Fetch(r);
-    // After a failed request the buffer still holds the request's own bytes,
-    // which are copied all the same: the failure is noted for the jobs.
+    const bool fetched = Fetch(r, ReplyEnd(reportId, 4, n));
+    // After a failed request the buffer holds the request's own bytes: out
+    // keeps what it held, and the failure is noted for the jobs.
     if (!sent || !fetched) m_bReadFailed = true;
-    const BYTE n = count < 5 ? count : 5;
-    if (n != 0) std::memcpy(out, &r[ReplyPos(reportId, 4)], n);
+    else if (n != 0) std::memcpy(out, &r[ReplyPos(reportId, 4)], n);
     return count > 5 ? 1 : 0;
 }
 
@@ -87,8 +89,8 @@ DWORD CVQPatch::ReadXdataByte(WORD addr, BYTE* out) {
         }
     }
     const BYTE id = r[0];
-    const bool fetched = Fetch(r);
-    *out = r[ReplyPos(id, 4)];
+    const bool fetched = Fetch(r, ReplyEnd(id, 4));
+    *out = fetched ? r[ReplyPos(id, 4)] : 0xFF;
     return fetched ? 0 : 1;
 }
 

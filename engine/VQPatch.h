@@ -79,7 +79,8 @@ public:
     // Fills the device list with the present HID devices; returns their number.
     BYTE EnumHidDevices();
     // XDATA byte with report id 0, retried with id 1 when the send fails.
-    // out = 0xFF when both sends fail. Returns 1 when the fetch failed.
+    // out = 0xFF when both sends fail or the fetch fails. Returns 1 when
+    // the fetch failed.
     DWORD ReadXdataByte(WORD addr, BYTE* out);
     // XDATA write with report id 0, retried with id 1 when the send fails.
     bool WriteXdataByteTwoTry(WORD addr, BYTE value);
@@ -160,8 +161,10 @@ protected:
     DWORD AdoptStoredLength(const BYTE* header, const BYTE* sums, ChecksumLayout layout);
 
     // Sends one 9-byte report and, when wanted, fetches the reply into it.
+    // A fetch fails unless the reply reaches byte `need` - 1 (ReplyEnd):
+    // what lies behind a short reply is the request, not data.
     bool Send(FEATURE_REPORT& r);
-    bool Fetch(FEATURE_REPORT& r);
+    bool Fetch(FEATURE_REPORT& r, std::size_t need);
 };
 
 // Formats the default .bin file name for a local time.

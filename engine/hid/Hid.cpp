@@ -1,5 +1,6 @@
 #include "Hid.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -89,28 +90,43 @@ bool Close(HANDLE h) {
 
 namespace {
 // Keeps the reason of a failed call on h.
-bool Noted(HANDLE h, bool ok, int err) {
-    if (ok) return true;
+bool Failed(HANDLE h, std::string reason) {
     Layer& layer = TheLayer();
     std::lock_guard lock(layer.mutex);
     if (h > 0 && static_cast<std::size_t>(h) <= layer.errors.size())
-        layer.errors[static_cast<std::size_t>(h) - 1] = ErrnoText(err, "transfer failed");
+        layer.errors[static_cast<std::size_t>(h) - 1] = std::move(reason);
     return false;
+}
+
+std::string ShortText(const char* what, long got, std::size_t wanted) {
+    return std::string(what) + ": " + std::to_string(got) + " of " + std::to_string(wanted) + " bytes";
 }
 }  // namespace
 
 bool SetFeature(HANDLE h, const BYTE* report, std::size_t len) {
     std::shared_ptr<Device> device = Lookup(h);
+    if (!device) return Failed(h, "invalid handle");
     errno = 0;
-    const bool ok = device && device->SetFeature(report, len);
-    return Noted(h, ok, errno);
+    const long sent = device->SendFeature(report, len);
+    const int err = errno;  // before anything else can touch it
+    if (sent < 0) return Failed(h, ErrnoText(err, "transfer failed"));
+    if (static_cast<std::size_t>(sent) < len) return Failed(h, ShortText("short send", sent, len));
+    return true;
 }
 
-bool GetFeature(HANDLE h, BYTE* report, std::size_t len) {
+bool GetFeature(HANDLE h, BYTE* report, std::size_t len) { return GetFeature(h, report, len, len); }
+
+bool GetFeature(HANDLE h, BYTE* report, std::size_t len, std::size_t need) {
     std::shared_ptr<Device> device = Lookup(h);
+    if (!device) return Failed(h, "invalid handle");
     errno = 0;
-    const bool ok = device && device->GetFeature(report, len);
-    return Noted(h, ok, errno);
+    const long got = device->FetchFeature(report, len);
+    const int err = errno;
+    if (got < 0) return Failed(h, ErrnoText(err, "transfer failed"));
+    // A reply of no bytes carries nothing, whatever the caller reads.
+    const std::size_t wanted = need == 0 ? 1 : std::min(need, len);
+    if (static_cast<std::size_t>(got) < wanted) return Failed(h, ShortText("short reply", got, wanted));
+    return true;
 }
 
 std::string LastError(HANDLE h) {

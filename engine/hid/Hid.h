@@ -40,10 +40,23 @@ enum class Change { Arrival, Removal };
 class Device {
 public:
     virtual ~Device() = default;
-    // report[0] is the report id, in and out; len counts it.
+    // report[0] is the report id, in and out; len counts it. True only when
+    // all len bytes went out, or came back.
     virtual bool SetFeature(const BYTE* report, std::size_t len) = 0;
     virtual bool GetFeature(BYTE* report, std::size_t len) = 0;
     virtual bool GetAttributes(Attributes* out) = 0;
+    // The same transfers with their byte counts, report id included: the
+    // bytes that went out or came back, or -1 with errno saying why (0 when
+    // there is no system error to tell). A fetch overwrites the buffer from
+    // byte 0 for as many bytes as came; the bytes behind keep what the
+    // caller had there. Backends whose devices may move fewer bytes than
+    // asked override these.
+    virtual long SendFeature(const BYTE* report, std::size_t len) {
+        return SetFeature(report, len) ? static_cast<long>(len) : -1;
+    }
+    virtual long FetchFeature(BYTE* report, std::size_t len) {
+        return GetFeature(report, len) ? static_cast<long>(len) : -1;
+    }
 };
 
 class Backend {
@@ -67,11 +80,18 @@ std::vector<DeviceEntry> EnumeratePresent();
 HANDLE Open(const std::string& path, Access access);
 // Closes a handle of this layer; 0 and INVALID_HANDLE_VALUE are ignored.
 bool Close(HANDLE h);
+// Fails unless all len bytes went out.
 bool SetFeature(HANDLE h, const BYTE* report, std::size_t len);
+// Fails unless the whole report of len bytes came back.
 bool GetFeature(HANDLE h, BYTE* report, std::size_t len);
+// Fails unless the reply reaches the first `need` bytes of the buffer (the
+// report id and the bytes the caller reads): the bytes behind a short reply
+// are the request's own, never data.
+bool GetFeature(HANDLE h, BYTE* report, std::size_t len, std::size_t need);
 bool GetAttributes(HANDLE h, Attributes* out);
 // Why the last failed call on h failed: the system's error text ("Permission
-// denied"), or "short reply: N of M bytes"; empty while none has failed.
+// denied", "Broken pipe"), or "short reply: N of M bytes" (M the bytes
+// needed), or "short send: N of M bytes"; empty while none has failed.
 std::string LastError(HANDLE h);
 // Why the last Open of the calling thread failed; empty after one that
 // succeeded.

@@ -83,6 +83,8 @@ std::string LocationText(std::string_view busnum, std::string_view devpath) {
     return text;
 }
 
+bool IsFreshNode(std::time_t changed, std::time_t now) { return now - changed <= kFreshNode.count(); }
+
 const NodeOps& SystemNodeOps() {
     static const NodeOps ops{
         [](const char* path, int flags) { return ::open(path, flags); },
@@ -91,7 +93,7 @@ const NodeOps& SystemNodeOps() {
             struct stat st {};
             timespec now {};
             if (::stat(path, &st) != 0 || clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
-            return now.tv_sec - st.st_ctim.tv_sec <= kFreshNode.count();
+            return IsFreshNode(st.st_ctim.tv_sec, now.tv_sec);
         },
     };
     return ops;
@@ -204,19 +206,26 @@ public:
     // The report goes out with byte 0 as the caller gives it, the report id
     // (0 for a device without numbered reports). The kernel only reads it.
     bool SetFeature(const BYTE* report, std::size_t len) override {
-        if (!report || len == 0 || len > kMaxReport) return false;
-        BYTE* bytes = const_cast<BYTE*>(report);
-        return RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCSFEATURE(len), bytes); }) >= 0;
+        return SendFeature(report, len) == static_cast<long>(len);
     }
 
     // Byte 0 carries the report id in; the reply overwrites the buffer from
-    // byte 0 and the count says how many bytes came. A chip may answer with
-    // fewer bytes than asked for (a numbered report shorter than the buffer);
-    // that counts as success and the bytes behind the count keep what the
-    // caller had there. A reply of no bytes at all is a failure.
+    // byte 0. A chip may answer with fewer bytes than asked for (a numbered
+    // report shorter than the buffer): only the whole report counts here,
+    // and FetchFeature tells how many bytes came.
     bool GetFeature(BYTE* report, std::size_t len) override {
-        if (!report || len == 0 || len > kMaxReport) return false;
-        return RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCGFEATURE(len), report); }) > 0;
+        return FetchFeature(report, len) == static_cast<long>(len);
+    }
+
+    long SendFeature(const BYTE* report, std::size_t len) override {
+        if (!Carried(report, len)) return -1;
+        BYTE* bytes = const_cast<BYTE*>(report);
+        return RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCSFEATURE(len), bytes); });
+    }
+
+    long FetchFeature(BYTE* report, std::size_t len) override {
+        if (!Carried(report, len)) return -1;
+        return RetryInterrupted([&] { return ::ioctl(fd_, HIDIOCGFEATURE(len), report); });
     }
 
     bool GetAttributes(Attributes* out) override {
@@ -229,6 +238,13 @@ public:
     }
 
 private:
+    // Whether the hidraw ioctls can carry such a report at all.
+    static bool Carried(const BYTE* report, std::size_t len) {
+        if (report && len != 0 && len <= kMaxReport) return true;
+        errno = EINVAL;
+        return false;
+    }
+
     const int fd_;
     const WORD version_;
 };
@@ -237,8 +253,9 @@ private:
 class SysfsDevice final : public Device {
 public:
     explicit SysfsDevice(const SysfsIdentity& id) : id_(id) {}
-    bool SetFeature(const BYTE*, std::size_t) override { return false; }
-    bool GetFeature(BYTE*, std::size_t) override { return false; }
+    // Not opened for reports: nothing goes out.
+    bool SetFeature(const BYTE*, std::size_t) override { return Refused(); }
+    bool GetFeature(BYTE*, std::size_t) override { return Refused(); }
     bool GetAttributes(Attributes* out) override {
         if (!out || !id_.vendor || !id_.product) return false;
         out->vendorId = *id_.vendor;
@@ -248,6 +265,10 @@ public:
     }
 
 private:
+    static bool Refused() {
+        errno = EBADF;
+        return false;
+    }
     const SysfsIdentity id_;
 };
 
@@ -306,18 +327,26 @@ public:
     }
 
     std::unique_ptr<Device> Open(const std::string& path, Access access) override {
-        UdevPtr<udev> u(udev_new());
-        UdevPtr<udev_device> node;
-        if (u) node = FindNode(u.get(), path);
-        const SysfsIdentity id = node ? IdentityOf(node.get()) : SysfsIdentity{};
+        SysfsIdentity id;
+        bool listed = false;
+        {
+            UdevPtr<udev> u(udev_new());
+            UdevPtr<udev_device> node;
+            if (u) node = FindNode(u.get(), path);
+            listed = node != nullptr;
+            if (node) id = IdentityOf(node.get());
+        }  // libudev let go of here, so that nothing disturbs errno below
         if (access == Access::None) {
             // Like an open without access rights: the device must be there,
             // nothing more.
-            if (!node) return nullptr;
+            if (!listed) {
+                errno = ENODEV;
+                return nullptr;
+            }
             return std::make_unique<SysfsDevice>(id);
         }
         const int fd = hidraw::OpenNode(path, O_RDWR | O_CLOEXEC);
-        if (fd < 0) return nullptr;
+        if (fd < 0) return nullptr;  // errno of the open
         return std::make_unique<NodeDevice>(fd, id.version);
     }
 

@@ -4,6 +4,7 @@
 
 
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,10 @@ inline constexpr int kOpenTries = 10;
 inline constexpr std::chrono::milliseconds kOpenPause{50};
 inline constexpr std::chrono::seconds kFreshNode{2};
 static_assert((kOpenTries - 1) * kOpenPause < std::chrono::seconds(1), "an arrival must not stall the scan");
+
+// Whether a node whose status changed at `changed` (seconds of the real-time
+// clock) is still fresh at `now`: kFreshNode old at most.
+bool IsFreshNode(std::time_t changed, std::time_t now);
 
 struct NodeOps {
     // open(2): a descriptor, or -1 with errno set.

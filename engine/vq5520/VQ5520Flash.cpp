@@ -27,7 +27,7 @@ bool CVQ5520Patch::ReadFlash8(DWORD addr, BYTE out[8]) {
     WriteBE24(&r[2], addr);
     // A reply that did not come holds the request's own bytes: nothing to
     // copy, and the failure is noted for the jobs.
-    if (!Send(r) || !Fetch(r)) {
+    if (!Send(r) || !Fetch(r, ReplyEnd(ReportId(), 1, 8))) {
         m_bReadFailed = true;
         return false;
     }

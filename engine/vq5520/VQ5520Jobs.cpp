@@ -133,7 +133,8 @@ void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
     len = ClampReadLength(memType, len);
     std::memset(buf, 0xFF, len);
     SetStatusText("Reading......", STATUS_GREEN);
-    SelectMux(memType);
+    // A bus that was not switched reads as 0xFF: no read without it.
+    if (!SelectMux(memType)) return FailReadBack(before);
 
     const DWORD n = Host().IsModifyLengthChecked() ? len : ReadStoredLength(memType);
     if (m_bReadFailed) return FailReadBack(before);

@@ -19,12 +19,14 @@ public:
 
     // Register reads (also used by the option page); the writes are
     // CVQPatch's WriteXdata and WriteSfr.
-    // 0 when the request can't be sent or the reply can't be fetched.
+    // 0 when the request can't be sent or the reply can't be fetched (noted
+    // in m_bReadFailed).
     BYTE ReadXdata(WORD addr);
     BYTE ReadRegister(WORD addr, bool xdata);  // SFR by the address's low byte, or XDATA
 
-    void SelectEepromMux();
-    void SelectFlashMux();
+    // The bus set-up sequences; false when one of their requests failed.
+    bool SelectEepromMux();
+    bool SelectFlashMux();
     // One HID_CMD_FLASH_READ8 exchange; false (out untouched, the failure
     // noted in m_bReadFailed) when the request or the reply fails.
     bool ReadFlash8(DWORD addr, BYTE out[8]);
@@ -37,9 +39,14 @@ private:
     // Nine zero bytes; report id 1 when that send fails.
     void DetectReportId();
 
-    // Read-modify-write of an SFR: (value & andMask) | orMask.
-    void ModifySfr(BYTE sfr, BYTE andMask, BYTE orMask);
-    void SelectMux(BYTE memType);
+    // Read-modify-write of an SFR or an XDATA byte: (value & andMask) |
+    // orMask; false when the read or the write failed.
+    bool ModifyRegister(WORD addr, bool xdata, BYTE andMask, BYTE orMask);
+    bool ModifySfr(BYTE sfr, BYTE andMask, BYTE orMask) { return ModifyRegister(sfr, false, andMask, orMask); }
+    bool SelectMux(BYTE memType);
+    // The reply byte at pos of a read request; 0 (and m_bReadFailed) when
+    // the request or its reply fails.
+    BYTE ReadReply(FEATURE_REPORT& r, std::size_t pos);
     // Erases the sectors an image of len bytes needs; false when an erase
     // request can't be sent.
     bool EraseFlashFor(DWORD len);

@@ -18,10 +18,7 @@ BYTE CVQ7340Patch::ScanDevices() {
         // XDATA 0xFF01 with report id 1: a chip that takes id 1 answers 0x13.
         FEATURE_REPORT r = AddressRequest(1, HID_CMD_XDATA_READ, 0xFF01);
         bool id1 = false;
-        if (Send(r)) {
-            Fetch(r);
-            id1 = r[3] == 0x13;
-        }
+        if (Send(r)) id1 = Fetch(r, ReplyEnd(1, 4)) && r[3] == 0x13;
         m_bUseReportId1 = id1 ? 1 : 0;
     };
     // A failed fetch rejects nothing here: the bytes it leaves are compared.

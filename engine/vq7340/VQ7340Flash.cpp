@@ -44,7 +44,7 @@ BOOL CVQ7340Patch::ReadFlash(DWORD addr, WORD len, BYTE* out) {
         for (DWORD done = 0; done < len;) {
             const DWORD n = std::min<DWORD>(BULK_REPORT_DATA, len - done);
             bulk.bytes[0] = BULK_REPORT_ID;
-            if (!hid::GetFeature(m_hDevice, bulk.data(), BULK_REPORT_SIZE)) return FALSE;
+            if (!hid::GetFeature(m_hDevice, bulk.data(), BULK_REPORT_SIZE, 1 + n)) return FALSE;
             std::memcpy(out + done, bulk.bytes + 1, n);
             done += n;
         }
@@ -59,8 +59,9 @@ BOOL CVQ7340Patch::ReadFlash(DWORD addr, WORD len, BYTE* out) {
         r[2] = 0;
         WriteBE24(&r[3], addr);  // the start of the whole read; the offset tells the step
         WriteBE16(&r[6], static_cast<WORD>(off));
-        if (!Send(r) || !Fetch(r)) return FALSE;
-        std::memcpy(out + off, &r[1], std::min<std::size_t>(READ_STEP_BYTES, len - off));
+        const std::size_t n = std::min<std::size_t>(READ_STEP_BYTES, len - off);
+        if (!Send(r) || !Fetch(r, 1 + n)) return FALSE;
+        std::memcpy(out + off, &r[1], n);
     }
     return TRUE;
 }
@@ -115,7 +116,7 @@ bool CVQ7340Patch::ChipErase() {
         status[0] = id;
         status[1] = HID_CMD_FLASH_STATUS;
         status[2] = 0xFD;
-        if (Send(status) && Fetch(status)) done = status[ReplyPos(id, 3)] == 0;
+        if (Send(status) && Fetch(status, ReplyEnd(id, 3))) done = status[ReplyPos(id, 3)] == 0;
         else ok = false;
         SetProgress(c > 2000 ? (ERASE_POLL_BUDGET - c) / 50 : 10 + (2000 - c) / 200);
         Sleep(ERASE_POLL_MS);

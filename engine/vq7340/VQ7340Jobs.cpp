@@ -113,13 +113,14 @@ void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     const BYTE guard = SaveGuard();
     SetStatusText("Reading......", STATUS_GREEN);
     FlashJobMemory memory(*this, memType);
-    SetAccessMode(memory.IsFlash() ? ACCESS_FLASH : ACCESS_EEPROM_READ);
 
     // The end of a read whose requests failed: nothing of it counts.
     const auto fail = [&] {
         RestoreGuard(guard);
         FailReadBack(before);
     };
+    // A bus left unconnected reads as 0xFF: no read without the access mode.
+    if (!SetAccessMode(memory.IsFlash() ? ACCESS_FLASH : ACCESS_EEPROM_READ)) return fail();
     DWORD n = 0;
     if (Host().IsModifyLengthChecked()) {
         n = ClampReadLength(memType, len);

@@ -27,7 +27,9 @@ public:
     DWORD ReadSfr(BYTE sfr, BYTE* out);
     DWORD ReadXdata(WORD addr, BYTE* out);  // 0xFF when the send fails; 1 when the fetch failed
 
-    void SetAccessMode(int mode);
+    // Puts the EEPROM (read or write) or the flash on the chip's memory bus;
+    // false when one of its requests failed (the bus may then be anywhere).
+    bool SetAccessMode(int mode);
     // Flash transfers of up to one step: bulk reports on report-id-1
     // devices, 8-byte read / 6-byte write steps on report-id-0 devices.
     // FALSE at the first request that fails.
@@ -36,6 +38,10 @@ public:
 
 private:
     friend class FlashJobMemory;
+
+    // ReadXdata's request: 0 read, 1 the send failed, 2 the fetch failed;
+    // out is 0xFF unless read.
+    int ReadXdataRequest(WORD addr, BYTE* out);
 
     // XDATA 0xF051: saved and cleared around every job.
     BYTE SaveGuard();

@@ -9,37 +9,38 @@ constexpr WORD GUARD_XDATA = 0xF051;
 
 DWORD CVQ7340Patch::ReadSfr(BYTE sfr, BYTE* out) {
     FEATURE_REPORT r = RegisterRequest(ReportId(), HID_CMD_SFR_READ, sfr);
-    const bool sent = Send(r);
-    const bool fetched = Fetch(r);
-    *out = r[ReplyPos(ReportId(), 3)];
-    return sent && fetched ? 0 : 1;
+    // A request that failed leaves no reply: the byte reads 0xFF.
+    const bool read = Send(r) && Fetch(r, ReplyEnd(ReportId(), 3));
+    *out = read ? r[ReplyPos(ReportId(), 3)] : 0xFF;
+    return read ? 0 : 1;
 }
 
-DWORD CVQ7340Patch::ReadXdata(WORD addr, BYTE* out) {
+int CVQ7340Patch::ReadXdataRequest(WORD addr, BYTE* out) {
     FEATURE_REPORT r = AddressRequest(ReportId(), HID_CMD_XDATA_READ, addr);
-    if (!Send(r)) {
-        *out = 0xFF;
-        return 0;
-    }
-    const bool fetched = Fetch(r);
+    *out = 0xFF;
+    if (!Send(r)) return 1;
+    if (!Fetch(r, ReplyEnd(ReportId(), 4))) return 2;
     *out = r[ReplyPos(ReportId(), 4)];
-    return fetched ? 0 : 1;
+    return 0;
 }
 
-void CVQ7340Patch::SetAccessMode(int mode) {
-    if (mode != ACCESS_EEPROM_READ && mode != ACCESS_EEPROM_WRITE && mode != ACCESS_FLASH) return;
+DWORD CVQ7340Patch::ReadXdata(WORD addr, BYTE* out) { return ReadXdataRequest(addr, out) == 2 ? 1 : 0; }
+
+bool CVQ7340Patch::SetAccessMode(int mode) {
+    if (mode != ACCESS_EEPROM_READ && mode != ACCESS_EEPROM_WRITE && mode != ACCESS_FLASH) return false;
     BYTE v = 0;
-    ReadSfr(0xB0, &v);
-    WriteSfr(0xB0, static_cast<BYTE>(v & 0xFB));
-    ReadSfr(0xA0, &v);
-    WriteSfr(0xA0, static_cast<BYTE>(mode == ACCESS_EEPROM_WRITE ? (v & 0xFB) : (v | 0x04)));
+    bool ok = ReadSfr(0xB0, &v) == 0;
+    ok = WriteSfr(0xB0, static_cast<BYTE>(v & 0xFB)) && ok;
+    ok = ReadSfr(0xA0, &v) == 0 && ok;
+    ok = WriteSfr(0xA0, static_cast<BYTE>(mode == ACCESS_EEPROM_WRITE ? (v & 0xFB) : (v | 0x04))) && ok;
     if (mode == ACCESS_FLASH) {
-        WriteSfr(0xC7, 0xD1);
-        WriteSfr(0xC8, 0xC0);
-        WriteSfr(0xCA, 0x00);
+        ok = WriteSfr(0xC7, 0xD1) && ok;
+        ok = WriteSfr(0xC8, 0xC0) && ok;
+        ok = WriteSfr(0xCA, 0x00) && ok;
     }
-    ReadXdata(0xF01F, &v);
-    WriteXdata(0xF01F, static_cast<BYTE>(mode == ACCESS_FLASH ? ((v & 0x6F) | 0x10) : (v & 0xEF)));
+    ok = ReadXdataRequest(0xF01F, &v) == 0 && ok;
+    ok = WriteXdata(0xF01F, static_cast<BYTE>(mode == ACCESS_FLASH ? ((v & 0x6F) | 0x10) : (v & 0xEF))) && ok;
+    return ok;
 }
 
 BYTE CVQ7340Patch::SaveGuard() {

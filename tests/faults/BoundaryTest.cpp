@@ -6,6 +6,8 @@
 
 #include "hid/Hid.h"
 
+#include <array>
+
 namespace faults {
 namespace {
 
@@ -111,26 +113,88 @@ TEST(BoundaryTest, DeviceListAtItsLimit) {
     }
 }
 
-// A chip of the emulated-device list "vq7170:stop=8": a scan and a version
-// read take the eight reports, every job after them fails and says so.
-TEST(BoundaryTest, ChipThatHangsAfterConnecting) {
-    RecordingHost host;
-    emu::ScopedBackend bus;
-    std::string error;
-    std::vector<emu::ChipConfig> configs;
-    ASSERT_TRUE(emu::ParseEmulateList("vq7170:stop=8", &configs, &error)) << error;
-    auto chip = bus->Plug(configs.at(0));
-    CVQ7170Patch patch;
-    ASSERT_EQ(patch.ScanDevices(), 1);
-    BYTE version[4] = {};
-    patch.ReadDeviceVersion(MEMTYPE_24C01_16, version);
-    EXPECT_EQ(chip->SetFeatureCount() + chip->GetFeatureCount(), 8u);
-    const std::vector<BYTE> zeros(64, 0);
-    patch.Download(MEMTYPE_24C01_16, 64, zeros.data());
-    EXPECT_EQ(host.LastStatus(), kVerifyError);
-    host.modifyLengthChecked = true;
-    patch.ReadBack(MEMTYPE_24C01_16, 64, g_workBuf);
-    EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Reading failed!", STATUS_RED}));
+// Chips of the emulated-device list that fail once connected: "stop=8" hangs
+// after the scan and the version read (eight reports), "short=4@5+" answers
+// every reply after their four with too few bytes. Every job then fails and
+// says so.
+TEST(BoundaryTest, ChipThatFailsAfterConnecting) {
+    for (const char* list : {"vq7170:stop=8", "vq7170:short=4@5+"}) {
+        SCOPED_TRACE(list);
+        RecordingHost host;
+        emu::ScopedBackend bus;
+        std::string error;
+        std::vector<emu::ChipConfig> configs;
+        ASSERT_TRUE(emu::ParseEmulateList(list, &configs, &error)) << error;
+        auto chip = bus->Plug(configs.at(0));
+        CVQ7170Patch patch;
+        ASSERT_EQ(patch.ScanDevices(), 1);
+        BYTE version[4] = {};
+        patch.ReadDeviceVersion(MEMTYPE_24C01_16, version);
+        EXPECT_EQ(chip->SetFeatureCount() + chip->GetFeatureCount(), 8u);
+        const std::vector<BYTE> zeros(64, 0);
+        patch.Download(MEMTYPE_24C01_16, 64, zeros.data());
+        EXPECT_EQ(host.LastStatus(), kVerifyError);
+        host.modifyLengthChecked = true;
+        patch.ReadBack(MEMTYPE_24C01_16, 64, g_workBuf);
+        EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Reading failed!", STATUS_RED}));
+    }
+}
+
+// A VQ5520 flash download writes four bytes a report while four are left
+// and the last one to three bytes one by one: a length that is a multiple
+// of 4 ends on a four-byte write, one byte more adds a single-byte write.
+TEST(BoundaryTest, Vq5520FlashWriteReports) {
+    const struct {
+        int reportId;
+        DWORD len;
+        std::vector<const char*> writes;
+    } cases[] = {
+        {0, 8, {"00 34 00 00 00 10 11 12 13", "00 34 00 00 04 14 15 16 17"}},
+        {0, 9, {"00 34 00 00 00 10 11 12 13", "00 34 00 00 04 14 15 16 17", "00 F6 00 00 08 18 00 00 00"}},
+        {1, 4, {"01 34 00 00 00 10 11 12 13"}},
+        {1, 5, {"01 34 00 00 00 10 11 12 13", "01 F6 00 00 04 14 00 00 00"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("id " + std::to_string(c.reportId) + ", " + std::to_string(c.len) + " bytes");
+        Rig rig({"VQ5520", ChipType::VQ5520, c.reportId, MEMTYPE_FLASH});
+        ASSERT_TRUE(rig.connected);
+        std::vector<BYTE> data(c.len);
+        for (DWORD i = 0; i < c.len; ++i) data[i] = static_cast<BYTE>(0x10 + i);
+        rig.patch->Download(MEMTYPE_FLASH, c.len, data.data());
+        EXPECT_EQ(rig.host.LastStatus(), (RecordingHost::Status{"Successful!", STATUS_GREEN}));
+        std::vector<std::vector<BYTE>> expected;
+        for (const char* w : c.writes) expected.push_back(emu::Bytes(w));
+        EXPECT_EQ(chiptest::SentReports(rig.chip->Log(), {HID_CMD_FLASH_WRITE4, HID_CMD_FLASH_WRITE1}), expected);
+    }
+}
+
+// The flash magics (3C C3 of the VQ7340/VQ5632, C3 3C of the VQ5520) mean
+// nothing to a chip type without flash: its image counts as memory type 1,
+// and asking such a chip for flash leaves the magic as it is (the VQ7140S
+// writes its only magic, 5A A5, for every type).
+TEST(BoundaryTest, FlashMagicOnChipsWithoutFlash) {
+    const struct {
+        int row;
+        BYTE afterSetFlash[2];  // bytes 0..1 after SetImageMemoryType(MEMTYPE_FLASH) of 3C C3
+    } rows[] = {{0, {0x5A, 0xA5}}, {1, {0x3C, 0xC3}}, {2, {0x3C, 0xC3}}, {3, {0x3C, 0xC3}}};
+    const BYTE saved[2] = {g_image[0], g_image[1]};
+    for (const auto& r : rows) {
+        const auto patch = MakeChipPatch(r.row);
+        SCOPED_TRACE(r.row);
+        EXPECT_EQ(patch->GetSupportedMemoryTypes() & MEMTYPE_FLASH, 0);
+        for (const auto& magic : {std::array<BYTE, 2>{0x3C, 0xC3}, std::array<BYTE, 2>{0xC3, 0x3C}}) {
+            g_image[0] = magic[0];
+            g_image[1] = magic[1];
+            EXPECT_EQ(patch->GetImageMemoryType(), MEMTYPE_24C01_16) << int(magic[0]);
+        }
+        g_image[0] = 0x3C;
+        g_image[1] = 0xC3;
+        patch->SetImageMemoryType(MEMTYPE_FLASH);
+        EXPECT_EQ(g_image[0], r.afterSetFlash[0]);
+        EXPECT_EQ(g_image[1], r.afterSetFlash[1]);
+    }
+    g_image[0] = saved[0];
+    g_image[1] = saved[1];
 }
 
 }  // namespace

@@ -121,11 +121,13 @@ struct ImageState {
 // at the end.
 class Rig : chiptest::ChipFixture {
 public:
-    explicit Rig(const Target& t) : target(t), imageLen_(g_imageLen) {
+    // gate: the chip obeys its bus set-up registers.
+    explicit Rig(const Target& t, bool gate = false) : target(t), imageLen_(g_imageLen) {
         patch = MakeChipPatch(static_cast<int>(t.type));
         emu::ChipConfig config;
         config.type = t.type;
         config.reportId = t.reportId;
+        config.gateBus = gate;
         chip = ConnectChip(*patch, config);
         connected = patch->m_bConnected != 0;
     }
@@ -138,6 +140,14 @@ public:
     void Store(const std::vector<BYTE>& bytes) {
         if (target.memType == MEMTYPE_FLASH) chip->WriteFlash(0, bytes);
         else chip->WriteEeprom(Selector(), 0, bytes);
+    }
+    // Puts the other memory of the chip on its bus, as a job on it would
+    // have left it (chips with one memory only have nothing to switch).
+    void DetachBus() {
+        const bool flash = target.memType == MEMTYPE_FLASH;
+        if (target.type == ChipType::VQ5520) chip->SetXdata(0xF016, flash ? 0x04 : 0x00);
+        if (target.type == ChipType::VQ7340 || target.type == ChipType::VQ5632)
+            chip->SetXdata(0xF01F, flash ? 0x00 : 0x10);
     }
     std::vector<BYTE> Stored(std::size_t n) const {
         return target.memType == MEMTYPE_FLASH ? chip->Flash(0, n) : chip->Eeprom(Selector(), 0, n);

@@ -14,8 +14,8 @@ struct ReadCase {
     Fault fault;
     int reportId;
     DWORD result;  // what the read returns
-    int value;     // what it leaves in out (on a failed reply: the request's own
-                   // byte); -1: whatever an earlier reply left in the chip
+    int value;     // what it leaves in out: 0xFF for a failed request or
+                   // reply, never a byte of the request
 };
 
 void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.label; }
@@ -32,23 +32,21 @@ TEST_P(RegisterReadTest, ResultTellsAFailedRequestOrReply) {
     BYTE v = 0x55;
     const DWORD result = c.read == Read::Sfr ? patch->ReadSfr(0xA0, &v) : patch->ReadXdata(0x12A0, &v);
     EXPECT_EQ(result, c.result);
-    if (c.value >= 0) {
-        EXPECT_EQ(v, c.value);
-    }
+    EXPECT_EQ(v, c.value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Reads, RegisterReadTest,
     ::testing::Values(ReadCase{"SfrId0", Read::Sfr, Fault::None, 0, 0, 0x6A},
                       ReadCase{"SfrId1", Read::Sfr, Fault::None, 1, 0, 0x6A},
-                      ReadCase{"SfrId0RequestFails", Read::Sfr, Fault::Request, 0, 1, -1},
-                      ReadCase{"SfrId1RequestFails", Read::Sfr, Fault::Request, 1, 1, -1},
-                      ReadCase{"SfrId0ReplyFails", Read::Sfr, Fault::Reply, 0, 1, 0x00},
-                      ReadCase{"SfrId1ReplyFails", Read::Sfr, Fault::Reply, 1, 1, 0xA0},
+                      ReadCase{"SfrId0RequestFails", Read::Sfr, Fault::Request, 0, 1, 0xFF},
+                      ReadCase{"SfrId1RequestFails", Read::Sfr, Fault::Request, 1, 1, 0xFF},
+                      ReadCase{"SfrId0ReplyFails", Read::Sfr, Fault::Reply, 0, 1, 0xFF},
+                      ReadCase{"SfrId1ReplyFails", Read::Sfr, Fault::Reply, 1, 1, 0xFF},
                       ReadCase{"XdataId0", Read::Xdata, Fault::None, 0, 0, 0x3C},
                       ReadCase{"XdataId1", Read::Xdata, Fault::None, 1, 0, 0x3C},
                       ReadCase{"XdataId0RequestFails", Read::Xdata, Fault::Request, 0, 0, 0xFF},
-                      ReadCase{"XdataId1ReplyFails", Read::Xdata, Fault::Reply, 1, 1, 0xA0}),
+                      ReadCase{"XdataId1ReplyFails", Read::Xdata, Fault::Reply, 1, 1, 0xFF}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

@@ -297,3 +297,41 @@ TEST(HexView, TemplateClassNamesMakeViews) {
     EXPECT_EQ(CreateHexEditByClassName(QStringLiteral("EDIT"), &parent), nullptr);
     EXPECT_EQ(CreateHexEditByClassName(QString(), &parent), nullptr);
 }
+
+// A selection that ends on the last byte of a row: the fill runs to one
+// pixel behind that byte's second digit (there is no blank after it to
+// leave out), and the next row shows none of it.
+TEST(HexView, SelectionEndingOnARowsLastBytePaintsToItsEnd) {
+    const struct {
+        UINT start, end;  // rows of 16: byte 31 is the last of row 1
+        int firstRowFrom;  // character where row 1's fill starts
+    } cases[] = {{31, 31, 45}, {28, 31, 36}, {16, 31, 0}, {5, 31, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.start) + ".." + std::to_string(c.end));
+        ViewHarness h;
+        h.SetData(ViewHarness::Pattern(0x100));
+        h.view->SetEditCaretPos(c.start, true);
+        h.Keys(Qt::Key_Right, static_cast<int>(2 * (c.end - c.start) + 1), Qt::ShiftModifier);
+        ASSERT_EQ(h.view->GetSelStart(), c.start);
+        ASSERT_EQ(h.view->GetSelEnd(), c.end);
+        h.view->SetEditCaretPos(0x80, true);  // the caret out of the way
+        ASSERT_EQ(h.view->GetSelEnd(), c.end);
+
+        const int lh = static_cast<int>(h.Layout().lineHeight);
+        const QImage img = h.Grab();
+        const QRgb highlight = PaletteColour(QPalette::Highlight);
+        const int top = h.RowTop(1) + 1;
+        const int ex = h.HexX(3 * 15 + 2);  // just behind the row's last digit
+        EXPECT_EQ(img.pixel(h.HexX(c.firstRowFrom), top), highlight);
+        EXPECT_EQ(img.pixel(ex, top), highlight);
+        EXPECT_EQ(img.pixel(ex + 1, top), WHITE);
+        if (c.firstRowFrom > 0) {
+            EXPECT_EQ(img.pixel(h.HexX(c.firstRowFrom) - 1, top), WHITE);
+        }
+        int nextRowFill = 0;
+        for (int y = h.RowTop(2); y < h.RowTop(2) + lh; ++y) {
+            for (int x = 0; x < img.width(); ++x) nextRowFill += img.pixel(x, y) == highlight;
+        }
+        EXPECT_EQ(nextRowFill, 0);
+    }
+}

@@ -189,43 +189,86 @@ TEST_F(HidrawBackend, BulkReportsTravelWhole) {
     for (std::size_t i = 1; i < BULK_REPORT_SIZE; ++i) ASSERT_EQ(in.bytes[i], BYTE(i * 7)) << i;
 }
 
-TEST_F(HidrawBackend, FailedAndShortTransfers) {
+// Through the layer: a transfer that moved fewer bytes than the caller
+// needs fails like one the kernel refused, and the handle keeps why.
+TEST_F(HidrawBackend, ShortTransfersFailAndTheHandleKeepsWhy) {
     FakeChip fake;
     fake.SetXdata(0xF800, 0x5A);
     AddChip({1, "3", 0x5156, 0x7170, 0x0100, 0}, &fake);
-    std::unique_ptr<hid::Device> dev = Backend().Open("/dev/hidraw0", hid::Access::ReadWrite);
-    ASSERT_TRUE(dev);
+    hid::SetBackend(hid::MakeLinuxBackend());
+    const HANDLE h = hid::Open("/dev/hidraw0", hid::Access::ReadWrite);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << hid::LastOpenError();
+    EXPECT_EQ(hid::LastOpenError(), "");
+    EXPECT_EQ(hid::LastError(h), "");
 
     struct Case {
         const char* name;
         std::function<void()> arrange;
+        std::size_t need;  // bytes the caller reads the reply up to
         bool setOk, getOk;
+        const char* why;   // LastError afterwards; nullptr: unchanged
     };
     const Case cases[] = {
-        {"chip stalls the send", [&] { fake.FailNextSet(EPIPE); }, false, true},
-        {"chip stalls the fetch", [&] { fake.FailNextGet(EPIPE); }, true, false},
-        {"chip unplugged", [&] { fake.FailNextGet(ENODEV); }, true, false},
-        {"reply of no bytes", [&] { fake.ShortNextGet(0); }, true, false},
-        {"short reply", [&] { fake.ShortNextGet(5); }, true, true},
+        {"chip stalls the send", [&] { fake.FailNextSet(EPIPE); }, 5, false, true, "Broken pipe"},
+        {"short send", [&] { fake.ShortNextSet(8); }, 5, false, true, "short send: 8 of 9 bytes"},
+        {"chip stalls the fetch", [&] { fake.FailNextGet(EPIPE); }, 5, true, false, "Broken pipe"},
+        {"chip unplugged", [&] { fake.FailNextGet(ENODEV); }, 5, true, false, "No such device"},
+        {"reply of no bytes", [&] { fake.ShortNextGet(0); }, 5, true, false, "short reply: 0 of 5 bytes"},
+        {"reply one byte short of the data", [&] { fake.ShortNextGet(4); }, 5, true, false, "short reply: 4 of 5 bytes"},
+        {"reply just reaching the data", [&] { fake.ShortNextGet(5); }, 5, true, true, nullptr},
+        {"whole report needed", [&] { fake.ShortNextGet(8); }, 9, true, false, "short reply: 8 of 9 bytes"},
+        {"whole report came", [] {}, 9, true, true, nullptr},
     };
+    std::string why = hid::LastError(h);
     for (const auto& c : cases) {
         c.arrange();
         std::vector<BYTE> report = XdataRead(0, 0xF800);
-        EXPECT_EQ(dev->SetFeature(report.data(), report.size()), c.setOk) << c.name;
-        EXPECT_EQ(dev->GetFeature(report.data(), report.size()), c.getOk) << c.name;
+        EXPECT_EQ(hid::SetFeature(h, report.data(), report.size()), c.setOk) << c.name;
+        EXPECT_EQ(hid::GetFeature(h, report.data(), report.size(), c.need), c.getOk) << c.name;
+        if (c.setOk && c.getOk) {
+            EXPECT_EQ(report[4], 0x5A) << c.name;
+        }
+        if (c.why) why = c.why;
+        EXPECT_EQ(hid::LastError(h), why) << c.name;
     }
-    // The transfers after the failures work again.
-    std::vector<BYTE> report = XdataRead(0, 0xF800);
-    ASSERT_TRUE(dev->SetFeature(report.data(), report.size()));
-    ASSERT_TRUE(dev->GetFeature(report.data(), report.size()));
-    EXPECT_EQ(report[4], 0x5A);
 
     // Nothing goes out for a report the hidraw ioctls can't carry.
     const std::size_t before = fake.Calls().size();
     std::vector<BYTE> huge(0x4000);
-    EXPECT_FALSE(dev->SetFeature(huge.data(), huge.size()));
-    EXPECT_FALSE(dev->GetFeature(report.data(), 0));
+    EXPECT_FALSE(hid::SetFeature(h, huge.data(), huge.size()));
+    EXPECT_EQ(hid::LastError(h), "Invalid argument");
     EXPECT_EQ(fake.Calls().size(), before);
+    hid::Close(h);
+}
+
+// Why an open failed, per thread; a good open clears it.
+TEST_F(HidrawBackend, FailedOpenKeepsWhy) {
+    FakeChip fake;
+    AddChip({1, "3", 0x5156, 0x7170, 0x0100, 0}, &fake);
+    hid::SetBackend(hid::MakeLinuxBackend());
+    struct Case {
+        const char* path;
+        hid::Access access;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"/dev/hidraw7", hid::Access::ReadWrite, "No such file or directory"},
+        {"/dev/hidraw0", hid::Access::ReadWrite, ""},
+        {"/dev/hidraw7", hid::Access::None, "No such device"},
+        {"/dev/hidraw0", hid::Access::None, ""},
+    };
+    for (const auto& c : cases) {
+        const HANDLE h = hid::Open(c.path, c.access);
+        EXPECT_EQ(h == INVALID_HANDLE_VALUE, *c.why != 0) << c.path;
+        EXPECT_EQ(hid::LastOpenError(), c.why) << c.path;
+        hid::Close(h);
+    }
+    // A handle opened without access sends nothing and says why.
+    const HANDLE probe = hid::Open("/dev/hidraw0", hid::Access::None);
+    std::vector<BYTE> report = XdataRead(0, 0xF800);
+    EXPECT_FALSE(hid::SetFeature(probe, report.data(), report.size()));
+    EXPECT_EQ(hid::LastError(probe), "Bad file descriptor");
+    hid::Close(probe);
 }
 
 TEST_F(HidrawBackend, ClosingAHandleClosesItsNode) {

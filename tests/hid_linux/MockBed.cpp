@@ -40,6 +40,11 @@ void FakeChip::ShortNextGet(int count) {
     shortGet_ = count;
 }
 
+void FakeChip::ShortNextSet(int count) {
+    std::lock_guard lock(mutex_);
+    shortSet_ = count;
+}
+
 std::vector<FakeChip::Call> FakeChip::Calls() {
     std::lock_guard lock(mutex_);
     return calls_;
@@ -89,6 +94,7 @@ gboolean FakeChip::Handle(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpoin
                     self->xdata_[addr] = bytes[4];
                 }
                 result = static_cast<long>(size);
+                if (self->shortSet_ >= 0) result = std::exchange(self->shortSet_, -1);
             }
         } else if (request == HIDIOCGFEATURE(size)) {
             if (self->failGet_) {

@@ -29,8 +29,9 @@ public:
     // The next send / fetch fails with this errno.
     void FailNextSet(int err);
     void FailNextGet(int err);
-    // The next fetch reports this many bytes (0 or a short count).
+    // The next fetch / send reports this many bytes (0 or a short count).
     void ShortNextGet(int count);
+    void ShortNextSet(int count);
 
     struct Call {
         unsigned nr;               // ioctl number: 3 raw info, 6 send, 7 fetch
@@ -45,7 +46,7 @@ private:
     std::mutex mutex_;
     BYTE xdata_[0x10000] = {};
     std::vector<BYTE> reply_ = std::vector<BYTE>(9);
-    int failSet_ = 0, failGet_ = 0, shortGet_ = -1;
+    int failSet_ = 0, failGet_ = 0, shortGet_ = -1, shortSet_ = -1;
     std::vector<Call> calls_;
 };
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -67,6 +68,18 @@ TEST(OpenNode, RetriesRefusalOfAFreshNodeOnly) {
         EXPECT_EQ(s.pauses, c.pauses) << c.name;
         EXPECT_LE(s.freshAsked, 1) << c.name;
     }
+}
+
+// A node whose status changed exactly kFreshNode ago still counts as fresh
+// (its refusal may be udev still at work); one second more, and it doesn't.
+TEST(OpenNode, FreshnessEndsAtItsBound) {
+    constexpr std::time_t kNow = 1'800'000'000;
+    const std::time_t bound = hid::hidraw::kFreshNode.count();
+    const struct {
+        std::time_t age;
+        bool fresh;
+    } cases[] = {{0, true}, {bound, true}, {bound + 1, false}, {-1, true}};
+    for (const auto& c : cases) EXPECT_EQ(hid::hidraw::IsFreshNode(kNow - c.age, kNow), c.fresh) << c.age;
 }
 
 }  // namespace
