@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -87,6 +88,53 @@ TEST(CliMany, EveryKeyGoesIntoOneVerifiedChipOnlyAcrossRuns) {
     EXPECT_EQ(std::set<std::string>(used.begin(), used.end()).size(), used.size()) << "a key used twice";
     for (const auto& [device, key] : DeviceEnds(second).key) EXPECT_EQ(used.count(key), 1u) << device;
     EXPECT_EQ(second.out.find("\"key\":\"key9.bin\""), std::string::npos) << "keys go in name order";
+}
+
+// Eight chips of a family at once, emu:7 dead and emu:8 answering its
+// reads with random bytes: the six others hold the image, the two failures
+// are named and counted.
+TEST(CliMany, SixOfEightSucceedAndTheTwoFailuresAreNamed) {
+    const struct {
+        const char* type;
+        const char* chip;
+        const char* sample;
+        const char* readMemory;
+    } families[] = {
+        {"vq7170", "vq7170", "vq7170.hex", "24c01"},
+        {"vq5520:id1", "vq5520", "vq5520.bin", "flash"},
+        {"vq7340:id1", "vq7340", "vq7340.hex", "flash"},
+    };
+    for (const auto& f : families) {
+        SCOPED_TRACE(f.chip);
+        const std::string dir = TempDir();
+        std::string emulate;
+        for (int i = 1; i <= 6; ++i) emulate += std::string(f.type) + ":file=" + dir + "/" + std::to_string(i) + ".mem,";
+        emulate += std::string(f.type) + ":stop=0," + f.type + ":random=8+";
+        std::vector<std::string> args = {"download", std::string(QUILLMAR_SOURCE_DIR "/examples/") + f.sample, "--chip",
+                                         f.chip};
+        for (int i = 1; i <= 8; ++i) args.insert(args.end(), {"--device", "emu:" + std::to_string(i)});
+        const CliResult r = RunCli(args, emulate);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("2 of 8 devices failed"), std::string::npos) << r.err;
+        EXPECT_TRUE(std::regex_search(r.err, std::regex("emu:7 +FAILED .*Disconnected!"))) << r.err;
+        EXPECT_TRUE(std::regex_search(r.err, std::regex("emu:8 +FAILED .*Verify error!"))) << r.err;
+
+        // What the six hold, read back in another run: the sample's bytes.
+        std::vector<BYTE> first;
+        for (int i = 1; i <= 6; ++i) {
+            const std::string back = dir + "/back" + std::to_string(i) + ".bin";
+            const CliResult read = RunCli({"read", "--chip", f.chip, "--memory", f.readMemory, "--device",
+                                           "emu:" + std::to_string(i), "-o", back},
+                                          emulate);
+            ASSERT_EQ(read.status, 0) << read.err;
+            const std::vector<BYTE> bytes = ReadFileBytes(back);
+            EXPECT_EQ(bytes.size(), 116u);
+            if (i == 1) first = bytes;
+            else EXPECT_EQ(bytes, first) << "emu:" << i;
+        }
+        const CliResult held = RunCli({"info", dir + "/back1.bin", "--chip", f.chip}, "");
+        EXPECT_NE(held.out.find("checksums: hold"), std::string::npos) << held.out;
+    }
 }
 
 TEST(CliMany, RefusedCombinations) {
