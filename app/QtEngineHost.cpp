@@ -94,9 +94,4 @@ void CQtEngineHost::MessageBox(const std::string& text) { ShowAppMessageBox(null
 
 void CQtEngineHost::Sleep(DWORD ms) { PauseFor(std::chrono::milliseconds(ms)); }
 
-std::tm CQtEngineHost::LocalTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm out{};
-    localtime_r(&now, &out);
-    return out;
-}
+std::tm CQtEngineHost::LocalTime() { return LocalTimeNow(); }

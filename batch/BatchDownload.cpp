@@ -101,12 +101,7 @@ void RunOne(const DownloadJob& job, const Device& device, const Hooks& hooks, De
 
 void QuietHost::Sleep(DWORD ms) { PauseFor(std::chrono::milliseconds(ms)); }
 
-std::tm QuietHost::LocalTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm out{};
-    localtime_r(&now, &out);
-    return out;
-}
+std::tm QuietHost::LocalTime() { return LocalTimeNow(); }
 
 std::vector<Device> FindDevices(int row) {
     std::unique_ptr<CVQPatch> patch = MakeChipPatch(row);

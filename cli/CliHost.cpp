@@ -175,11 +175,6 @@ void SleepUnlessInterrupted(DWORD ms) {
     }
 }
 
-std::tm CliHost::LocalTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm out{};
-    localtime_r(&now, &out);
-    return out;
-}
+std::tm CliHost::LocalTime() { return LocalTimeNow(); }
 
 }  // namespace cli

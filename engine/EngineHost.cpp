@@ -18,12 +18,7 @@ public:
     std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
     void MessageBox(const std::string& text) override { std::fprintf(stderr, "%s", text.c_str()); }
     void Sleep(DWORD ms) override { PauseFor(std::chrono::milliseconds(ms)); }
-    std::tm LocalTime() override {
-        std::time_t now = std::time(nullptr);
-        std::tm out{};
-        localtime_r(&now, &out);
-        return out;
-    }
+    std::tm LocalTime() override { return LocalTimeNow(); }
 };
 
 PlainHost g_plainHost;
@@ -42,3 +37,10 @@ ScopedThreadHost::ScopedThreadHost(IEngineHost& host) : previous_(t_host) { t_ho
 ScopedThreadHost::~ScopedThreadHost() { t_host = previous_; }
 
 void SetEngineHost(IEngineHost* host) { g_host.store(host ? host : &g_plainHost, std::memory_order_release); }
+
+std::tm LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm out{};
+    localtime_r(&now, &out);
+    return out;
+}

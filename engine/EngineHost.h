@@ -46,6 +46,9 @@ public:
     virtual std::tm LocalTime() = 0;
 };
 
+// The local date and time now, for the hosts' LocalTime.
+std::tm LocalTimeNow();
+
 // The host in use: the calling thread's own (ScopedThreadHost) when it has
 // one, else the process's. Without SetEngineHost the process's is a plain
 // host: real pauses and clock, no window (texts go to standard error,
