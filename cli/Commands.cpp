@@ -2,6 +2,7 @@
 
 #include "ChipTypes.h"
 #include "Hid.h"
+#include "ImageFields.h"
 #include "ImageFormat.h"
 #include "Interrupt.h"
 #include "Json.h"
@@ -17,12 +18,6 @@ struct MemoryName {
     BYTE type;
 };
 constexpr MemoryName MEMORY_NAMES[] = {{"24c01", MEMTYPE_24C01_16}, {"24c32", MEMTYPE_24C32_64}, {"flash", MEMTYPE_FLASH}};
-
-// The checksum layout of each chip-type row.
-constexpr ChecksumLayout ROW_LAYOUT[CHIP_TYPE_ROWS] = {
-    ChecksumLayout::VQ7140S, ChecksumLayout::VQ7140XX, ChecksumLayout::VQ7170, ChecksumLayout::VQ7170,
-    ChecksumLayout::VQ7170,  ChecksumLayout::VQ7340,   ChecksumLayout::VQ7340,
-};
 
 const char* Label(int row) { return CHIP_TYPE_NAMES[static_cast<std::size_t>(row)].label; }
 
@@ -166,7 +161,7 @@ int RunList(CliHost& host, std::optional<int> row) {
 int RunInfo(CliHost& host, const std::string& file, int row) {
     const auto patch = MakeChipPatch(row);
     if (Outcome loaded = LoadImage(host, *patch, file); loaded.status != EXIT_OK) return Finish(host, "info", loaded);
-    const ChecksumLayout layout = ROW_LAYOUT[row];
+    const ChecksumLayout layout = ChipLayout(row);
     const BYTE memType = patch->GetImageMemoryType();
     const WORD headerSum = HeaderChecksum(g_image, layout);
     const WORD codeSum = CodeChecksum(g_image, g_codeLen, layout);
