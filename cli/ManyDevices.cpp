@@ -122,10 +122,13 @@ Outcome DownloadToMany(CliHost& host, std::vector<BYTE> image, int row, BYTE mem
     };
     // A job that showed a red text failed, even when it went on to a green
     // end (a flash download whose erase failed may still verify).
+    // After Ctrl-C a job only fails its way to the end: it was interrupted.
     hooks.conclude = [&](batch::DeviceResult& r) {
-        if (!r.ok) return;
-        if (Interrupted()) r.failure = "interrupted";
-        else if (const std::string* red = slot(r.path); red && !red->empty()) r.failure = *red;
+        if (!r.ok) {
+            if (Interrupted()) r.failure = "interrupted";
+            return;
+        }
+        if (const std::string* red = slot(r.path); red && !red->empty()) r.failure = *red;
         r.ok = r.failure.empty();
     };
     hooks.finished = [&](const batch::DeviceResult& r) { PrintDeviceEnd(host, r); };
