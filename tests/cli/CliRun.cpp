@@ -1,5 +1,7 @@
 #include "CliRun.h"
 
+#include "TestData.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <csignal>
@@ -33,6 +35,20 @@ std::vector<unsigned char> ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<BYTE> ImageFile(ChecksumLayout layout, WORD len, unsigned seed) {
+    const bool header16 = layout == ChecksumLayout::VQ7140S;
+    std::vector<BYTE> image = RandomBytes(header16 ? 16 + len : IMAGE_HEADER_SIZE + len + 4, seed);
+    image[2] = static_cast<BYTE>(len >> 8);
+    image[3] = static_cast<BYTE>(len);
+    if (layout == ChecksumLayout::VQ7140XX) image[10] &= static_cast<BYTE>(~OPTION10_BCSH);
+    const bool flash = layout == ChecksumLayout::VQ7340;
+    image[0] = flash ? 0x3C : 0x5A;  // else no memory-type magic of any chip: the 24C01-16 class
+    image[1] = flash ? 0xC3 : 0x5A;
+    if (flash) image[8] |= 0x80;
+    if (!header16) StoreChecksums(image.data(), layout);
+    return image;
 }
 
 CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& emulate) {
