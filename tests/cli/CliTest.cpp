@@ -209,7 +209,8 @@ TEST(Cli, JsonEventsParseOnePerLine) {
         EXPECT_NE(last.find("\"exit\":" + std::to_string(r.status)), std::string::npos) << last;
     }
     EXPECT_TRUE(IsJsonObject(R"({"a":"x\"y\u0001","b":[1,-2.5e3,true,null,{}]})"));
-    EXPECT_FALSE(IsJsonObject(R"({"a":"x"} {"b":1})"));
+    for (const char* bad : {R"({"a":"x"} {"b":1})", R"({"a":})", R"({"a":1,})", R"({"a" 1})", R"({"a":+1})", "[1]"})
+        EXPECT_FALSE(IsJsonObject(bad)) << bad;
 }
 
 TEST(Cli, QuietPrintsOnlyErrors) {
