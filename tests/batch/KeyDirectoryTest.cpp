@@ -149,12 +149,11 @@ TEST_F(KeyDirectoryTest, TwoProcessesNeverTakeTheSameKey) {
     EXPECT_EQ(std::set<std::string>(used.begin(), used.end()).size(), static_cast<std::size_t>(KEYS));
 }
 
-// Two runs over emulated VQ7170 chips, each device with a key of the
-// directory in its image. Run 1: four chips, the second fails its verify:
-// three keys recorded, the failed one's key not. Run 2 (a later run, new
-// allocator): four chips, three keys left (the failed one first): three
-// succeed with keys run 1 did not use, the fourth finds none and is not
-// written at all.
+// Two runs over four emulated VQ7170 chips each, every device with a key of
+// the directory in its own copy of the image. Run 1: the second chip fails
+// its verify: three keys recorded, the failed one's key not. Run 2 (a new
+// allocator): three keys left, the failed one first: three chips succeed
+// with keys run 1 did not use; the fourth finds none and is not written.
 TEST_F(KeyDirectoryTest, NoKeyUsedTwiceAcrossRunsAndAFailedDevicesKeyStaysUnused) {
     AddKeys(6);
     emu::ScopedBackend bus;
@@ -164,56 +163,46 @@ TEST_F(KeyDirectoryTest, NoKeyUsedTwiceAcrossRunsAndAFailedDevicesKeyStaysUnused
         std::copy(key.begin(), key.end(), copy.begin() + KEY_AT);
         return "";
     };
-    std::set<std::string> usedInRun1;
-    std::string failedKey;
-    struct Run {
-        std::size_t chips;
-        std::size_t badVerify;  // index, or chips for none
-        std::size_t succeed;
-    };
-    for (const Run run : {Run{4, 1, 3}, Run{4, 4, 3}}) {
+    // Runs four chips, the one at badVerify failing its verify; the keys of
+    // the chips that succeeded, each checked in its chip.
+    const auto run = [&](std::size_t badVerify, std::vector<batch::DeviceResult>* results) {
         std::vector<std::shared_ptr<emu::Chip>> chips;
-        for (std::size_t i = 0; i < run.chips; ++i) {
-            chips.push_back(bus->Plug({.type = emu::ChipType::VQ7170}));
-            chips.back()->SetLogging(false);
-        }
-        if (run.badVerify < run.chips) chips[run.badVerify]->SetBadCell(0, 5);
+        for (int i = 0; i < 4; ++i) chips.push_back(bus->Plug({.type = emu::ChipType::VQ7170}));
+        for (auto& chip : chips) chip->SetLogging(false);
+        if (badVerify < 4) chips[badVerify]->SetBadCell(0, 5);
         batch::KeyDirectory keys(dir);
-        const auto results =
-            batch::RunDownloads({2, MEMTYPE_24C01_16, image}, batch::FindDevices(2), batch::WithKeys(keys, put));
-        ASSERT_EQ(results.size(), run.chips);
-        std::size_t succeeded = 0;
-        for (std::size_t i = 0; i < run.chips; ++i) {
-            const batch::DeviceResult& r = results[i];
-            SCOPED_TRACE(r.path + " " + r.failure);
-            if (!r.ok) continue;
-            ++succeeded;
-            EXPECT_EQ(usedInRun1.count(r.key), 0u);
-            std::vector<BYTE> want = image;
-            put(RandomBytes(KEY_SIZE, static_cast<unsigned>(std::stoi(r.key.substr(1, 2)))), want);
-            EXPECT_EQ(chips[i]->Eeprom(0, 0, image.size()), want);
-        }
-        EXPECT_EQ(succeeded, run.succeed);
-        if (failedKey.empty()) {
-            failedKey = results[1].key;
-            EXPECT_EQ(results[1].failure, "Verify error!");
-            for (const auto& r : results)
-                if (r.ok) usedInRun1.insert(r.key);
-            EXPECT_EQ(keys.UsedKeys(), usedInRun1);
-        } else {
-            const auto& none = *std::find_if(results.begin(), results.end(), [](const auto& r) { return !r.ok; });
-            EXPECT_EQ(none.failure, "No unused HDCP key left in " + dir);
-            EXPECT_EQ(none.key, "");
-            std::set<std::string> run2;
-            for (const auto& r : results)
-                if (r.ok) run2.insert(r.key);
-            EXPECT_EQ(run2, (std::set<std::string>{failedKey, Key(5), Key(6)}));
-            EXPECT_EQ(keys.UsedKeys().size(), 6u);
-            const std::size_t keyless = static_cast<std::size_t>(&none - results.data());
-            EXPECT_EQ(chips[keyless]->Eeprom(0, 0, 16), std::vector<BYTE>(16, 0xFF));
+        *results = batch::RunDownloads({2, MEMTYPE_24C01_16, image}, batch::FindDevices(2), batch::WithKeys(keys, put));
+        std::set<std::string> used;
+        for (std::size_t i = 0; i < results->size(); ++i) {
+            const batch::DeviceResult& r = (*results)[i];
+            if (r.ok) {
+                used.insert(r.key);
+                std::vector<BYTE> want = image;
+                put(RandomBytes(KEY_SIZE, static_cast<unsigned>(std::stoi(r.key.substr(1, 2)))), want);
+                EXPECT_EQ(chips[i]->Eeprom(0, 0, image.size()), want) << r.path;
+            } else if (r.key.empty()) {
+                EXPECT_EQ(chips[i]->Eeprom(0, 0, 16), std::vector<BYTE>(16, 0xFF)) << "keyless " << r.path;
+            }
         }
         for (auto& chip : chips) bus->Unplug(chip);
-    }
+        return used;
+    };
+    std::vector<batch::DeviceResult> results;
+    const std::set<std::string> run1 = run(1, &results);
+    ASSERT_EQ(results.size(), 4u);
+    EXPECT_EQ(results[1].failure, "Verify error!");
+    const std::string failedKey = results[1].key;
+    EXPECT_EQ(run1.size(), 3u);
+    EXPECT_EQ(run1.count(failedKey), 0u);
+    EXPECT_EQ(batch::KeyDirectory(dir).UsedKeys(), run1);
+
+    const std::set<std::string> run2 = run(4, &results);
+    EXPECT_EQ(run2, (std::set<std::string>{failedKey, Key(5), Key(6)}));
+    EXPECT_EQ(batch::KeyDirectory(dir).UsedKeys().size(), 6u);
+    const auto keyless = std::find_if(results.begin(), results.end(), [](const auto& r) { return !r.ok; });
+    ASSERT_NE(keyless, results.end());
+    EXPECT_EQ(keyless->failure, "No unused HDCP key left in " + dir);
+    EXPECT_EQ(keyless->key, "");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "CliRun.h"
 
+#include "TestData.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <csignal>
@@ -33,6 +35,20 @@ std::vector<unsigned char> ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<BYTE> ImageFile(ChecksumLayout layout, WORD len, unsigned seed) {
+    const bool header16 = layout == ChecksumLayout::VQ7140S;
+    std::vector<BYTE> image = RandomBytes(header16 ? 16 + len : IMAGE_HEADER_SIZE + len + 4, seed);
+    image[2] = static_cast<BYTE>(len >> 8);
+    image[3] = static_cast<BYTE>(len);
+    if (layout == ChecksumLayout::VQ7140XX) image[10] &= static_cast<BYTE>(~OPTION10_BCSH);
+    const bool flash = layout == ChecksumLayout::VQ7340;
+    image[0] = flash ? 0x3C : 0x5A;  // else no memory-type magic of any chip: the 24C01-16 class
+    image[1] = flash ? 0xC3 : 0x5A;
+    if (flash) image[8] |= 0x80;
+    if (!header16) StoreChecksums(image.data(), layout);
+    return image;
 }
 
 CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& emulate) {
@@ -108,72 +124,53 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& emulat
 
 namespace {
 
+// One JSON value from s[i] on, i moved past it.
 struct JsonParser {
     const std::string& s;
     std::size_t i = 0;
+    bool At(const char* chars) const { return i < s.size() && s[i] && std::strchr(chars, s[i]); }
     void Space() {
-        while (i < s.size() && std::strchr(" \t\r\n", s[i])) ++i;
-    }
-    bool Literal(const char* word) {
-        const std::size_t n = std::strlen(word);
-        if (s.compare(i, n, word) != 0) return false;
-        i += n;
-        return true;
+        while (At(" \t\r\n")) ++i;
     }
     bool String() {
-        if (i >= s.size() || s[i] != '"') return false;
+        if (!At("\"")) return false;
         for (++i; i < s.size(); ++i) {
-            const unsigned char c = static_cast<unsigned char>(s[i]);
-            if (c == '"') return ++i, true;
-            if (c < 0x20) return false;
-            if (c == '\\') {
-                if (++i >= s.size()) return false;
-                if (s[i] == 'u') {
-                    for (int k = 0; k < 4; ++k) {
-                        if (++i >= s.size() || !std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
-                    }
-                } else if (!std::strchr("\"\\/bfnrt", s[i])) {
-                    return false;
-                }
+            if (s[i] == '"') return ++i, true;
+            if (static_cast<unsigned char>(s[i]) < 0x20) return false;
+            if (s[i] != '\\') continue;
+            ++i;
+            if (At("u")) {
+                for (int k = 0; k < 4; ++k)
+                    if (++i >= s.size() || !std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
+            } else if (!At("\"\\/bfnrt")) {
+                return false;
             }
         }
         return false;
     }
-    bool Number() {
-        const std::size_t start = i;
-        if (i < s.size() && s[i] == '-') ++i;
-        while (i < s.size() && (std::isdigit(static_cast<unsigned char>(s[i])) || std::strchr(".eE+-", s[i]))) ++i;
-        return i > start && std::isdigit(static_cast<unsigned char>(s[i - 1]));
-    }
     bool Value() {
         Space();
-        if (i >= s.size()) return false;
-        switch (s[i]) {
-        case '{': return Members('}', true);
-        case '[': return Members(']', false);
-        case '"': return String();
-        case 't': return Literal("true");
-        case 'f': return Literal("false");
-        case 'n': return Literal("null");
-        default: return Number();
+        if (At("\"")) return String();
+        if (!At("{[")) {
+            for (const std::string word : {"true", "false", "null"})
+                if (s.compare(i, word.size(), word) == 0) return i += word.size(), true;
+            const std::size_t start = i;
+            while (At("-+.eE0123456789")) ++i;
+            return i > start && s[start] != '+' && std::isdigit(static_cast<unsigned char>(s[i - 1]));
         }
-    }
-    bool Members(char close, bool keyed) {
+        const bool keyed = s[i] == '{';
+        const char close[2] = {keyed ? '}' : ']', 0};
         ++i;
         Space();
-        if (i < s.size() && s[i] == close) return ++i, true;
+        if (At(close)) return ++i, true;
         for (;;) {
             Space();
-            if (keyed) {
-                if (!String()) return false;
-                Space();
-                if (i >= s.size() || s[i++] != ':') return false;
-            }
+            if (keyed && !(String() && (Space(), At(":")) && ++i)) return false;
             if (!Value()) return false;
             Space();
-            if (i >= s.size()) return false;
-            if (s[i] == close) return ++i, true;
-            if (s[i++] != ',') return false;
+            if (At(close)) return ++i, true;
+            if (!At(",")) return false;
+            ++i;
         }
     }
 };
@@ -183,7 +180,7 @@ struct JsonParser {
 bool IsJsonObject(const std::string& text) {
     JsonParser p{text};
     p.Space();
-    if (p.i >= text.size() || text[p.i] != '{' || !p.Value()) return false;
+    if (!p.At("{") || !p.Value()) return false;
     p.Space();
     return p.i == text.size();
 }

@@ -1,6 +1,8 @@
 // Runs quillmar-cli as a child process and collects what it printed.
 #pragma once
 
+#include "ImageFormat.h"
+
 #include <sys/types.h>
 
 #include <string>
@@ -42,3 +44,8 @@ bool IsJsonObject(const std::string& text);
 std::string TempDir();
 std::vector<unsigned char> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+
+// A .bin image that every loader takes as it is: code length in bytes 2..3
+// and both sums in place, so the bytes downloaded are the file's bytes.
+// VQ7340 layout: flash magic, code from flash (up to 0xFC00 bytes).
+std::vector<BYTE> ImageFile(ChecksumLayout layout, WORD len, unsigned seed);

@@ -23,26 +23,6 @@ std::string HexLength(std::size_t n) {
     return text;
 }
 
-// A .bin image that every loader takes as it is: code length in bytes 2..3
-// and both sums in place, so the bytes downloaded are the file's bytes.
-std::vector<BYTE> ImageFile(ChecksumLayout layout, WORD len, unsigned seed) {
-    const bool header16 = layout == ChecksumLayout::VQ7140S;
-    std::vector<BYTE> image = RandomBytes(header16 ? 16 + len : IMAGE_HEADER_SIZE + len + 4, seed);
-    image[2] = static_cast<BYTE>(len >> 8);
-    image[3] = static_cast<BYTE>(len);
-    if (layout == ChecksumLayout::VQ7140XX) image[10] &= static_cast<BYTE>(~OPTION10_BCSH);
-    if (layout == ChecksumLayout::VQ7340) {
-        image[0] = 0x3C;  // flash magic
-        image[1] = 0xC3;
-        image[8] |= 0x80;  // code from flash: up to 0xFC00 bytes
-    } else {
-        image[0] = 0x5A;  // no memory-type magic of any chip: the 24C01-16 class
-        image[1] = 0x5A;
-    }
-    if (!header16) StoreChecksums(image.data(), layout);
-    return image;
-}
-
 struct RoundTrip {
     const char* emulate;  // the emulated chip
     const char* chip;     // --chip, as a user may name it
@@ -109,12 +89,18 @@ TEST_P(CliFailure, EndsWithItsStatusAndText) {
     WriteFileBytes(dir + "/big.bin", std::vector<BYTE>(0x1431, 0));
     WriteFileBytes(dir + "/image.bin", ImageFile(ChecksumLayout::VQ7170, 500, 1));
     WriteFileBytes(dir + "/image.txt", {1, 2, 3});
+    WriteFileBytes(dir + "/short.bin", RandomBytes(100, 3));
     std::vector<std::string> args;
     for (std::string a : c.args) args.push_back(std::regex_replace(a, std::regex("\\{dir\\}"), dir));
     const CliResult r = RunCli(args, std::regex_replace(c.emulate, std::regex("\\{dir\\}"), dir));
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_NE(r.err.find(c.text), std::string::npos) << r.err;
+    if (c.status == 2) {
+        EXPECT_EQ(r.err.find("ing......"), std::string::npos) << "a refused job started: " << r.err;
+    }
 }
+
+#define VQ7340_HEX QUILLMAR_SOURCE_DIR "/examples/vq7340.hex"
 
 INSTANTIATE_TEST_SUITE_P(
     Statuses, CliFailure,
@@ -131,6 +117,18 @@ INSTANTIATE_TEST_SUITE_P(
                 "vq7170", 2, "read length '1000001'"},
         Failure{"--set without a value", {"download", "{dir}/image.bin", "--chip", "vq7170", "--set", "vid"}, "vq7170",
                 2, "--set takes NAME=VALUE"},
+        Failure{"unknown field", {"download", VQ7340_HEX, "--chip", "vq7340", "--set", "bogus=1"}, "vq7340:id1", 2,
+                "unknown field 'bogus'"},
+        Failure{"string too long for the image", {"download", VQ7340_HEX, "--chip", "vq7340", "--set",
+                "video-string=0123456789abcdefg"}, "vq7340:id1", 2, "video-string"},
+        Failure{"short key file", {"download", VQ7340_HEX, "--chip", "vq7340", "--hdcp-key", "{dir}/short.bin"},
+                "vq7340:id1", 2, "not equal to 285"},
+        Failure{"--all with --device", {"download", VQ7340_HEX, "--chip", "vq7340", "--all", "--device", "emu:1"},
+                "vq7340:id1*2", 2, "excludes"},
+        Failure{"device given twice", {"download", VQ7340_HEX, "--chip", "vq7340", "--device", "emu:1", "--device",
+                "emu:1"}, "vq7340:id1*2", 2, "given twice"},
+        Failure{"key folder that is not one", {"download", VQ7340_HEX, "--chip", "vq7340", "--hdcp-key-dir",
+                "{dir}/none"}, "vq7340:id1*2", 2, "not a directory"},
         Failure{"bad emulate list", {"list"}, "vq7170:bogus", 2, "QUILLMAR_EMULATE: unknown option 'bogus'"},
         Failure{"no option at all", {}, "", 2, "subcommand"},
         Failure{"chip that stops answering", {"download", "{dir}/image.bin", "--chip", "vq7170"}, "vq7170:stop=6", 1,
@@ -143,7 +141,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "no device: no VQ7160/70/70E chip found"},
         Failure{"no chip at the path", {"read", "--chip", "vq7170", "--device", "emu:9", "-o", "{dir}/x.bin"}, "vq7170",
                 3, "no VQ7160/70/70E chip at emu:9"},
-        Failure{"nothing to list", {"list"}, "keyboard", 3, "no device"}),
+        Failure{"nothing to list", {"list"}, "keyboard", 3, "no device"},
+        Failure{"no chip of the type for --all", {"download", "{dir}/image.bin", "--chip", "vq7170", "--all"},
+                "vq7340:id1*2", 3, "no device"}),
     [](const auto& info) {
         std::string name = info.param.what;
         for (char& ch : name) {
@@ -209,7 +209,8 @@ TEST(Cli, JsonEventsParseOnePerLine) {
         EXPECT_NE(last.find("\"exit\":" + std::to_string(r.status)), std::string::npos) << last;
     }
     EXPECT_TRUE(IsJsonObject(R"({"a":"x\"y\u0001","b":[1,-2.5e3,true,null,{}]})"));
-    EXPECT_FALSE(IsJsonObject(R"({"a":"x"} {"b":1})"));
+    for (const char* bad : {R"({"a":"x"} {"b":1})", R"({"a":})", R"({"a":1,})", R"({"a" 1})", R"({"a":+1})", "[1]"})
+        EXPECT_FALSE(IsJsonObject(bad)) << bad;
 }
 
 TEST(Cli, QuietPrintsOnlyErrors) {

@@ -75,28 +75,6 @@ TEST_F(KeyFile, ThePageChecksAndTexts) {
     EXPECT_EQ(ParseError(CHIP_ROW_VQ7340, "hdcp-key=" + Write("KEY.BIN", 285)), "");
 }
 
-TEST_F(KeyFile, GoesIntoTheCodeWithTheCodeChecksum) {
-    const ParsedChange key = ParseFieldChange(CHIP_ROW_VQ7340, "hdcp-key=" + Write("key.bin", 285));
-    ASSERT_TRUE(key.change);
-    TestImage image;
-    WriteChipDefaults(CHIP_ROW_VQ7340, image.View());
-    image.codeLen = 0x400;
-    image.length = 52 + 0x400;
-    const WORD headerSum = ReadBE16(&image.bytes[48]);
-    StoreHeaderChecksum(image.bytes.data(), image.codeLen, ChecksumLayout::VQ7340);
-    ASSERT_EQ(ApplyFieldChange(CHIP_ROW_VQ7340, image.View(), *key.change), "");
-    EXPECT_EQ(std::string(image.bytes.begin() + 0x310, image.bytes.begin() + 0x310 + 285), key.change->bytes);
-    const WORD codeSum = CodeChecksum(image.bytes.data(), 0x400, ChecksumLayout::VQ7340);
-    EXPECT_NE(codeSum, 0);
-    EXPECT_EQ(image.checksum, codeSum);
-    EXPECT_EQ(ReadBE16(&image.bytes[50 + 0x400]), codeSum);
-    EXPECT_EQ(ReadBE16(&image.bytes[48 + 0x400]), headerSum);  // the header checksum stays
-    EXPECT_EQ(Read(image, CHIP_ROW_VQ7340, "hdcp-key"), "present");
-    // Beyond the image's length the key is not part of it.
-    image.length = 52;
-    EXPECT_EQ(Read(image, CHIP_ROW_VQ7340, "hdcp-key"), "absent");
-}
-
 TEST_F(KeyFile, TooSmallABufferIsRefusedUntouched) {
     const ParsedChange key = ParseFieldChange(CHIP_ROW_VQ7340, "hdcp-key=" + Write("key.bin", 285));
     ASSERT_TRUE(key.change);
