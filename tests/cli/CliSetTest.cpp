@@ -17,7 +17,7 @@ struct SetCase {
     const char* sample;
     std::vector<std::string> options;
     const char* shown;  // the line `info` prints for the field afterwards
-    const char* readMemory = "";  // --memory of the read, where the image's magic is not the default
+    std::vector<std::string> readOptions = {};  // --memory where the image's magic is not the default, --length
 };
 void PrintTo(const SetCase& c, std::ostream* os) { *os << c.kind; }
 
@@ -38,7 +38,7 @@ TEST_P(CliSet, DownloadedFieldReadsBackFromTheChip) {
     const CliResult down = RunCli(download, emulate);
     ASSERT_EQ(down.status, 0) << down.err;
     std::vector<std::string> read = {"read", "--chip", c.chip, "-o", dir + "/back.bin"};
-    if (*c.readMemory) read.insert(read.end(), {"--memory", c.readMemory});
+    read.insert(read.end(), c.readOptions.begin(), c.readOptions.end());
     const CliResult back = RunCli(read, emulate);
     ASSERT_EQ(back.status, 0) << back.err;
     const CliResult info = RunCli({"info", dir + "/back.bin", "--chip", c.chip}, "");
@@ -56,11 +56,13 @@ TEST_P(CliSet, DownloadedFieldReadsBackFromTheChip) {
 
 INSTANTIATE_TEST_SUITE_P(
     OnePerKind, CliSet,
-    ::testing::Values(SetCase{"hex pair", "vq7340", "vq7340.hex", {"--set", "vid=1a2b"}, "vid = 1A2B", "flash"},
+    ::testing::Values(SetCase{"hex pair", "vq7340", "vq7340.hex", {"--set", "vid=1a2b"}, "vid = 1A2B", {"--memory", "flash"}},
                       SetCase{"string", "vq7170s", "vq7170s.bin", {"--set", "video-string=Cam 2"}, "video-string = Cam 2"},
-                      SetCase{"flag", "vq5632", "vq5632.bin", {"--set", "udisk=on"}, "udisk = 1", "flash"},
-                      SetCase{"choice", "vq5520", "vq5520.bin", {"--set", "sdram=8m"}, "sdram = 8M", "flash"},
-                      SetCase{"key file", "vq7340", "", {"--hdcp-key", "KEY"}, "hdcp-key = present", "flash"}),
+                      SetCase{"number", "vq7140xx", "vq7140xx.hex", {"--set", "brightness=-5"}, "brightness = -5",
+                              {"--length", "78"}},
+                      SetCase{"flag", "vq5632", "vq5632.bin", {"--set", "udisk=on"}, "udisk = 1", {"--memory", "flash"}},
+                      SetCase{"choice", "vq5520", "vq5520.bin", {"--set", "sdram=8m"}, "sdram = 8M", {"--memory", "flash"}},
+                      SetCase{"key file", "vq7340", "", {"--hdcp-key", "KEY"}, "hdcp-key = present", {"--memory", "flash"}}),
     [](const auto& info) {
         std::string name = info.param.kind;
         for (char& ch : name) ch = ch == ' ' ? '_' : ch;
