@@ -4,6 +4,7 @@
 // main dialog.
 #include "Globals.h"
 
+#include "ChipTypes.h"
 #include "ResourceIds.h"
 
 CTessadaneApp theApp;
@@ -24,14 +25,18 @@ CVQ7170SPatch g_patchVQ7170S;
 CVQ7340Patch g_patchVQ7340;
 CVQ5632Patch g_patchVQ5632;
 CVQ5520Patch g_patchVQ5520;
+namespace {
+QString Label(int row) { return QString::fromUtf8(CHIP_TYPE_NAMES[static_cast<std::size_t>(row)].label); }
+}  // namespace
+
 CHIP_TYPE_ENTRY g_chipTable[CHIP_TYPE_COUNT] = {
-    {QStringLiteral("VQ7140S/40"), IDD_PAGE_VQ7140S, &g_pageVQ7140S, &g_patchVQ7140S},
-    {QStringLiteral("VQ7150/40E/40SE"), IDD_PAGE_VQ7140XX, &g_pageVQ7140XX, &g_patchVQ7140XX},
-    {QStringLiteral("VQ7160/70/70E"), IDD_PAGE_VQ7170, &g_pageVQ7170, &g_patchVQ7170},
-    {QStringLiteral("VQ7170S"), IDD_PAGE_VQ7170S, &g_pageVQ7170S, &g_patchVQ7170S},
-    {QStringLiteral("VQ5520/1/2/3/5"), IDD_PAGE_VQ5520, &g_pageVQ5520, &g_patchVQ5520},
-    {QStringLiteral("VQ7340/41"), IDD_PAGE_VQ7340, &g_pageVQ7340, &g_patchVQ7340},
-    {QStringLiteral("VQ5632"), IDD_PAGE_VQ5632, &g_pageVQ5632, &g_patchVQ5632},
+    {Label(0), IDD_PAGE_VQ7140S, &g_pageVQ7140S, &g_patchVQ7140S},
+    {Label(1), IDD_PAGE_VQ7140XX, &g_pageVQ7140XX, &g_patchVQ7140XX},
+    {Label(2), IDD_PAGE_VQ7170, &g_pageVQ7170, &g_patchVQ7170},
+    {Label(3), IDD_PAGE_VQ7170S, &g_pageVQ7170S, &g_patchVQ7170S},
+    {Label(4), IDD_PAGE_VQ5520, &g_pageVQ5520, &g_patchVQ5520},
+    {Label(5), IDD_PAGE_VQ7340, &g_pageVQ7340, &g_patchVQ7340},
+    {Label(6), IDD_PAGE_VQ5632, &g_pageVQ5632, &g_patchVQ5632},
 };
 
 UINT indicators[2] = {IDS_STATUS_READY, IDS_STATUS_PROGRESS};

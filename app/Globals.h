@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ChipPatches.h"
+#include "ChipTypes.h"
 #include "MyStatusBar.h"
 #include "OptionPages.h"
 #include "TessadaneApp.h"
@@ -23,7 +24,7 @@ struct CHIP_TYPE_ENTRY {
     CVQPatch* pPatch;      // the row's chip programmer
 };
 
-inline constexpr int CHIP_TYPE_COUNT = 7;
+inline constexpr int CHIP_TYPE_COUNT = CHIP_TYPE_ROWS;
 
 // Global objects, in construction order (Globals.cpp).
 extern CTessadaneApp theApp;
