@@ -4,18 +4,21 @@
 #     screenshot tool, tests, benches) and runs every CTest test but the one
 #     labelled "bench" (image_bench's timing run): the GoogleTest cases of
 #     tests/*, each area under its own label.
-#  2. asan (build-asan/, Debug, AddressSanitizer + UndefinedBehaviorSanitizer,
+#  2. release (build-release/, Release, -O3 with the same -Werror): builds
+#     everything again, tests and benches included, so that the warnings only
+#     the optimiser finds fail the run; a build only, no test runs again.
+#  3. asan (build-asan/, Debug, AddressSanitizer + UndefinedBehaviorSanitizer,
 #     no benches): builds everything else and runs the same tests again.
-#  3. tsan (build-tsan/, RelWithDebInfo, ThreadSanitizer, no benches): builds
+#  4. tsan (build-tsan/, RelWithDebInfo, ThreadSanitizer, no benches): builds
 #     jobs_tests and batch_tests only and runs the tests labelled "jobs" (the
 #     device list and the jobs: workers and the user-interface thread) and
 #     "batch" (many devices programmed at once); Qt's own internals are
 #     suppressed in tests/jobs/tsan.supp.
-#  4. fuzz (build-fuzz/, clang, libFuzzer + AddressSanitizer +
+#  5. fuzz (build-fuzz/, clang, libFuzzer + AddressSanitizer +
 #     UndefinedBehaviorSanitizer; scripts/fuzz.sh): every target of fuzz/
 #     for FUZZ_SECONDS seconds (default 30) from its seed corpus; skipped
 #     when clang++ is missing.
-#  5. package (build-package/, Release; scripts/package-check.sh): the Debian
+#  6. package (build-package/, Release; scripts/package-check.sh): the Debian
 #     package, checked with lintian, desktop-file-validate and appstreamcli
 #     and unpacked to see that every file is where it belongs.
 # Parallel jobs: CMAKE_BUILD_PARALLEL_LEVEL and CTEST_PARALLEL_LEVEL (default:
@@ -30,6 +33,9 @@ export CTEST_PARALLEL_LEVEL=${CTEST_PARALLEL_LEVEL:-$(nproc)}
 cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default
+
+cmake --preset release >/dev/null
+cmake --build --preset release
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan
