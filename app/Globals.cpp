@@ -7,6 +7,14 @@
 #include "ChipTypes.h"
 #include "ResourceIds.h"
 
+// The image first: everything after it may look at it.
+CImageDocument g_doc;
+BYTE* const g_image = g_doc.m_image.bytes.data();
+DWORD& g_imageLen = g_doc.m_image.length;
+WORD& g_codeLen = g_doc.m_image.codeLen;
+WORD& g_checksum = g_doc.m_image.checksum;
+DWORD& g_readLen = g_doc.m_readLen;
+
 CTessadaneApp theApp;
 CMyStatusBar g_statusBar;
 CProgressCtrl g_progress;
@@ -26,10 +34,12 @@ CVQ7340Patch g_patchVQ7340;
 CVQ5632Patch g_patchVQ5632;
 CVQ5520Patch g_patchVQ5520;
 namespace {
-QString Label(int row) { return QString::fromUtf8(CHIP_TYPE_NAMES[static_cast<std::size_t>(row)].label); }
+QString Label(int row) { return QString::fromUtf8(ChipType(row).label); }
 }  // namespace
 
-CHIP_TYPE_ENTRY g_chipTable[CHIP_TYPE_COUNT] = {
+// Declared with CHIP_TYPE_COUNT rows: a table of any other length is a
+// different type and does not build.
+CHIP_TYPE_ENTRY g_chipTable[] = {
     {Label(0), IDD_PAGE_VQ7140S, &g_pageVQ7140S, &g_patchVQ7140S},
     {Label(1), IDD_PAGE_VQ7140XX, &g_pageVQ7140XX, &g_patchVQ7140XX},
     {Label(2), IDD_PAGE_VQ7170, &g_pageVQ7170, &g_patchVQ7170},

@@ -7,6 +7,7 @@
 #include "OptionPages.h"
 #include "TessadaneApp.h"
 #include "ControlObjects.h"
+#include "ImageDocument.h"
 
 #include <QBrush>
 #include <QPixmap>

@@ -5,7 +5,7 @@
 
 #include "ImageFormat.h"
 #include "RecordingHost.h"
-#include "Jobs.h"
+#include "DeviceJobs.h"
 #include "VQPatch.h"
 
 #include "Emulator.h"

@@ -1,4 +1,4 @@
-#include "Jobs.h"
+#include "DeviceJobs.h"
 
 #include "ForwardingHost.h"
 #include "JobProgress.h"
