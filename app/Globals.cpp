@@ -34,7 +34,7 @@ CVQ7340Patch g_patchVQ7340;
 CVQ5632Patch g_patchVQ5632;
 CVQ5520Patch g_patchVQ5520;
 namespace {
-QString Label(int row) { return QString::fromUtf8(ChipType(row).label); }
+QString Label(int row) { return QString::fromUtf8(DescriptorOf(row).label); }
 }  // namespace
 
 // Declared with CHIP_TYPE_COUNT rows: a table of any other length is a

@@ -261,7 +261,7 @@ bool CTessadaneDlg::OpenImageFile(const std::string& path) {
 }
 
 void CTessadaneDlg::OnBnClickedOpenFile() {
-    const LoadRules& rules = ChipType(m_nChipType).load;
+    const LoadRules& rules = DescriptorOf(m_nChipType).load;
     FileDialogSpec spec;
     spec.title = rules.title;
     spec.filter = std::string(rules.filterDescription) + "|*.hex;*.bin|";

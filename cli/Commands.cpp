@@ -28,7 +28,7 @@ Outcome JobOutcome(const JobResult& result) {
 }
 
 Outcome ChooseMemoryType(int row, std::optional<BYTE> asked, const Image& image, BYTE* out) {
-    const ChipDescriptor& chip = ChipType(row);
+    const ChipDescriptor& chip = DescriptorOf(row);
     const BYTE mask = chip.memoryTypes;
     if (asked) {
         if ((mask & *asked) == 0) {

@@ -29,7 +29,7 @@ public:
         if (Outcome loaded = LoadImageFile(host, file_, chip_.row, &image); loaded.status != EXIT_OK) {
             return Finish(host, "info", loaded);
         }
-        const ChipDescriptor& chip = ChipType(chip_.row);
+        const ChipDescriptor& chip = DescriptorOf(chip_.row);
         const ChecksumLayout layout = chip.layout;
         const BYTE memType = image.MemoryType();
         // Every byte the sums cover lies within the image as loaded.

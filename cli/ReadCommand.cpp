@@ -27,7 +27,7 @@ public:
         return {};
     }
     int Run(CliHost& host) override {
-        const ChipDescriptor& chip = ChipType(chip_.row);
+        const ChipDescriptor& chip = DescriptorOf(chip_.row);
         Image start;
         start.row = chip.row;
         BYTE memType = 0;

@@ -112,7 +112,7 @@ inline const ChipDescriptor* FindChipType(int row) {
     return row >= 0 && row < CHIP_TYPE_ROWS ? &CHIP_TYPES[row] : nullptr;
 }
 // The descriptor of a row known to be valid.
-inline const ChipDescriptor& ChipType(int row) { return CHIP_TYPES[row]; }
+inline const ChipDescriptor& DescriptorOf(int row) { return CHIP_TYPES[row]; }
 
 // A fresh chip programmer of row 0..6; nullptr for any other number.
 std::unique_ptr<CVQPatch> MakeChipPatch(int row);

@@ -51,10 +51,10 @@ Image::Image() : bytes(std::span<const BYTE>(START_MAGIC)) {}
 
 BYTE Image::MemoryType() const {
     const BYTE head[2] = {bytes.At(0), bytes.At(1)};
-    return MagicMemoryType(ChipType(row).magic, head);
+    return MagicMemoryType(DescriptorOf(row).magic, head);
 }
 
 void Image::SetMemoryType(BYTE memType) {
     bytes.Reach(2);
-    SetMagicMemoryType(ChipType(row).magic, bytes.data(), memType);
+    SetMagicMemoryType(DescriptorOf(row).magic, bytes.data(), memType);
 }

@@ -49,7 +49,7 @@ std::string LowerExtension(const std::string& path) {
 class Loading {
 public:
     Loading(const std::string& path, int row, std::span<const BYTE> base)
-        : path_(path), rules_(ChipType(row).load), layout_(ChipType(row).layout), base_(base) {
+        : path_(path), rules_(DescriptorOf(row).load), layout_(DescriptorOf(row).layout), base_(base) {
         if (base_.empty()) base_ = START_MAGIC;
         image_.bytes = ImageBytes();
         image_.row = row;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <fstream>
 
-CVQPatch::CVQPatch(int row) : m_desc(ChipType(row)) {}
+CVQPatch::CVQPatch(int row) : m_desc(DescriptorOf(row)) {}
 
 CVQPatch::~CVQPatch() {
     if (m_bConnected != 0 && m_hDevice != INVALID_HANDLE_VALUE) {
