@@ -62,6 +62,10 @@ JobParams g_job;
 // Device changes that came during a job; user-interface thread only.
 DeferredDeviceChanges g_deferred;
 
+// The block the hex view let go of at the end of the last read: the next
+// read reads into it, so that reads take no new memory.
+ByteBlock g_spareReadBlock;
+
 CVQPatch* CurrentPatch(const CTessadaneDlg& dlg) { return g_chipTable[dlg.m_nChipType].pPatch; }
 
 void ShowStatus(const char* text, COLORREF colour) { g_statusBar.SetStatusText(QString::fromUtf8(text), colour); }
@@ -164,7 +168,7 @@ DWORD DownloadThreadProc(void* param) {
 DWORD ReadThreadProc(void* param) {
     CTessadaneDlg* dlg = *static_cast<CTessadaneDlg**>(param);
     const JobParams job = g_job;
-    JobResult result = ReadBack(*job.patch, job.memType, job.readLen, job.lengthGiven);
+    JobResult result = ReadBack(*job.patch, job.memType, job.readLen, job.lengthGiven, std::move(g_spareReadBlock));
     // One trip onto the user-interface thread for the end of the read, so
     // nothing is painted between the image, the version and the bytes read.
     // A read whose requests failed brought nothing: the image, the version
@@ -181,7 +185,7 @@ DWORD ReadThreadProc(void* param) {
             // once, so that image is not copied into the view at all.
             dlg->SetDlgItemText(IDC_VERSION, VersionText(&bytesRead.Data()[12]));
             // The read may have found another length than it was asked for.
-            view.ExchangeData(std::move(bytesRead), ReadLengthForJob(g_readLen));
+            g_spareReadBlock = view.ExchangeData(std::move(bytesRead), ReadLengthForJob(g_readLen));
             view.ReleaseDataSets();
         }
         EndJob(*dlg, JobKind::Read);

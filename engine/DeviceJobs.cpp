@@ -47,8 +47,9 @@ struct Read {
     ByteBlock block;
     ReadFindings found;
 };
-Read ReadInto(CVQPatch& device, BYTE memoryType, DWORD length, bool lengthGiven) {
-    Read read{NewZeroBlock(IMAGE_BUFFER_SIZE), {}};
+Read ReadInto(CVQPatch& device, BYTE memoryType, DWORD length, bool lengthGiven, ByteBlock target = {}) {
+    const bool reusable = target.Data() != nullptr && target.capacity >= IMAGE_BUFFER_SIZE && !target.Shared();
+    Read read{reusable ? std::move(target) : NewZeroBlock(IMAGE_BUFFER_SIZE), {}};
     length = std::min<DWORD>(length, static_cast<DWORD>(IMAGE_BUFFER_SIZE));
     read.found.readLen = length;
     device.ReadBack(memoryType, length, lengthGiven, read.block.Data(), read.found);
@@ -79,11 +80,11 @@ JobResult Download(CVQPatch& device, std::span<const BYTE> image, BYTE memoryTyp
     return result;
 }
 
-JobResult ReadBack(CVQPatch& device, BYTE memoryType, DWORD length, bool lengthGiven) {
+JobResult ReadBack(CVQPatch& device, BYTE memoryType, DWORD length, bool lengthGiven, ByteBlock target) {
     JobResult result;
     StatusRecorder recorder;
     device.ClearHidError();
-    Read read = ReadInto(device, memoryType, length, lengthGiven);
+    Read read = ReadInto(device, memoryType, length, lengthGiven, std::move(target));
     result.found = read.found;
     if (!read.found.failed) {
         Image image;

@@ -60,5 +60,8 @@ JobResult Verify(CVQPatch& device, std::span<const BYTE> image, BYTE memoryType)
 // Reads the image stored in the device's memory of memoryType. With
 // lengthGiven it reads length bytes (at most IMAGE_BUFFER_SIZE); without, the
 // stored header decides where the chip type has that rule, and length is
-// read where it has none.
-JobResult ReadBack(CVQPatch& device, BYTE memoryType, DWORD length, bool lengthGiven);
+// read where it has none. The bytes are read into target when it is a block
+// of IMAGE_BUFFER_SIZE bytes that nobody else holds (a caller that reads
+// again and again hands back the block of its last read), else into a new
+// block; the result's image holds that block.
+JobResult ReadBack(CVQPatch& device, BYTE memoryType, DWORD length, bool lengthGiven, ByteBlock target = {});
