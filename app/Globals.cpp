@@ -7,6 +7,8 @@
 #include "ChipTypes.h"
 #include "ResourceIds.h"
 
+#include <iterator>
+
 // The image first: everything after it may look at it.
 CImageDocument g_doc;
 BYTE* const g_image = g_doc.m_image.bytes.data();
@@ -37,8 +39,6 @@ namespace {
 QString Label(int row) { return QString::fromUtf8(DescriptorOf(row).label); }
 }  // namespace
 
-// Declared with CHIP_TYPE_COUNT rows: a table of any other length is a
-// different type and does not build.
 CHIP_TYPE_ENTRY g_chipTable[] = {
     {Label(0), IDD_PAGE_VQ7140S, &g_pageVQ7140S, &g_patchVQ7140S},
     {Label(1), IDD_PAGE_VQ7140XX, &g_pageVQ7140XX, &g_patchVQ7140XX},
@@ -48,6 +48,7 @@ CHIP_TYPE_ENTRY g_chipTable[] = {
     {Label(5), IDD_PAGE_VQ7340, &g_pageVQ7340, &g_patchVQ7340},
     {Label(6), IDD_PAGE_VQ5632, &g_pageVQ5632, &g_patchVQ5632},
 };
+static_assert(std::size(g_chipTable) == CHIP_TYPE_COUNT, "g_chipTable needs one row per chip type");
 
 UINT indicators[2] = {IDS_STATUS_READY, IDS_STATUS_PROGRESS};
 COptionPage* g_pCurPage = nullptr;

@@ -116,7 +116,7 @@ bool CTessadaneDlg::OnInitDialog() {
 
     // 12. Chip types.
     ComboResetContent(IDC_CHIP_TYPE);
-    for (const CHIP_TYPE_ENTRY& row : g_chipTable) ComboAddString(IDC_CHIP_TYPE, row.strLabel);
+    for (int row = 0; row < CHIP_TYPE_COUNT; ++row) ComboAddString(IDC_CHIP_TYPE, g_chipTable[row].strLabel);
     ComboSetCurSel(IDC_CHIP_TYPE, m_nChipType);
 
     // 13. Brush and indicator icons.

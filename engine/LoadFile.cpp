@@ -53,7 +53,6 @@ public:
         if (base_.empty()) base_ = START_MAGIC;
         image_.bytes = ImageBytes();
         image_.row = row;
-        result_.refreshPage = rules_.refreshPage;
     }
 
     const LoadRules& rules() const { return rules_; }
@@ -103,6 +102,7 @@ public:
         if (loaded) {
             Reach(image_.length);
             result_.image = std::move(image_);
+            result_.refreshPage = rules_.refreshPage;
         }
         return std::move(result_);
     }

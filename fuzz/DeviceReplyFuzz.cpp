@@ -16,7 +16,7 @@
 // fetch fails. Sends always go through.
 #include "ChipTypes.h"
 #include "HidReport.h"
-#include "Jobs.h"
+#include "DeviceJobs.h"
 #include "RecordingHost.h"
 #include "hid/Hid.h"
 

@@ -18,7 +18,7 @@
 #include "ChipPatches.h"
 #include "Emulator.h"
 #include "JobChecks.h"
-#include "Jobs.h"
+#include "DeviceJobs.h"
 #include "QtEngineHost.h"
 #include "hid/Hid.h"
 

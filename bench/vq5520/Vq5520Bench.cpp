@@ -5,7 +5,7 @@
 #include "BenchHost.h"
 #include "ChipPatches.h"
 #include "Emulator.h"
-#include "Jobs.h"
+#include "DeviceJobs.h"
 #include "hid/Hid.h"
 
 #include <algorithm>

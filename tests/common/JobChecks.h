@@ -3,7 +3,7 @@
 // recording host's terms.
 #pragma once
 
-#include "Jobs.h"
+#include "DeviceJobs.h"
 #include "RecordingHost.h"
 
 #include <cstddef>

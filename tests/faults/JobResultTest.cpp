@@ -40,7 +40,7 @@ struct JobRun {
 // The length a read asks for: where the stored header decides, the length
 // the window starts with, else the image's.
 DWORD ReadLength(const Target& t, const std::vector<BYTE>& image) {
-    return ::ChipType(int(t.type)).readFollowsHeader ? 0x30 : static_cast<DWORD>(image.size());
+    return ::DescriptorOf(int(t.type)).readFollowsHeader ? 0x30 : static_cast<DWORD>(image.size());
 }
 
 // Runs a job of kind with image on the rig's chip: a download on the chip
@@ -123,7 +123,7 @@ void ExpectFailedWith(const JobRun& run, const std::string& hidReason) {
 TEST(JobResultTest, GoodChipGivesEveryJobItsResult) {
     for (const Target& t : kTargets) {
         const auto image = ImageFor(t.type, kCode);
-        const bool headerLed = ::ChipType(int(t.type)).readFollowsHeader;
+        const bool headerLed = ::DescriptorOf(int(t.type)).readFollowsHeader;
         {
             SCOPED_TRACE(Trace(t, Kind::Download));
             Rig rig(t, ListedChip(t));
