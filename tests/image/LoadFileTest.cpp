@@ -94,8 +94,8 @@ TEST_F(LoadFileTest, DialogTitleAndFilterPerChip) {
                              "Patch (*.hex,*.bin)", "Patch (*.hex,*.bin)", "VQ734x_FW (*.hex,*.bin)",
                              "VQ5632_FW (*.hex,*.bin)"};
     for (int c = 0; c < CHIP_COUNT; ++c) {
-        EXPECT_STREQ(ChipType(c).load.title, titles[c]) << kChips[c].name;
-        EXPECT_STREQ(ChipType(c).load.filterDescription, filters[c]) << kChips[c].name;
+        EXPECT_STREQ(DescriptorOf(c).load.title, titles[c]) << kChips[c].name;
+        EXPECT_STREQ(DescriptorOf(c).load.filterDescription, filters[c]) << kChips[c].name;
     }
 }
 
