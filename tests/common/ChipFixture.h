@@ -17,6 +17,7 @@
 #include <initializer_list>
 #include <memory>
 #include <ostream>
+#include <string>
 #include <vector>
 
 inline void PrintTo(const RecordingHost::Status& s, std::ostream* os) {
@@ -47,6 +48,16 @@ inline std::vector<std::vector<BYTE>> SentReports(const std::vector<emu::LoggedR
         out.push_back(r.bytes);
     }
     return out;
+}
+
+// For FailReports: the sends (set) or the fetches (not set) of the 9-byte
+// requests whose bytes behind the report id start with hex ("B5 F0 1F").
+// A fetch is picked by the request its buffer holds.
+inline emu::ReportRule RequestsStartingWith(bool set, const std::string& hex) {
+    return [set, head = emu::Bytes(hex)](bool isSet, const BYTE* report, std::size_t len) {
+        return isSet == set && len == FEATURE_REPORT_SIZE && head.size() < len &&
+               std::equal(head.begin(), head.end(), report + 1);
+    };
 }
 
 class ChipFixture {

@@ -22,4 +22,5 @@ inline const RecordingHost::Status kSuccessful{"Successful!", STATUS_GREEN};
 inline const RecordingHost::Status kVerifyError{"Verify error!", STATUS_RED};
 inline const RecordingHost::Status kReading{"Reading......", STATUS_GREEN};
 inline const RecordingHost::Status kReadingCompleted{"Reading completed!", STATUS_GREEN};
+inline const RecordingHost::Status kReadingFailed{"Reading failed!", STATUS_RED};
 }  // namespace status

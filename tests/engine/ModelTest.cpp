@@ -76,6 +76,40 @@ TEST(MemoryTypeTest, BothBytesMustMatch) {
     EXPECT_EQ(CVQ7140SPatch().GetImageMemoryType(Magic(0x3C, 0xC3).bytes), 1);  // VQ7140S knows one type only
 }
 
+// Every chip type against an image starting with each type's magic, with
+// one byte of a magic only, and with no magic at all. The types without
+// flash keep a zero flash entry in their magic table: 00 00 is memory
+// type 1 there, not flash.
+TEST_F(MemoryTypeTest, EveryChipTypeReadsTheImagesFirstTwoBytes) {
+    struct Row {
+        BYTE b0, b1;
+        BYTE type[7];  // in kChips order: 7140S 7140XX 7170 7170S 5520 7340 5632
+    };
+    const Row rows[] = {
+        {0x5A, 0xA5, {1, 1, 1, 1, 1, 1, 1}},  // 7140S, 7170S, 7340, 5632: type 1
+        {0x08, 0x16, {1, 1, 1, 1, 1, 1, 1}},  // 7140XX: type 1
+        {0x32, 0x64, {1, 2, 1, 1, 1, 1, 1}},  // 7140XX: type 2
+        {0xA5, 0x5A, {1, 1, 1, 1, 1, 1, 1}},  // 7170, 5520: type 1
+        {0x96, 0x69, {1, 1, 2, 1, 2, 1, 1}},  // 7170, 5520: type 2
+        {0x69, 0x96, {1, 1, 1, 2, 1, 2, 2}},  // 7170S, 7340, 5632: type 2
+        {0xC3, 0x3C, {1, 1, 1, 1, 4, 1, 1}},  // 5520: flash
+        {0x3C, 0xC3, {1, 1, 1, 1, 1, 4, 4}},  // 7340, 5632: flash
+        {0x00, 0x00, {1, 1, 1, 1, 1, 1, 1}},  // the unused flash entry
+        {0xFF, 0xFF, {1, 1, 1, 1, 1, 1, 1}},
+        {0x12, 0x34, {1, 1, 1, 1, 1, 1, 1}},
+        {0xC3, 0x00, {1, 1, 1, 1, 1, 1, 1}},  // half a flash magic
+        {0x00, 0xC3, {1, 1, 1, 1, 1, 1, 1}},
+        {0x96, 0x96, {1, 1, 1, 1, 1, 1, 1}},  // half a type-2 magic
+        {0x32, 0x69, {1, 1, 1, 1, 1, 1, 1}},
+    };
+    for (const Row& r : rows) {
+        SetMagic(r.b0, r.b1);
+        for (std::size_t c = 0; c < std::size(kChips); ++c)
+            EXPECT_EQ(kChips[c].make()->GetImageMemoryType(), r.type[c])
+                << kChips[c].name << " with " << std::hex << int(r.b0) << ' ' << int(r.b1);
+    }
+}
+
 TEST(SupportedTypes, MasksAndIds) {
     const BYTE masks[] = {1, 3, 3, 3, 7, 4, 4};
     const DWORD vids[] = {0x5156, 0x5156, 0x5156, 0x3B71, 0x3B71, 0x3B71, 0x3B71};

@@ -241,6 +241,55 @@ TEST_F(HidrawBackend, ShortTransfersFailAndTheHandleKeepsWhy) {
     hid::Close(h);
 }
 
+// A send the node took only in part: the opened node tells how many bytes
+// went out and counts it as a failed send, and so does the layer on a
+// handle of that node, with how far the send got.
+TEST_F(HidrawBackend, ShortSendOnTheNodeIsAFailedSend) {
+    FakeChip fake;
+    AddChip({1, "3", 0x3b71, 0x7340, 0x0100, 0}, &fake);
+    std::unique_ptr<hid::Device> dev = Backend().Open("/dev/hidraw0", hid::Access::ReadWrite);
+    ASSERT_TRUE(dev);
+    hid::SetBackend(backend_);
+    const HANDLE h = hid::Open("/dev/hidraw0", hid::Access::ReadWrite);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << hid::LastOpenError();
+
+    struct Case {
+        std::size_t len;  // 9: a request; 4096: a bulk report
+        int sent;         // bytes the node reports sent
+        const char* why;  // LastError afterwards; nullptr: the send went whole
+    };
+    const Case cases[] = {
+        {9, 9, nullptr},
+        {9, 8, "short send: 8 of 9 bytes"},
+        {9, 1, "short send: 1 of 9 bytes"},
+        {9, 0, "short send: 0 of 9 bytes"},
+        {4096, 4096, nullptr},
+        {4096, 4095, "short send: 4095 of 4096 bytes"},
+    };
+    std::string why;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.sent) + " of " + std::to_string(c.len));
+        std::vector<BYTE> report(c.len);
+        report[0] = c.len == BULK_REPORT_SIZE ? BULK_REPORT_ID : 0;
+        report[1] = 0xB6;
+        const bool whole = c.why == nullptr;
+
+        fake.ShortNextSet(c.sent);
+        EXPECT_EQ(dev->SendFeature(report.data(), report.size()), c.sent);
+        fake.ShortNextSet(c.sent);
+        EXPECT_EQ(dev->SetFeature(report.data(), report.size()), whole);
+        fake.ShortNextSet(c.sent);
+        EXPECT_EQ(hid::SetFeature(h, report.data(), report.size()), whole);
+        if (c.why) why = c.why;
+        EXPECT_EQ(hid::LastError(h), why);
+    }
+    // Every one of them reached the node.
+    const auto calls = fake.Calls();
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const FakeChip::Call& call) { return call.nr == kSet; }),
+              3 * std::ssize(cases));
+    hid::Close(h);
+}
+
 // Why an open failed, per thread; a good open clears it.
 TEST_F(HidrawBackend, FailedOpenKeepsWhy) {
     FakeChip fake;
