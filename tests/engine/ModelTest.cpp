@@ -80,7 +80,7 @@ TEST(MemoryTypeTest, BothBytesMustMatch) {
 // one byte of a magic only, and with no magic at all. The types without
 // flash keep a zero flash entry in their magic table: 00 00 is memory
 // type 1 there, not flash.
-TEST_F(MemoryTypeTest, EveryChipTypeReadsTheImagesFirstTwoBytes) {
+TEST(MemoryTypeTest, EveryChipTypeReadsTheImagesFirstTwoBytes) {
     struct Row {
         BYTE b0, b1;
         BYTE type[7];  // in kChips order: 7140S 7140XX 7170 7170S 5520 7340 5632
@@ -103,9 +103,9 @@ TEST_F(MemoryTypeTest, EveryChipTypeReadsTheImagesFirstTwoBytes) {
         {0x32, 0x69, {1, 1, 1, 1, 1, 1, 1}},
     };
     for (const Row& r : rows) {
-        SetMagic(r.b0, r.b1);
+        const Magic image(r.b0, r.b1);
         for (std::size_t c = 0; c < std::size(kChips); ++c)
-            EXPECT_EQ(kChips[c].make()->GetImageMemoryType(), r.type[c])
+            EXPECT_EQ(kChips[c].make()->GetImageMemoryType(image.bytes), r.type[c])
                 << kChips[c].name << " with " << std::hex << int(r.b0) << ' ' << int(r.b1);
     }
 }
