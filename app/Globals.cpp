@@ -7,6 +7,16 @@
 #include "ChipTypes.h"
 #include "ResourceIds.h"
 
+#include <iterator>
+
+// The image first: everything after it may look at it.
+CImageDocument g_doc;
+BYTE* const g_image = g_doc.m_image.bytes.data();
+DWORD& g_imageLen = g_doc.m_image.length;
+WORD& g_codeLen = g_doc.m_image.codeLen;
+WORD& g_checksum = g_doc.m_image.checksum;
+DWORD& g_readLen = g_doc.m_readLen;
+
 CTessadaneApp theApp;
 CMyStatusBar g_statusBar;
 CProgressCtrl g_progress;
@@ -26,10 +36,10 @@ CVQ7340Patch g_patchVQ7340;
 CVQ5632Patch g_patchVQ5632;
 CVQ5520Patch g_patchVQ5520;
 namespace {
-QString Label(int row) { return QString::fromUtf8(CHIP_TYPE_NAMES[static_cast<std::size_t>(row)].label); }
+QString Label(int row) { return QString::fromUtf8(DescriptorOf(row).label); }
 }  // namespace
 
-CHIP_TYPE_ENTRY g_chipTable[CHIP_TYPE_COUNT] = {
+CHIP_TYPE_ENTRY g_chipTable[] = {
     {Label(0), IDD_PAGE_VQ7140S, &g_pageVQ7140S, &g_patchVQ7140S},
     {Label(1), IDD_PAGE_VQ7140XX, &g_pageVQ7140XX, &g_patchVQ7140XX},
     {Label(2), IDD_PAGE_VQ7170, &g_pageVQ7170, &g_patchVQ7170},
@@ -38,6 +48,7 @@ CHIP_TYPE_ENTRY g_chipTable[CHIP_TYPE_COUNT] = {
     {Label(5), IDD_PAGE_VQ7340, &g_pageVQ7340, &g_patchVQ7340},
     {Label(6), IDD_PAGE_VQ5632, &g_pageVQ5632, &g_patchVQ5632},
 };
+static_assert(std::size(g_chipTable) == CHIP_TYPE_COUNT, "g_chipTable needs one row per chip type");
 
 UINT indicators[2] = {IDS_STATUS_READY, IDS_STATUS_PROGRESS};
 COptionPage* g_pCurPage = nullptr;

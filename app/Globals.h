@@ -7,6 +7,7 @@
 #include "OptionPages.h"
 #include "TessadaneApp.h"
 #include "ControlObjects.h"
+#include "ImageDocument.h"
 
 #include <QBrush>
 #include <QPixmap>
@@ -45,7 +46,8 @@ extern CVQ7170SPatch g_patchVQ7170S;
 extern CVQ7340Patch g_patchVQ7340;
 extern CVQ5632Patch g_patchVQ5632;
 extern CVQ5520Patch g_patchVQ5520;
-extern CHIP_TYPE_ENTRY g_chipTable[CHIP_TYPE_COUNT];
+// CHIP_TYPE_COUNT rows (checked where it is defined).
+extern CHIP_TYPE_ENTRY g_chipTable[];
 
 // Plain globals (static initial values).
 extern UINT indicators[2];                    // status-bar panes: strings 102 and 103

@@ -78,20 +78,21 @@ void CQtEngineHost::SetProgress(int pos) {
     g_progress.SetPos(pos);
 }
 
-bool CQtEngineHost::IsModifyLengthChecked() { return g_chkModifyLength.GetCheck() != 0; }
-
-void CQtEngineHost::RefreshOptionPage() {
-    RunOnUiThread([] {
-        if (g_pCurPage) g_pCurPage->LoadFromImage();
-    });
-}
-
-std::string CQtEngineHost::OpenFileDialog(const FileDialogSpec& spec) { return RunFileDialog(spec, true); }
-
-std::string CQtEngineHost::SaveFileDialog(const FileDialogSpec& spec) { return RunFileDialog(spec, false); }
-
-void CQtEngineHost::MessageBox(const std::string& text) { ShowAppMessageBox(nullptr, QString::fromStdString(text)); }
-
 void CQtEngineHost::Sleep(DWORD ms) { PauseFor(std::chrono::milliseconds(ms)); }
 
 std::tm CQtEngineHost::LocalTime() { return LocalTimeNow(); }
+
+std::string CQtShell::OpenFileDialog(const FileDialogSpec& spec) { return RunFileDialog(spec, true); }
+
+std::string CQtShell::SaveFileDialog(const FileDialogSpec& spec) { return RunFileDialog(spec, false); }
+
+void CQtShell::MessageBox(const std::string& text) { ShowAppMessageBox(nullptr, QString::fromStdString(text)); }
+
+namespace {
+CQtShell g_qtShell;
+std::atomic<IAppShell*> g_shell{&g_qtShell};
+}  // namespace
+
+IAppShell& Shell() { return *g_shell.load(std::memory_order_acquire); }
+
+void SetAppShell(IAppShell* shell) { g_shell.store(shell ? shell : &g_qtShell, std::memory_order_release); }

@@ -1,9 +1,10 @@
 // The engine's user-interface seam over Qt: status text and progress on the
-// main dialog's status bar, the "Modify  Length(H):" check box, the option
-// page refresh, file dialogs and message boxes. Calls from a worker thread
-// run on the user-interface thread while the worker waits.
+// main dialog's status bar; and the window's shell: file dialogs and message
+// boxes. Calls from a worker thread run on the user-interface thread while
+// the worker waits.
 #pragma once
 
+#include "AppShell.h"
 #include "EngineHost.h"
 
 #include <QString>
@@ -31,11 +32,13 @@ class CQtEngineHost final : public IEngineHost {
 public:
     void SetStatusText(const std::string& text, COLORREF colour) override;
     void SetProgress(int pos) override;
-    bool IsModifyLengthChecked() override;
-    void RefreshOptionPage() override;
+    void Sleep(DWORD ms) override;
+    std::tm LocalTime() override;
+};
+
+class CQtShell final : public IAppShell {
+public:
     std::string OpenFileDialog(const FileDialogSpec& spec) override;
     std::string SaveFileDialog(const FileDialogSpec& spec) override;
     void MessageBox(const std::string& text) override;
-    void Sleep(DWORD ms) override;
-    std::tm LocalTime() override;
 };

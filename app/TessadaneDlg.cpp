@@ -116,7 +116,7 @@ bool CTessadaneDlg::OnInitDialog() {
 
     // 12. Chip types.
     ComboResetContent(IDC_CHIP_TYPE);
-    for (const CHIP_TYPE_ENTRY& row : g_chipTable) ComboAddString(IDC_CHIP_TYPE, row.strLabel);
+    for (int row = 0; row < CHIP_TYPE_COUNT; ++row) ComboAddString(IDC_CHIP_TYPE, g_chipTable[row].strLabel);
     ComboSetCurSel(IDC_CHIP_TYPE, m_nChipType);
 
     // 13. Brush and indicator icons.
@@ -167,7 +167,7 @@ void CTessadaneDlg::UpdateImageInfo() {
         CheckDlgButton(IDC_RADIO_24C01, BST_UNCHECKED);
         CheckDlgButton(IDC_RADIO_24C32, BST_UNCHECKED);
         CheckDlgButton(IDC_RADIO_FLASH, BST_UNCHECKED);
-        m_nMemoryType = g_chipTable[m_nChipType].pPatch->GetImageMemoryType();
+        m_nMemoryType = g_chipTable[m_nChipType].pPatch->GetImageMemoryType(g_image);
         switch (m_nMemoryType) {
         case MEMTYPE_24C01_16: CheckDlgButton(IDC_RADIO_24C01, BST_CHECKED); break;
         case MEMTYPE_24C32_64: CheckDlgButton(IDC_RADIO_24C32, BST_CHECKED); break;
@@ -192,7 +192,7 @@ void CTessadaneDlg::OnBnClickedRadioFlash() { OnMemoryTypeRadio(MEMTYPE_FLASH); 
 
 void CTessadaneDlg::OnMemoryTypeRadio(BYTE memType) {
     m_nMemoryType = memType;
-    g_chipTable[m_nChipType].pPatch->SetImageMemoryType(m_nMemoryType);
+    g_chipTable[m_nChipType].pPatch->SetImageMemoryType(g_image, m_nMemoryType);
     UpdateImageInfo();
 }
 

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 
 using UINT_PTR = std::uintptr_t;
 
@@ -59,6 +60,10 @@ public:
     void OnBnClickedDownload();
     void OnBnClickedRead();
     void OnBnClickedOpenFile();
+    // Loads the file at path for the chosen chip type, as Open File does
+    // once its dialog has given the path: the load's message boxes, and the
+    // image and its page. False when the file was refused.
+    bool OpenImageFile(const std::string& path);
     void OnBnClickedSaveToBin();
     void OnEnChangeModifyLength();
     void OnBnClickedModifyLength();

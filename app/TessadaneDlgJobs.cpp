@@ -12,9 +12,11 @@
 //
 // Bytes: a download works on the hex view's bytes as they were at the press,
 // shared with the view (which copies them before its next change); at the end
-// of a read the bytes read and the view's old block change places between the
-// view and g_workBuf. Neither job copies the image, nor does a save.
+// of a read the view takes the block the bytes were read into. Neither job
+// copies the image, nor does a save.
+#include "AppShell.h"
 #include "DialogText.h"
+#include "DeviceJobs.h"
 #include "Globals.h"
 #include "Jobs.h"
 #include "PageRules.h"
@@ -46,6 +48,9 @@ struct JobParams {
     CVQPatch* patch = nullptr;
     BYTE memType = 0;
     DWORD readLen = 0;
+    // A read fetches exactly readLen bytes ("Modify  Length(H):" ticked),
+    // else as many as the stored image says where the chip type can tell.
+    bool lengthGiven = false;
     // A download's bytes: the hex view's bytes at the press, shared with the
     // view, which copies them before its next change while the job holds
     // them. Given back when the job ends, on the user-interface thread.
@@ -56,6 +61,10 @@ JobParams g_job;
 
 // Device changes that came during a job; user-interface thread only.
 DeferredDeviceChanges g_deferred;
+
+// The block the hex view let go of at the end of the last read: the next
+// read reads into it, so that reads take no new memory.
+ByteBlock g_spareReadBlock;
 
 CVQPatch* CurrentPatch(const CTessadaneDlg& dlg) { return g_chipTable[dlg.m_nChipType].pPatch; }
 
@@ -113,7 +122,7 @@ void StartJob(CTessadaneDlg& dlg, JobKind kind) {
         dlg.SetTimer(TIMER_DISCONNECTED, TIMER_DISCONNECTED_MS);
         return;
     }
-    g_job = {kind, patch, dlg.m_nMemoryType, 0, {}, 0};
+    g_job = {kind, patch, dlg.m_nMemoryType, 0, false, {}, 0};
     if (kind == JobKind::Download) {
         g_job.source = dlg.m_hexEdit.ShareData();
         g_job.count = std::min<DWORD>(dlg.m_hexEdit.GetDataSize(), IMAGE_BUFFER_SIZE);
@@ -121,6 +130,7 @@ void StartJob(CTessadaneDlg& dlg, JobKind kind) {
     if (kind == JobKind::Read) {
         g_readLen = ReadLengthForJob(g_readLen);
         g_job.readLen = g_readLen;
+        g_job.lengthGiven = g_chkModifyLength.GetCheck() != 0;
     }
     g_bBusy = 1;
     g_pWorkerDlg = &dlg;
@@ -150,7 +160,7 @@ DWORD DownloadThreadProc(void* param) {
     CTessadaneDlg* dlg = *static_cast<CTessadaneDlg**>(param);
     // The bytes the view showed at the press, which its edits no longer reach.
     const BYTE* const source = g_job.source.Data();
-    g_job.patch->Download(g_job.memType, source != nullptr ? g_job.count : 0, source);
+    Download(*g_job.patch, std::span<const BYTE>(source, source != nullptr ? g_job.count : 0), g_job.memType);
     RunOnUiThread([dlg] { EndJob(*dlg, JobKind::Download); });
     return 0;
 }
@@ -158,25 +168,24 @@ DWORD DownloadThreadProc(void* param) {
 DWORD ReadThreadProc(void* param) {
     CTessadaneDlg* dlg = *static_cast<CTessadaneDlg**>(param);
     const JobParams job = g_job;
-    job.patch->ReadBack(job.memType, job.readLen, g_workBuf);
-    // A read whose requests failed brought nothing: the version edit and the
-    // hex view keep showing what they showed.
-    const bool read = !job.patch->m_bReadBackFailed;
+    JobResult result = ReadBack(*job.patch, job.memType, job.readLen, job.lengthGiven, std::move(g_spareReadBlock));
     // One trip onto the user-interface thread for the end of the read, so
-    // nothing is painted between the version and the bytes read.
-    RunOnUiThread([dlg, read] {
-        if (read) {
+    // nothing is painted between the image, the version and the bytes read.
+    // A read whose requests failed brought nothing: the image, the version
+    // edit and the hex view keep what they showed.
+    RunOnUiThread([dlg, &result] {
+        if (!result.found.failed && result.image) {
             CHexEditBase& view = dlg->m_hexEdit;
+            view.HoldDataSets();
+            ByteBlock bytesRead = result.image->bytes.Release();
+            g_doc.TakeRead(result.found, bytesRead.Data());
+            if (result.found.refreshPage && g_pCurPage) g_pCurPage->LoadFromImage();
             // Runs the version edit's handler, which writes the version into
             // the image and shows the image; the bytes read replace it at
             // once, so that image is not copied into the view at all.
-            view.HoldDataSets();
-            dlg->SetDlgItemText(IDC_VERSION, VersionText(&g_workBuf[12]));
-            // The read may have changed g_readLen to the length it found. The
-            // bytes read change hands: the view's old block becomes the work
-            // buffer.
-            ByteBlock bytesRead = ExchangeWorkBuf(view.ShareData());
-            view.ExchangeData(std::move(bytesRead), ReadLengthForJob(g_readLen));
+            dlg->SetDlgItemText(IDC_VERSION, VersionText(&bytesRead.Data()[12]));
+            // The read may have found another length than it was asked for.
+            g_spareReadBlock = view.ExchangeData(std::move(bytesRead), ReadLengthForJob(g_readLen));
             view.ReleaseDataSets();
         }
         EndJob(*dlg, JobKind::Read);
@@ -246,8 +255,22 @@ void CTessadaneDlg::OnBnClickedDownload() { StartJob(*this, JobKind::Download); 
 
 void CTessadaneDlg::OnBnClickedRead() { StartJob(*this, JobKind::Read); }
 
+bool CTessadaneDlg::OpenImageFile(const std::string& path) {
+    const LoadResult loaded = CurrentPatch(*this)->LoadFile(path, g_doc.Buffer());
+    for (const std::string& message : loaded.messages) Shell().MessageBox(message);
+    if (!loaded) return false;
+    g_doc.TakeLoaded(*loaded.image);
+    if (loaded.refreshPage && g_pCurPage) g_pCurPage->LoadFromImage();
+    return true;
+}
+
 void CTessadaneDlg::OnBnClickedOpenFile() {
-    if (!CurrentPatch(*this)->LoadFile()) {
+    const LoadRules& rules = DescriptorOf(m_nChipType).load;
+    FileDialogSpec spec;
+    spec.title = rules.title;
+    spec.filter = std::string(rules.filterDescription) + "|*.hex;*.bin|";
+    const std::string path = Shell().OpenFileDialog(spec);
+    if (path.empty() || !OpenImageFile(path)) {
         ShowStatus("Open file failed!", STATUS_RED);
         return;
     }
@@ -262,7 +285,14 @@ void CTessadaneDlg::OnBnClickedSaveToBin() {
     // while the file is written.
     const ByteBlock bytes = m_hexEdit.ShareData();
     const DWORD count = bytes.Data() ? std::min<DWORD>(m_hexEdit.GetDataSize(), IMAGE_BUFFER_SIZE) : 0;
-    CurrentPatch(*this)->SaveToBin(count, bytes.Data());
+    FileDialogSpec spec;
+    spec.filter = "Bin File(*.bin)|*.bin|";
+    // A name typed without extension becomes a .bin file.
+    spec.defaultExt = "bin";
+    spec.initialName = DefaultBinFileName(Host().LocalTime());
+    const std::string path = Shell().SaveFileDialog(spec);
+    if (path.empty()) return;
+    if (!CurrentPatch(*this)->SaveToBin(path, count, bytes.Data())) Shell().MessageBox("Create Bin File fail!");
 }
 
 void CTessadaneDlg::OnEnChangeModifyLength() {

@@ -1,7 +1,7 @@
 #include "BatchDownload.h"
 
 #include "ChipTypes.h"
-#include "ForwardingHost.h"
+#include "DeviceJobs.h"
 #include "Pause.h"
 #include "hid/Hid.h"
 
@@ -17,23 +17,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The caller's host, keeping the last status line of the job.
-class LastStatusHost final : public ForwardingHost {
-public:
-    explicit LastStatusHost(IEngineHost& inner) : ForwardingHost(inner) {}
-    void SetStatusText(const std::string& text, COLORREF colour) override {
-        text_ = text;
-        colour_ = colour;
-        ForwardingHost::SetStatusText(text, colour);
-    }
-    const std::string& Text() const { return text_; }
-    COLORREF Colour() const { return colour_; }
-
-private:
-    std::string text_;
-    COLORREF colour_ = 0;
-};
-
 // Lets go of the device handle, whatever state the scan left it in.
 void CloseDevice(CVQPatch& patch) {
     if (patch.m_hDevice != INVALID_HANDLE_VALUE && patch.m_hDevice != HANDLE_NONE) hid::Close(patch.m_hDevice);
@@ -42,8 +25,7 @@ void CloseDevice(CVQPatch& patch) {
 
 // Identifies and opens the one device, prepares its image and downloads it;
 // the failure text, or empty when the image was written and verified.
-std::string Program(const DownloadJob& job, const Device& device, const Hooks& hooks, LastStatusHost& host,
-                    DeviceResult& result) {
+std::string Program(const DownloadJob& job, const Device& device, const Hooks& hooks, DeviceResult& result) {
     if (job.image.size() > IMAGE_BUFFER_SIZE) return "Image larger than 16 MB";
     std::unique_ptr<CVQPatch> patch = MakeChipPatch(job.row);
     if (!patch) return "Unknown chip type";
@@ -60,8 +42,12 @@ std::string Program(const DownloadJob& job, const Device& device, const Hooks& h
         if (hooks.prepare) failure = hooks.prepare(prepared);
         result.key = prepared.key;
         if (failure.empty()) {
-            patch->Download(job.memoryType, static_cast<DWORD>(image.size()), image.data());
-            if (!patch->m_bDownloadOk) failure = host.Text().empty() ? "Download failed" : host.Text();
+            const JobResult done = Download(*patch, image, job.memoryType);
+            if (!done.statuses.empty()) {
+                result.lastStatus = done.statuses.back().text;
+                result.lastColour = done.statuses.back().colour;
+            }
+            if (!done.ok) failure = done.reason;
         }
     }
     CloseDevice(*patch);
@@ -75,13 +61,8 @@ void RunOne(const DownloadJob& job, const Device& device, const Hooks& hooks, De
     try {
         std::unique_ptr<IEngineHost> own = hooks.makeHost ? hooks.makeHost(device) : nullptr;
         if (!own) own = std::make_unique<QuietHost>();
-        LastStatusHost host(*own);
-        {
-            const ScopedThreadHost scope(host);
-            result.failure = Program(job, device, hooks, host, result);
-        }
-        result.lastStatus = host.Text();
-        result.lastColour = host.Colour();
+        const ScopedThreadHost scope(*own);
+        result.failure = Program(job, device, hooks, result);
     } catch (const std::exception& e) {
         result.failure = std::string("Internal error: ") + e.what();
     }

@@ -36,11 +36,6 @@ class QuietHost : public IEngineHost {
 public:
     void SetStatusText(const std::string&, COLORREF) override {}
     void SetProgress(int) override {}
-    bool IsModifyLengthChecked() override { return false; }
-    void RefreshOptionPage() override {}
-    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
-    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
-    void MessageBox(const std::string&) override {}
     void Sleep(DWORD ms) override;
     std::tm LocalTime() override;
 };
@@ -49,8 +44,8 @@ public:
 struct DeviceResult {
     std::string path;
     std::string location;      // as the scan of its job found it
-    bool ok = false;           // written and verified
-    std::string failure;       // empty when ok, else why not
+    bool ok = false;           // written and verified: the download job's ok
+    std::string failure;       // empty when ok, else why not: the job's reason
     std::string key;           // as its prepare step named it
     std::string lastStatus;    // the last status text of its job, and its colour
     COLORREF lastColour = 0;

@@ -1,11 +1,9 @@
 #include "CliFields.h"
 
 #include "ImageFields.h"
-#include "VQPatch.h"
 
 #include <algorithm>
-#include <cstring>
-#include <memory>
+#include <utility>
 
 namespace cli {
 namespace {
@@ -14,25 +12,8 @@ CliField Describe(const ImageField& field) {
     return {field.name, FieldKindName(field.kind), AllowedValues(field), {}};
 }
 
-// A private copy of the image state that changes are tried on first, so a
-// refused setting leaves g_image as it was.
-struct ImageCopy {
-    std::unique_ptr<BYTE[]> bytes{new BYTE[IMAGE_BUFFER_SIZE]};
-    DWORD length = g_imageLen;
-    WORD codeLen = g_codeLen;
-    WORD checksum = g_checksum;
-    ImageCopy() { std::memcpy(bytes.get(), g_image, IMAGE_BUFFER_SIZE); }
-    ImageView View() { return {bytes.get(), IMAGE_BUFFER_SIZE, length, codeLen, checksum}; }
-    void StoreInGlobals() const {
-        std::memcpy(g_image, bytes.get(), IMAGE_BUFFER_SIZE);
-        g_imageLen = length;
-        g_codeLen = codeLen;
-        g_checksum = checksum;
-    }
-};
-
-bool Apply(int row, const ImageView& image, const FieldChange& change, std::string* error) {
-    const std::string refused = ApplyFieldChange(row, image, change);
+bool Apply(Image& image, const FieldChange& change, std::string* error) {
+    const std::string refused = ApplyFieldChange(image, change);
     if (!refused.empty()) {
         *error = std::string(change.field->name) + ": " + refused;
         return false;
@@ -48,27 +29,27 @@ bool Apply(int row, const ImageView& image, const FieldChange& change, std::stri
 
 }  // namespace
 
-bool ListFields(int row, std::vector<CliField>* out, std::string*) {
-    out->clear();
-    for (const ImageField& field : ChipFields(row)) out->push_back(Describe(field));
-    return true;
+std::vector<CliField> ListFields(int row) {
+    std::vector<CliField> out;
+    for (const ImageField& field : ChipFields(row)) out.push_back(Describe(field));
+    return out;
 }
 
-bool FieldValues(int row, std::vector<CliField>* out, std::string*) {
-    out->clear();
-    const ImageView image = GlobalImage();
-    for (const ImageField& field : ChipFields(row)) {
+std::vector<CliField> FieldValues(const Image& image) {
+    std::vector<CliField> out;
+    for (const ImageField& field : ChipFields(image.row)) {
         CliField f = Describe(field);
         const FieldReading reading = ReadField(image, field);
         f.value = reading.present || field.kind == FieldKind::KeyFile ? reading.text : "(absent)";
-        out->push_back(std::move(f));
+        out.push_back(std::move(f));
     }
-    return true;
+    return out;
 }
 
-bool ApplyFields(int row, const std::vector<FieldSetting>& settings, const std::string& hdcpKeyPath,
+bool ApplyFields(Image& image, const std::vector<FieldSetting>& settings, const std::string& hdcpKeyPath,
                  std::string* error) {
     if (settings.empty() && hdcpKeyPath.empty()) return true;
+    const int row = image.row;
     std::vector<FieldChange> changes;
     for (const FieldSetting& setting : settings) {
         ParsedChange parsed = ParseFieldChange(row, setting.name + "=" + setting.value);
@@ -79,9 +60,10 @@ bool ApplyFields(int row, const std::vector<FieldSetting>& settings, const std::
         changes.push_back(std::move(*parsed.change));
     }
     if (!hdcpKeyPath.empty()) {
-        const auto key = std::find_if(ChipFields(row).begin(), ChipFields(row).end(),
+        const auto fields = ChipFields(row);
+        const auto key = std::find_if(fields.begin(), fields.end(),
                                       [](const ImageField& f) { return f.kind == FieldKind::KeyFile; });
-        if (key == ChipFields(row).end()) {
+        if (key == fields.end()) {
             *error = "--hdcp-key: this chip type's image has no HDCP key";
             return false;
         }
@@ -95,11 +77,12 @@ bool ApplyFields(int row, const std::vector<FieldSetting>& settings, const std::
         }
         changes.push_back(std::move(*parsed.change));
     }
-    ImageCopy copy;
+    // The changes go to a copy first, so a refused one leaves the image as it was.
+    Image changed = image;
     for (const FieldChange& change : changes) {
-        if (!Apply(row, copy.View(), change, error)) return false;
+        if (!Apply(changed, change, error)) return false;
     }
-    copy.StoreInGlobals();
+    image = std::move(changed);
     return true;
 }
 

@@ -1,9 +1,12 @@
 // The option fields of a chip type's image for the command line: what
 // `fields` lists, what `info` shows and what `--set` and `--hdcp-key`
-// change. All of it comes from the chip types' field table; every call
-// here works on g_image as the chip type's option page would. Neither a
-// value nor an error text ever carries key bytes.
+// change. All of it comes from the chip types' field table, on an image as
+// the chip type's option page would see it. Neither a value nor an error
+// text ever carries key bytes.
 #pragma once
+
+#include "CommandOptions.h"
+#include "Image.h"
 
 #include <string>
 #include <vector>
@@ -17,19 +20,14 @@ struct CliField {
     std::string value;    // the image's value (FieldValues only); never key bytes
 };
 
-struct FieldSetting {
-    std::string name;
-    std::string value;
-};
-
 // The fields --set takes for chip-type row 0..6, values left empty.
-bool ListFields(int row, std::vector<CliField>* out, std::string* error);
-// The fields of the image in g_image with their values.
-bool FieldValues(int row, std::vector<CliField>* out, std::string* error);
+std::vector<CliField> ListFields(int row);
+// The fields of image with their values.
+std::vector<CliField> FieldValues(const Image& image);
 // Applies the settings in order, then the HDCP key file (hdcpKeyPath empty:
-// none), to g_image and refreshes its checksums as the option page would.
-// On false (error names the setting at fault) g_image is unchanged.
-bool ApplyFields(int row, const std::vector<FieldSetting>& settings, const std::string& hdcpKeyPath,
+// none), to image and refreshes its checksums as the option page would.
+// On false (error names the setting at fault) image is unchanged.
+bool ApplyFields(Image& image, const std::vector<FieldSetting>& settings, const std::string& hdcpKeyPath,
                  std::string* error);
 
 }  // namespace cli

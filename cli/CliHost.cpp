@@ -50,7 +50,6 @@ CliHost::~CliHost() {
 void CliHost::BeginJob(std::function<unsigned long()> totalBytes) {
     totalBytes_ = std::move(totalBytes);
     inJob_ = true;
-    firstError_.clear();
     pos_ = -1;
     lastPlainTenth_ = -1;
     jobStart_ = std::chrono::steady_clock::now();
@@ -60,12 +59,6 @@ void CliHost::BeginJob(std::function<unsigned long()> totalBytes) {
 void CliHost::EndJob() {
     ClearBar();
     inJob_ = false;
-}
-
-std::vector<std::string> CliHost::TakeMessages() {
-    std::vector<std::string> out;
-    out.swap(messages_);
-    return out;
 }
 
 void CliHost::Note(const std::string& text) const {
@@ -84,7 +77,6 @@ void CliHost::SetStatusText(const std::string& text, COLORREF colour) {
     if (Interrupted()) return;
     const bool red = colour == STATUS_RED;
     lastStatus_ = text;
-    if (red && firstError_.empty()) firstError_ = text;
     switch (output_) {
     case Output::Json: JsonLine("status").Add("text", text).Add("colour", red ? "red" : "green").Print(); break;
     case Output::Quiet:
@@ -156,12 +148,6 @@ void CliHost::ClearBar() {
     std::fputs("\r\033[K", stderr);
     std::fflush(stderr);
     barShown_ = false;
-}
-
-void CliHost::MessageBox(const std::string& text) {
-    std::string message = text;
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
-    messages_.push_back(message);
 }
 
 void CliHost::Sleep(DWORD ms) { SleepUnlessInterrupted(ms); }

@@ -1,7 +1,6 @@
 // The terminal's engine host: status texts and progress on standard error
 // (a bar on a terminal, plain lines otherwise) or as JSON events on
-// standard output; the file dialogs answer with the paths of the command
-// line; message boxes are kept for the command to report.
+// standard output.
 #pragma once
 
 #include "EngineHost.h"
@@ -24,21 +23,11 @@ public:
     CliHost& operator=(const CliHost&) = delete;
 
     // --- set by the command ---
-    void SetOpenPath(std::string path) { openPath_ = std::move(path); }
-    void SetSavePath(std::string path) { savePath_ = std::move(path); }
-    void SetModifyLength(bool on) { modifyLength_ = on; }
-    // A job starts: what the bar calls its bytes (asked at every step, since
-    // a read learns its length on the way); the red texts seen so far are
-    // forgotten.
+    // A job starts: what the bar calls its bytes (asked at every step; 0:
+    // not known).
     void BeginJob(std::function<unsigned long()> totalBytes);
     // The job has ended: the bar's line is closed.
     void EndJob();
-    // A red status text came since BeginJob; the first one.
-    bool SawError() const { return !firstError_.empty(); }
-    const std::string& FirstError() const { return firstError_; }
-    const std::string& LastStatus() const { return lastStatus_; }
-    // The message boxes since the last call, trailing line breaks cut.
-    std::vector<std::string> TakeMessages();
 
     // A line of the command's own: normal output on standard error (not
     // with --quiet), an error always; with --json also as a status event.
@@ -49,11 +38,6 @@ public:
     // --- IEngineHost ---
     void SetStatusText(const std::string& text, COLORREF colour) override;
     void SetProgress(int pos) override;
-    bool IsModifyLengthChecked() override { return modifyLength_; }
-    void RefreshOptionPage() override {}
-    std::string OpenFileDialog(const FileDialogSpec&) override { return openPath_; }
-    std::string SaveFileDialog(const FileDialogSpec&) override { return savePath_; }
-    void MessageBox(const std::string& text) override;
     void Sleep(DWORD ms) override;
     std::tm LocalTime() override;
 
@@ -63,12 +47,8 @@ private:
 
     const Output output_;
     const bool terminal_;
-    std::string openPath_, savePath_;
-    bool modifyLength_ = false;
-    std::vector<std::string> messages_;
 
     bool inJob_ = false;
-    std::string firstError_;
     std::string lastStatus_;
     std::function<unsigned long()> totalBytes_;
     std::chrono::steady_clock::time_point jobStart_{};

@@ -1,56 +1,40 @@
-// The commands of quillmar-cli. Each returns the process's exit status.
+// What the commands of quillmar-cli share: loading an image file as Open
+// File does, choosing the memory type, one device's download, and the
+// closing result of a command. Each returns the process's exit status or an
+// Outcome that leads to it.
 #pragma once
 
 #include "CliFields.h"
 #include "CliHost.h"
+#include "DeviceJobs.h"
 #include "Devices.h"
-#include "ManyDevices.h"
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace cli {
 
-// Memory types by name: "24c01", "24c32", "flash"; nothing for others.
-std::optional<BYTE> FindMemoryType(const std::string& name);
-const char* MemoryTypeName(BYTE memType);
+// The result line of every command: the closing text where it has not been
+// shown yet, and with --json the result event. Returns outcome.status.
+int Finish(CliHost& host, const char* command, const Outcome& outcome);
 
-int RunList(CliHost& host, std::optional<int> row);
-int RunInfo(CliHost& host, const std::string& file, int row);
-int RunFields(CliHost& host, int row);
+// The end of a job: interrupted, failed (with its reason) or done.
+Outcome JobOutcome(const JobResult& result);
 
-struct DownloadOptions {
-    int row = 0;
-    std::optional<BYTE> memType;  // none: the image's own
-    std::vector<FieldSetting> settings;
-    std::string hdcpKeyPath;
-    std::string devicePath;  // empty: the last chip found
-    // Several devices at once (--all, --device more than once, a key
-    // directory): devicePath is then unused.
-    std::optional<ManyDevices> many;
-};
-int RunDownload(CliHost& host, const std::string& file, const DownloadOptions& options);
+// The memory type a job uses: the one asked for, else the image's, else
+// the chip type's first. A type the chip type lacks is a usage error.
+Outcome ChooseMemoryType(int row, std::optional<BYTE> asked, const Image& image, BYTE* out);
 
-// What one device's download needs besides the device and the image.
-struct DownloadTarget {
-    int row = 0;
-    BYTE memType = 0;
-};
+// Open File: the file's refusal texts and "Open file failed!", status 2;
+// a file cut to 16 MB loads all the same, with its message.
+Outcome LoadImageFile(CliHost& host, const std::string& file, int row, Image* out);
+
+// One field line of `fields` (withValue false) or `info`.
+void PrintField(const CliHost& host, const CliField& field, bool withValue);
+
 // One device's whole download: scans for the chip type, opens devicePath
-// (empty: the last chip found), downloads and verifies image, closes the
-// device. Takes its own copy of the image, so that several devices can be
-// programmed one after another from one prepared image.
-Outcome DownloadToDevice(const std::string& devicePath, std::vector<BYTE> image, const DownloadTarget& target,
-                         CliHost& host);
-
-struct ReadOptions {
-    int row = 0;
-    std::optional<BYTE> memType;   // none: the chip type's default
-    std::optional<DWORD> length;   // none: the length the stored image gives
-    std::string devicePath;
-    std::string outputPath;
-};
-int RunRead(CliHost& host, const ReadOptions& options);
+// (empty: the last chip found, as the window does), downloads and verifies
+// image, closes the device.
+Outcome DownloadToDevice(CliHost& host, const std::string& devicePath, const Image& image, BYTE memType);
 
 }  // namespace cli

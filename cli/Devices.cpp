@@ -44,7 +44,7 @@ std::string AccessProblem(const std::vector<DWORD>& vendorIds, const std::string
 Outcome Connect(CVQPatch& patch, int row, const std::string& devicePath) {
     const BYTE count = patch.ScanDevices();
     if (Interrupted()) return {EXIT_INTERRUPTED, "interrupted"};
-    const std::string label = CHIP_TYPE_NAMES[static_cast<std::size_t>(row)].label;
+    const std::string label = DescriptorOf(row).label;
     if (count == 0) {
         const std::string problem = AccessProblem({patch.GetVendorId()}, devicePath);
         if (!problem.empty()) return {EXIT_NO_DEVICE, problem};

@@ -15,18 +15,14 @@ namespace cli {
 namespace {
 
 // One device's host: with --json its status and progress events name the
-// device; otherwise it shows nothing while the jobs run. It remembers the
-// first red text, since a job that showed one failed whatever it ended with.
+// device; otherwise it shows nothing while the jobs run.
 class DeviceHost final : public batch::QuietHost {
 public:
-    // firstError: where the first red text goes; it outlives the host.
-    DeviceHost(Output output, std::string device, std::string* firstError)
-        : output_(output), device_(std::move(device)), firstError_(*firstError) {}
+    DeviceHost(Output output, std::string device) : output_(output), device_(std::move(device)) {}
 
     void SetStatusText(const std::string& text, COLORREF colour) override {
         if (Interrupted()) return;
         const bool red = colour == STATUS_RED;
-        if (red && firstError_.empty()) firstError_ = text;
         phase_ = text;
         if (output_ == Output::Json) {
             JsonLine("status").Add("device", device_).Add("text", text).Add("colour", red ? "red" : "green").Print();
@@ -42,7 +38,6 @@ public:
 private:
     const Output output_;
     const std::string device_;
-    std::string& firstError_;
     std::string phase_;
     int pos_ = -1;
 };
@@ -86,8 +81,8 @@ void PrintSummary(const std::vector<batch::DeviceResult>& results) {
 
 }  // namespace
 
-Outcome DownloadToMany(CliHost& host, std::vector<BYTE> image, int row, BYTE memType, WORD codeLen, WORD checksum,
-                       const ManyDevices& many) {
+Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const ManyDevices& many) {
+    const int row = image.row;
     if (!many.keyDir.empty() && !std::filesystem::is_directory(many.keyDir)) {
         return {EXIT_USAGE, "--hdcp-key-dir: " + many.keyDir + " is not a directory"};
     }
@@ -108,28 +103,13 @@ Outcome DownloadToMany(CliHost& host, std::vector<BYTE> image, int row, BYTE mem
         }
     }
 
-    // Each device's first red text, written and read on its own thread only.
-    std::vector<std::string> firstErrors(devices.size());
-    const auto slot = [&](const std::string& path) -> std::string* {
-        for (std::size_t i = 0; i < devices.size(); ++i) {
-            if (devices[i].path == path) return &firstErrors[i];
-        }
-        return nullptr;
-    };
     batch::Hooks hooks;
     hooks.makeHost = [&](const batch::Device& device) -> std::unique_ptr<IEngineHost> {
-        return std::make_unique<DeviceHost>(host.output(), device.path, slot(device.path));
+        return std::make_unique<DeviceHost>(host.output(), device.path);
     };
-    // A job that showed a red text failed, even when it went on to a green
-    // end (a flash download whose erase failed may still verify).
     // After Ctrl-C a job only fails its way to the end: it was interrupted.
     hooks.conclude = [&](batch::DeviceResult& r) {
-        if (!r.ok) {
-            if (Interrupted()) r.failure = "interrupted";
-            return;
-        }
-        if (const std::string* red = slot(r.path); red && !red->empty()) r.failure = *red;
-        r.ok = r.failure.empty();
+        if (!r.ok && Interrupted()) r.failure = "interrupted";
     };
     hooks.finished = [&](const batch::DeviceResult& r) { PrintDeviceEnd(host, r); };
 
@@ -143,7 +123,8 @@ Outcome DownloadToMany(CliHost& host, std::vector<BYTE> image, int row, BYTE mem
         if (!keyField) return {EXIT_USAGE, "--hdcp-key-dir: this chip type's image has no HDCP key"};
         hooks = batch::WithKeys(
             *keys,
-            [row, keyField, codeLen, checksum](const std::vector<BYTE>& key, std::vector<BYTE>& bytes) -> std::string {
+            [row, keyField, codeLen = image.codeLen, checksum = image.checksum](const std::vector<BYTE>& key,
+                                                                                std::vector<BYTE>& bytes) -> std::string {
                 if (key.size() != keyField->size) {
                     return "Invalid key because the length is " + std::to_string(key.size()) + " not equal to " +
                            std::to_string(keyField->size) + "!";
@@ -163,7 +144,9 @@ Outcome DownloadToMany(CliHost& host, std::vector<BYTE> image, int row, BYTE mem
             std::move(hooks));
     }
 
-    const std::vector<batch::DeviceResult> results = batch::RunDownloads({row, memType, std::move(image)}, devices, hooks);
+    const std::span<const BYTE> bytes = image.Bytes();
+    const std::vector<batch::DeviceResult> results =
+        batch::RunDownloads({row, memType, std::vector<BYTE>(bytes.begin(), bytes.end())}, devices, hooks);
     if (host.output() == Output::Normal) PrintSummary(results);
 
     const auto failed = static_cast<std::size_t>(

@@ -4,6 +4,7 @@
 
 #include "CliHost.h"
 #include "Devices.h"
+#include "Image.h"
 
 #include <string>
 #include <vector>
@@ -18,7 +19,6 @@ struct ManyDevices {
 
 // Downloads image (already loaded and prepared) to the devices; success
 // only when every device was written and verified.
-Outcome DownloadToMany(CliHost& host, std::vector<BYTE> image, int row, BYTE memType, WORD codeLen, WORD checksum,
-                       const ManyDevices& devices);
+Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const ManyDevices& devices);
 
 }  // namespace cli

@@ -3,12 +3,15 @@
 #include "Emulator.h"
 #include "EmulatorBus.h"
 
+#include "ChipTypes.h"
+
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <iterator>
 #include <ostream>
 #include <stdexcept>
 
@@ -39,6 +42,26 @@ constexpr TypeInfo TYPES[] = {
     // A plain keyboard: no feature reports at all.
     {ChipType::Keyboard, "keyboard", 0x1A2C, 0x0E24, 0, {0, 0, 0}, 0, false},
 };
+
+// The emulated chips are those of the chip-type list, in its order, with
+// its names and USB ids; the keyboard comes last.
+constexpr bool SameName(const char* a, const char* b) {
+    while (*a != '\0' && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+constexpr bool MatchesChipTypes() {
+    if (std::size(TYPES) != static_cast<std::size_t>(CHIP_TYPE_ROWS) + 1) return false;
+    for (int row = 0; row < CHIP_TYPE_ROWS; ++row) {
+        const TypeInfo& info = TYPES[row];
+        const ChipDescriptor& chip = CHIP_TYPES[row];
+        if (static_cast<int>(info.type) != row || !SameName(info.name, chip.shortName) ||
+            info.vendorId != chip.vendorId || info.productId != chip.productId ||
+            info.flash != ((chip.memoryTypes & MEMTYPE_FLASH) != 0))
+            return false;
+    }
+    return TYPES[CHIP_TYPE_ROWS].type == ChipType::Keyboard;
+}
+static_assert(MatchesChipTypes(), "the emulated chips need one row per chip type, as CHIP_TYPES has them");
 
 const TypeInfo& Info(ChipType type) {
     for (const auto& info : TYPES) {

@@ -12,11 +12,6 @@ class PlainHost final : public IEngineHost {
 public:
     void SetStatusText(const std::string& text, COLORREF) override { std::fprintf(stderr, "%s\n", text.c_str()); }
     void SetProgress(int) override {}
-    bool IsModifyLengthChecked() override { return false; }
-    void RefreshOptionPage() override {}
-    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
-    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
-    void MessageBox(const std::string& text) override { std::fprintf(stderr, "%s", text.c_str()); }
     void Sleep(DWORD ms) override { PauseFor(std::chrono::milliseconds(ms)); }
     std::tm LocalTime() override { return LocalTimeNow(); }
 };

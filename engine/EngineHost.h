@@ -1,9 +1,9 @@
-// What the engine needs from the user interface, and nothing more.
+// What the engine needs from whoever runs it, and nothing more: a place for
+// its status texts and progress, and its pauses and clock.
 //
-// The application implements this over its window; tests implement it with
-// a recorder and a virtual clock. Every call may come from a worker thread
-// except the dialogs and the message box, which the engine only calls on
-// the user-interface thread.
+// The window implements this over its status bar, the command line over a
+// terminal; tests implement it with a recorder and a virtual clock. Every
+// call may come from a worker thread.
 #pragma once
 
 #include "WinTypes.h"
@@ -14,13 +14,6 @@
 inline constexpr COLORREF STATUS_GREEN = 0x008000;
 inline constexpr COLORREF STATUS_RED = 0x0000FF;
 
-struct FileDialogSpec {
-    std::string title;        // empty: the dialog's default title
-    std::string filter;       // "Bin File(*.bin)|*.bin|" style, pairs separated by '|'
-    std::string defaultExt;   // without dot; added when the typed name has none
-    std::string initialName;  // proposed file name
-};
-
 class IEngineHost {
 public:
     virtual ~IEngineHost() = default;
@@ -29,15 +22,6 @@ public:
     virtual void SetStatusText(const std::string& text, COLORREF colour) = 0;
     // Progress bar position 0..100. Synchronous.
     virtual void SetProgress(int pos) = 0;
-    // State of the "Modify  Length(H):" check box.
-    virtual bool IsModifyLengthChecked() = 0;
-    // LoadFromImage of the option page shown now (g_pCurPage). Synchronous.
-    virtual void RefreshOptionPage() = 0;
-    // File dialogs: the chosen path, or empty when cancelled.
-    virtual std::string OpenFileDialog(const FileDialogSpec& spec) = 0;
-    virtual std::string SaveFileDialog(const FileDialogSpec& spec) = 0;
-    // Modal message box with an OK button.
-    virtual void MessageBox(const std::string& text) = 0;
     // Pause of the calling thread: ms milliseconds, never less (the
     // application's and the plain host's are a few microseconds more at
     // most, see Pause.h).
@@ -51,8 +35,7 @@ std::tm LocalTimeNow();
 
 // The host in use: the calling thread's own (ScopedThreadHost) when it has
 // one, else the process's. Without SetEngineHost the process's is a plain
-// host: real pauses and clock, no window (texts go to standard error,
-// dialogs cancel).
+// host: real pauses and clock, texts to standard error.
 IEngineHost& Host();
 // The process's host; nullptr restores the plain host. Not for use while a
 // job runs on it.

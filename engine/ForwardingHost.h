@@ -12,11 +12,6 @@ public:
 
     void SetStatusText(const std::string& text, COLORREF colour) override { inner_.SetStatusText(text, colour); }
     void SetProgress(int pos) override { inner_.SetProgress(pos); }
-    bool IsModifyLengthChecked() override { return inner_.IsModifyLengthChecked(); }
-    void RefreshOptionPage() override { inner_.RefreshOptionPage(); }
-    std::string OpenFileDialog(const FileDialogSpec& spec) override { return inner_.OpenFileDialog(spec); }
-    std::string SaveFileDialog(const FileDialogSpec& spec) override { return inner_.SaveFileDialog(spec); }
-    void MessageBox(const std::string& text) override { inner_.MessageBox(text); }
     void Sleep(DWORD ms) override { inner_.Sleep(ms); }
     std::tm LocalTime() override { return inner_.LocalTime(); }
 

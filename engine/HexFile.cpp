@@ -3,6 +3,7 @@
 #include "RetryInterrupted.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -127,20 +128,40 @@ int ReadHexFile(std::FILE* file, BYTE* out) {
     return hex.Finish(out);
 }
 
-FilePtr OpenForRead(const std::string& path) {
+namespace {
+std::string OpenFailure(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: return "no such file";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case EISDIR: return "a folder";
+    default: return std::strerror(error);
+    }
+}
+}  // namespace
+
+FilePtr OpenForRead(const std::string& path, std::string* why) {
     // Opened without waiting: a FIFO or a device node would block the open
     // (or the reads) and holds no file to load. Only a regular file is kept.
     const int fd =
         RetryInterrupted([&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); });
-    if (fd < 0) return nullptr;
-    struct stat st;
+    if (fd < 0) {
+        if (why) *why = OpenFailure(errno);
+        return nullptr;
+    }
+    struct stat st {};
     const int flags = fcntl(fd, F_GETFL);
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        if (why) *why = S_ISDIR(st.st_mode) ? "a folder" : "not a regular file";
         ::close(fd);
         return nullptr;
     }
     FilePtr file(fdopen(fd, "rb"));
-    if (!file) ::close(fd);
+    if (!file) {
+        if (why) *why = OpenFailure(errno);
+        ::close(fd);
+    }
     return file;
 }
 

@@ -42,8 +42,10 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens a file for reading in binary mode; null when it can't be opened.
-FilePtr OpenForRead(const std::string& path);
+// Opens a regular file for reading in binary mode; null when it can't be
+// opened, with why (when given) saying so: "no such file", "a folder", "not a
+// regular file", "permission denied" or the system's text.
+FilePtr OpenForRead(const std::string& path, std::string* why = nullptr);
 // The file's size in bytes, found by seeking to its end; the position is
 // back at the start afterwards. -1 when the file can't be sized.
 long long FileSize(std::FILE* file);

@@ -48,3 +48,20 @@ bool StoredChecksumsMatch(const BYTE* image, WORD len, ChecksumLayout layout, WO
     const BYTE* stored = image + IMAGE_HEADER_SIZE + len;
     return ReadBE16(stored) == HeaderChecksum(image, layout) && ReadBE16(stored + 2) == code;
 }
+
+BYTE MagicMemoryType(const MemoryTypeMagic& magic, const BYTE* image) {
+    const BYTE b0 = image[0], b1 = image[1];
+    if (magic.hasType4 && b0 == magic.type4[0] && b1 == magic.type4[1]) return MEMTYPE_FLASH;
+    if (magic.hasType2 && b0 == magic.type2[0] && b1 == magic.type2[1]) return MEMTYPE_24C32_64;
+    return MEMTYPE_24C01_16;
+}
+
+void SetMagicMemoryType(const MemoryTypeMagic& magic, BYTE* image, BYTE memType) {
+    const BYTE* bytes = nullptr;
+    if (memType == MEMTYPE_24C01_16 || magic.single) bytes = magic.type1;
+    else if (memType == MEMTYPE_24C32_64 && magic.hasType2) bytes = magic.type2;
+    else if (memType == MEMTYPE_FLASH && magic.hasType4) bytes = magic.type4;
+    if (!bytes) return;
+    image[0] = bytes[0];
+    image[1] = bytes[1];
+}

@@ -10,6 +10,36 @@
 
 #include <cstddef>
 
+// Memory types; a chip's supported types are a bit mask of these.
+inline constexpr BYTE MEMTYPE_24C01_16 = 1;
+inline constexpr BYTE MEMTYPE_24C32_64 = 2;
+inline constexpr BYTE MEMTYPE_FLASH = 4;
+
+// Every EEPROM request carries 1 for the 24C32/64 class, 0 for anything else.
+inline constexpr BYTE MemorySelector(BYTE memType) { return memType == MEMTYPE_24C32_64 ? 1 : 0; }
+
+// Magic bytes 0..1 of an image per memory type; a type without magic has
+// none. A chip type of one memory type (`single`) writes its type-1 magic
+// whatever type is chosen.
+struct MemoryTypeMagic {
+    BYTE type1[2];
+    bool hasType2;
+    BYTE type2[2];
+    bool hasType4;
+    BYTE type4[2];
+    bool single = false;
+};
+// The memory type bytes 0..1 stand for: flash or 24C32/64 where they hold
+// that type's magic, else 24C01-16.
+BYTE MagicMemoryType(const MemoryTypeMagic& magic, const BYTE* image);
+// Writes memType's magic into bytes 0..1 (nothing for a type without one).
+void SetMagicMemoryType(const MemoryTypeMagic& magic, BYTE* image, BYTE memType);
+
+// The largest image, and the most a read fetches.
+inline constexpr std::size_t IMAGE_BUFFER_SIZE = 16777216;
+// 16-bit EEPROM addresses.
+inline constexpr std::size_t EEPROM_SPACE = 65536;
+
 inline constexpr std::size_t IMAGE_HEADER_SIZE = 48;
 inline constexpr std::size_t IMAGE_HEADER16_SIZE = 16;
 

@@ -6,34 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <utility>
 
-BYTE g_image[IMAGE_BUFFER_SIZE];
-DWORD g_imageLen = 2;
-WORD g_codeLen = 0;
-WORD g_checksum = 0;
-DWORD g_readLen = 0x30;
-
-namespace {
-ByteBlock g_workBlock = NewZeroBlock(IMAGE_BUFFER_SIZE);
-// g_image stays zero-filled in .bss; only the magic is set at start-up.
-const bool g_imageMagicSet = [] {
-    g_image[0] = 0x5A;
-    g_image[1] = 0xA5;
-    return true;
-}();
-}  // namespace
-
-BYTE* g_workBuf = g_workBlock.Data();
-
-ByteBlock ExchangeWorkBuf(ByteBlock block) {
-    if (block.Data() == nullptr || block.capacity < IMAGE_BUFFER_SIZE) block = NewZeroBlock(IMAGE_BUFFER_SIZE);
-    std::swap(block, g_workBlock);
-    g_workBuf = g_workBlock.Data();
-    return block;
-}
-
-CVQPatch::CVQPatch() = default;
+CVQPatch::CVQPatch(int row) : m_desc(DescriptorOf(row)) {}
 
 CVQPatch::~CVQPatch() {
     if (m_bConnected != 0 && m_hDevice != INVALID_HANDLE_VALUE) {
@@ -43,10 +17,20 @@ CVQPatch::~CVQPatch() {
     m_bConnected = 0;
 }
 
-bool CVQPatch::Send(FEATURE_REPORT& r) { return hid::SetFeature(m_hDevice, r.data(), FEATURE_REPORT_SIZE); }
+void CVQPatch::NoteHidFailure() {
+    if (m_strHidError.empty()) m_strHidError = hid::LastError(m_hDevice);
+}
+
+bool CVQPatch::Send(FEATURE_REPORT& r) {
+    if (hid::SetFeature(m_hDevice, r.data(), FEATURE_REPORT_SIZE)) return true;
+    NoteHidFailure();
+    return false;
+}
 
 bool CVQPatch::Fetch(FEATURE_REPORT& r, std::size_t need) {
-    return hid::GetFeature(m_hDevice, r.data(), FEATURE_REPORT_SIZE, need);
+    if (hid::GetFeature(m_hDevice, r.data(), FEATURE_REPORT_SIZE, need)) return true;
+    NoteHidFailure();
+    return false;
 }
 
 DWORD CVQPatch::ReadData(BYTE memSel, WORD addr, BYTE count, BYTE* out) {
@@ -113,28 +97,25 @@ bool CVQPatch::WriteSfr(BYTE sfr, BYTE value) {
     return Send(r);
 }
 
-CVQPatch::ImageState CVQPatch::BeginReadBack() {
+ReadFindings CVQPatch::BeginReadBack(const ReadFindings& found) {
     m_bReadFailed = false;
-    m_bReadBackFailed = false;
-    return {g_imageLen, g_readLen, g_codeLen, g_checksum};
+    return found;
 }
 
-void CVQPatch::FailReadBack(const ImageState& before) {
-    g_imageLen = before.imageLen;
-    g_readLen = before.readLen;
-    g_codeLen = before.codeLen;
-    g_checksum = before.checksum;
-    m_bReadBackFailed = true;
+void CVQPatch::FailReadBack(ReadFindings& found, const ReadFindings& before) {
+    found = before;
+    found.failed = true;
     EndJob("Reading failed!", STATUS_RED);
 }
 
-DWORD CVQPatch::AdoptStoredLength(const BYTE* header, const BYTE* sums, ChecksumLayout layout) {
+DWORD CVQPatch::AdoptStoredLength(const BYTE* header, const BYTE* sums, ChecksumLayout layout, ReadFindings& found) {
     const bool stored = HeaderChecksum(header, layout) == ReadBE16(sums);
-    g_codeLen = stored ? ImageCodeLength(header) : 0;
-    g_checksum = stored ? ReadBE16(sums + 2) : 0xFFFF;
+    const WORD codeLen = stored ? ImageCodeLength(header) : 0;
+    found.codeLen = codeLen;
+    found.checksum = stored ? ReadBE16(sums + 2) : 0xFFFF;
     constexpr DWORD SUM_BYTES = 4;  // header checksum, code checksum
-    g_readLen = static_cast<DWORD>(IMAGE_HEADER_SIZE) + g_codeLen + SUM_BYTES;
-    return g_readLen;
+    found.readLen = static_cast<DWORD>(IMAGE_HEADER_SIZE) + codeLen + SUM_BYTES;
+    return found.readLen;
 }
 
 void CVQPatch::StoreDevice(HANDLE h) {
@@ -174,23 +155,6 @@ BYTE CVQPatch::EnumHidDevices() {
     return static_cast<BYTE>(count);
 }
 
-BYTE CVQPatch::MagicMemoryType(const MemoryTypeMagic& magic) const {
-    const BYTE b0 = g_image[0], b1 = g_image[1];
-    if (magic.hasType4 && b0 == magic.type4[0] && b1 == magic.type4[1]) return MEMTYPE_FLASH;
-    if (magic.hasType2 && b0 == magic.type2[0] && b1 == magic.type2[1]) return MEMTYPE_24C32_64;
-    return MEMTYPE_24C01_16;
-}
-
-void CVQPatch::SetMagicMemoryType(const MemoryTypeMagic& magic, BYTE memType) {
-    const BYTE* bytes = nullptr;
-    if (memType == MEMTYPE_24C01_16) bytes = magic.type1;
-    else if (memType == MEMTYPE_24C32_64 && magic.hasType2) bytes = magic.type2;
-    else if (memType == MEMTYPE_FLASH && magic.hasType4) bytes = magic.type4;
-    if (!bytes) return;
-    g_image[0] = bytes[0];
-    g_image[1] = bytes[1];
-}
-
 std::string DefaultBinFileName(const std::tm& t) {
     char name[64];
     std::snprintf(name, sizeof name, "VQ_Firmware_%d%02d%02d_%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
@@ -198,26 +162,13 @@ std::string DefaultBinFileName(const std::tm& t) {
     return name;
 }
 
-void CVQPatch::SaveToBin(DWORD len, const BYTE* data) {
-    FileDialogSpec spec;
-    spec.filter = "Bin File(*.bin)|*.bin|";
-    // A name typed without extension becomes a .bin file.
-    spec.defaultExt = "bin";
-    spec.initialName = DefaultBinFileName(Host().LocalTime());
-    const std::string path = Host().SaveFileDialog(spec);
-    if (path.empty()) return;
-
+bool CVQPatch::SaveToBin(const std::string& path, DWORD len, const BYTE* data) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        Host().MessageBox("Create Bin File fail!");
-        return;
-    }
+    if (!file) return false;
     file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(len));
     file.close();
-    if (!file) {
-        // A short write must not pass for a saved image.
-        Host().MessageBox("Create Bin File fail!");
-        return;
-    }
+    // A short write must not pass for a saved image.
+    if (!file) return false;
     SetStatusText("Successful!", STATUS_GREEN);
+    return true;
 }

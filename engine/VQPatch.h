@@ -1,8 +1,8 @@
-// The chip programmer base class and the image state shared with the
-// user interface.
+// The chip programmer base class: one device of one chip type, its
+// identification and the operations on it.
 #pragma once
 
-#include "ByteBlock.h"
+#include "ChipTypes.h"
 #include "EngineHost.h"
 #include "HidReport.h"
 #include "ImageFormat.h"
@@ -10,52 +10,34 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 
-// Memory types; a chip's supported types are a bit mask of these.
-inline constexpr BYTE MEMTYPE_24C01_16 = 1;
-inline constexpr BYTE MEMTYPE_24C32_64 = 2;
-inline constexpr BYTE MEMTYPE_FLASH = 4;
-
-// Every EEPROM request carries 1 for the 24C32/64 class, 0 for anything else.
-inline constexpr BYTE MemorySelector(BYTE memType) { return memType == MEMTYPE_24C32_64 ? 1 : 0; }
-
-inline constexpr std::size_t IMAGE_BUFFER_SIZE = 16777216;
-inline constexpr std::size_t EEPROM_SPACE = 65536;  // 16-bit EEPROM addresses
 inline constexpr int MAX_DEVICE_LIST = 255;
 
-// --- shared image state ----------------------------------------------------
-// The window's. A Download of any chip type touches none of it: only its own
-// chip programmer, that programmer's device handle, the bytes it is given
-// and the host of its thread, so downloads may run side by side, each with a
-// chip programmer of its own. A ReadBack is not of that kind: every type
-// sets g_readLen, g_codeLen and g_checksum, and VQ7170, VQ7170S and VQ5520
-// write g_image; reads stay one at a time.
-extern BYTE g_image[IMAGE_BUFFER_SIZE];    // starts 5A A5, the rest 0
-extern DWORD g_imageLen;                   // valid bytes in g_image, starts 2
-extern WORD g_codeLen;                     // code length of the image
-extern WORD g_checksum;                    // 16-bit sum of the image's code bytes
-extern BYTE* g_workBuf;                    // IMAGE_BUFFER_SIZE bytes, start 0: save source, read-back target
-extern DWORD g_readLen;                    // bytes a read asks for, starts 0x30
-
-// Puts block behind g_workBuf and returns the block that was there, so that
-// the bytes of a read change hands instead of being copied. A block smaller
-// than IMAGE_BUFFER_SIZE (or none) is replaced by a fresh zeroed one. Only
-// while no job uses the work buffer.
-ByteBlock ExchangeWorkBuf(ByteBlock block);
-
-// Magic bytes 0..1 of an image per memory type; a type without magic has none.
-struct MemoryTypeMagic {
-    BYTE type1[2];
-    bool hasType2;
-    BYTE type2[2];
-    bool hasType4;
-    BYTE type4[2];
+// What a ReadBack found besides the bytes: the numbers the window keeps with
+// its image. A failed read changes none of them.
+struct ReadFindings {
+    // The bytes the read stands for (what the window then shows and saves):
+    // the length asked for, unless the read learned another.
+    DWORD readLen = 0;
+    // The stored image's code length and code checksum, where the read
+    // learned them.
+    std::optional<WORD> codeLen;
+    std::optional<WORD> checksum;
+    // The first imageBytes bytes read replace the image being edited
+    // (VQ7170, VQ7170S and VQ5520 reads); 0: the image stays as it is.
+    DWORD imageBytes = 0;
+    // The option page shows the image's fields anew.
+    bool refreshPage = false;
+    // A read request failed: nothing of the read counts.
+    bool failed = false;
 };
 
 class CVQPatch {
 public:
-    CVQPatch();
+    explicit CVQPatch(int row);
     virtual ~CVQPatch();
     CVQPatch(const CVQPatch&) = delete;
     CVQPatch& operator=(const CVQPatch&) = delete;
@@ -64,17 +46,30 @@ public:
     virtual DWORD ReadData(BYTE memSel, WORD addr, BYTE count, BYTE* out);
     virtual DWORD WriteByte(BYTE memSel, WORD addr, BYTE value);
     virtual void Download(BYTE memType, DWORD len, const BYTE* data) = 0;
-    virtual void ReadBack(BYTE memType, DWORD len, BYTE* buffer) = 0;
+    // Reads the stored image into buffer (IMAGE_BUFFER_SIZE bytes). With
+    // lengthGiven it fetches len bytes; without, the stored header decides
+    // where the chip type has that rule (else len bytes as well). found
+    // starts with readLen = len.
+    virtual void ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buffer, ReadFindings& found) = 0;
     virtual void ReadDeviceVersion(BYTE memType, BYTE out[4]) = 0;
-    virtual void SaveToBin(DWORD len, const BYTE* data);
-    virtual DWORD GetVendorId() = 0;
-    virtual DWORD GetProductId() = 0;
+    // Writes len bytes to the file at path; "Successful!" when they are all
+    // there, false (nothing shown) when not.
+    virtual bool SaveToBin(const std::string& path, DWORD len, const BYTE* data);
+    virtual DWORD GetVendorId() { return m_desc.vendorId; }
+    virtual DWORD GetProductId() { return m_desc.productId; }
     virtual BYTE ScanDevices() = 0;
     virtual void OpenDevice(BYTE index);
-    virtual bool LoadFile() = 0;
-    virtual BYTE GetImageMemoryType() = 0;
-    virtual BYTE GetSupportedMemoryTypes() = 0;
-    virtual void SetImageMemoryType(BYTE memType) = 0;
+    // The file at path as this chip type loads it, over the image base.
+    virtual LoadResult LoadFile(const std::string& path, std::span<const BYTE> base) {
+        return LoadImage(path, m_desc.row, base);
+    }
+    // The memory type image bytes 0..1 stand for.
+    virtual BYTE GetImageMemoryType(const BYTE* image) { return MagicMemoryType(m_desc.magic, image); }
+    virtual BYTE GetSupportedMemoryTypes() { return m_desc.memoryTypes; }
+    // The magic of memType into image bytes 0..1.
+    virtual void SetImageMemoryType(BYTE* image, BYTE memType) { SetMagicMemoryType(m_desc.magic, image, memType); }
+
+    const ChipDescriptor& Descriptor() const { return m_desc; }
 
     // Fills the device list with the present HID devices; returns their number.
     BYTE EnumHidDevices();
@@ -96,9 +91,6 @@ public:
     // EEPROM-only chips keep 0.
     int m_bUseReportId1 = 0;
     HANDLE m_hDevice = HANDLE_NONE;
-    // After ReadBack: true when a read request of it failed. The read then
-    // changed none of the image state, and the caller shows nothing of it.
-    bool m_bReadBackFailed = false;
     // After Download: true when the image was written and verified (the
     // job ended with its success text), false for every other end. Those
     // who run jobs without a window read the outcome here, not in texts.
@@ -112,8 +104,17 @@ public:
     bool m_bReadFailed = false;
     std::array<std::string, MAX_DEVICE_LIST> m_strDevicePath;
     std::array<std::string, MAX_DEVICE_LIST> m_strLocation;
+    // Why the first transfer that failed since the last ClearHidError
+    // failed, as the HID layer tells it; empty while none has.
+    std::string m_strHidError;
+    void ClearHidError() { m_strHidError.clear(); }
 
 protected:
+    const ChipDescriptor& m_desc;
+    // Keeps the HID layer's reason of a failed transfer on m_hDevice, when it
+    // is the first since ClearHidError.
+    void NoteHidFailure();
+
     // Opens a device path into m_hDevice, closing the handle it held first.
     void OpenPathIntoDevice(const std::string& path);
     // Stores h in m_hDevice, closing the handle it held first.
@@ -122,9 +123,6 @@ protected:
     // The walk of ScanDevices; each class passes its identification rule.
     struct IdentRule;
     BYTE ScanWith(const IdentRule& rule);
-
-    BYTE MagicMemoryType(const MemoryTypeMagic& magic) const;
-    void SetMagicMemoryType(const MemoryTypeMagic& magic, BYTE memType);
 
     // The EEPROM requests of ReadData and WriteByte with a given report id
     // (ReadData and WriteByte always use 0; with id 1 the reply arrives one
@@ -141,24 +139,18 @@ protected:
     // False when the write request could not be sent.
     bool WriteEeprom(BYTE memSel, WORD addr, BYTE value) { return WriteByteWithId(ReportId(), memSel, addr, value) == 0; }
 
-    // The image state a read-back may change, taken at its start so that a
-    // failed read can leave everything as it was.
-    struct ImageState {
-        DWORD imageLen, readLen;
-        WORD codeLen, checksum;
-    };
-    // Start of every ReadBack: no failure yet; the state as it is now.
-    ImageState BeginReadBack();
-    // End of a ReadBack whose reads failed: the state of its start comes
-    // back, the bar goes to 100 and the status says so in red.
-    void FailReadBack(const ImageState& before);
+    // Start of every ReadBack: no failure yet; what the read has found so
+    // far, to come back when it fails.
+    ReadFindings BeginReadBack(const ReadFindings& found);
+    // End of a ReadBack whose reads failed: the findings of its start come
+    // back, marked failed; the bar goes to 100 and the status says so in red.
+    void FailReadBack(ReadFindings& found, const ReadFindings& before);
     // A read in normal mode takes its length from the stored image: header
     // (48 bytes) and the four sum bytes behind its code. When the stored
-    // header checksum holds, g_codeLen and g_checksum become the stored code
-    // length and code checksum, else 0 and 0xFFFF. Returns the bytes to
-    // read, the image with its sums (or the header and sums alone), also put
-    // in g_readLen.
-    DWORD AdoptStoredLength(const BYTE* header, const BYTE* sums, ChecksumLayout layout);
+    // header checksum holds, the code length and code checksum found are the
+    // stored ones, else 0 and 0xFFFF. Returns the bytes to read, the image
+    // with its sums (or the header and sums alone), also found.readLen.
+    DWORD AdoptStoredLength(const BYTE* header, const BYTE* sums, ChecksumLayout layout, ReadFindings& found);
 
     // Sends one 9-byte report and, when wanted, fetches the reply into it.
     // A fetch fails unless the reply reaches byte `need` - 1 (ReplyEnd):

@@ -4,7 +4,8 @@
 // - a job ends in a success text although a reply came too short to hold
 //   the image data it was asked for, or, for a read that sets up the chip's
 //   memory bus, too short to hold a set-up register;
-// - a read that ended "Reading failed!" changed the image state.
+// - a read that ended "Reading failed!" hands back an image or findings
+//   other than the length it was asked for.
 //
 // Input: [0] chip-type row, [1] job (bits 0-1: download, normal or ticked
 // read; bit 2: report id 1; bits 3-4: memory type 1, 2 or 4), [2] length
@@ -15,6 +16,7 @@
 // fetch fails. Sends always go through.
 #include "ChipTypes.h"
 #include "HidReport.h"
+#include "DeviceJobs.h"
 #include "RecordingHost.h"
 #include "hid/Hid.h"
 
@@ -118,7 +120,6 @@ bool IsSuccessText(const std::string& text) {
     return text == "Successful!" || text == "Upgrade Successful" || text == "Reading completed!";
 }
 
-constexpr std::size_t kWatched = 0x10100;  // the start of g_image a read may replace
 constexpr BYTE kMemTypes[] = {MEMTYPE_24C01_16, MEMTYPE_24C32_64, MEMTYPE_FLASH, MEMTYPE_FLASH};
 
 }  // namespace
@@ -136,25 +137,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     g_script = {data + 3, size - 3, 0, job != 0, job != 0 && row >= 4, false};
     bench.host.Clear();
-    bench.host.modifyLengthChecked = job == 2;
-    g_readLen = len;
-    static std::vector<BYTE> before(kWatched);
-    std::memcpy(before.data(), g_image, kWatched);
-    const DWORD imageLen = g_imageLen, readLen = g_readLen;
-    const WORD codeLen = g_codeLen, checksum = g_checksum;
 
+    JobResult result;
     if (job == 0) {
-        for (DWORD i = 0; i < len; ++i) g_workBuf[i] = static_cast<BYTE>(i * 13 + 1);
-        patch.Download(memType, len, g_workBuf);
+        static std::vector<BYTE> image;
+        image.resize(len);
+        for (DWORD i = 0; i < len; ++i) image[i] = static_cast<BYTE>(i * 13 + 1);
+        result = Download(patch, image, memType);
     } else {
-        patch.ReadBack(memType, len, g_workBuf);
+        result = ReadBack(patch, memType, len, job == 2);
     }
 
-    const std::string last = bench.host.statuses.empty() ? "" : bench.host.statuses.back().text;
+    const std::string last = result.statuses.empty() ? "" : result.statuses.back().text;
     if (g_script.shortData && IsSuccessText(last)) std::abort();
+    const ReadFindings& found = result.found;
     if (last == "Reading failed!" &&
-        (std::memcmp(before.data(), g_image, kWatched) != 0 || g_imageLen != imageLen || g_readLen != readLen ||
-         g_codeLen != codeLen || g_checksum != checksum))
+        (result.image || !found.failed || found.readLen != len || found.codeLen || found.checksum ||
+         found.imageBytes != 0 || found.refreshPage))
         std::abort();
     return 0;
 }

@@ -1,10 +1,10 @@
 #include "ImageFields.h"
 
 #include "ChipTypes.h"
-#include "VQPatch.h"
 
 #include <algorithm>
 #include <bit>
+#include <type_traits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -156,36 +156,36 @@ const ImageField kVQ5632[] = {
     Flag("udisk", 8, 0x40, HEADER),
 };
 
-struct ChipTable {
-    ChecksumLayout layout;
-    std::span<const ImageField> fields;
+// The fields of each field set, in FieldSet order.
+const std::span<const ImageField> kFieldSets[] = {{}, kVQ7140XX, kVQ7170, kVQ5520, kVQ7340, kVQ5632};
+static_assert(std::extent_v<decltype(kFieldSets)> == static_cast<std::size_t>(FieldSet::Count),
+              "kFieldSets needs one table per field set");
+
+// The default header of each chip type.
+struct ChipDefaults {
+    int row;
     BYTE front[16];  // header bytes 0..15; 16..47 are FF
 };
 
-const ChipTable kChips[CHIP_TYPE_ROWS] = {
+constexpr ChipDefaults kChips[] = {
     // Magic, code length 0, options FF: the only header bytes a VQ7140S image has.
-    {ChecksumLayout::VQ7140S, {}, {0x5A, 0xA5, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}},
+    {CHIP_ROW_VQ7140S, {0x5A, 0xA5, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}},
     // Memory-type-1 magic; VID and PID FFFF, no common flag, both ports,
     // audio, "Pure black", "AV", "NO_SIGNAL".
-    {ChecksumLayout::VQ7140XX, kVQ7140XX,
-     {0x08, 0x16, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0x01, 0x7F, 0x00, 0x00, 0x00, 0x00}},
-    {ChecksumLayout::VQ7170, kVQ7170,
-     {0x5A, 0xA5, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}},
-    {ChecksumLayout::VQ7170, kVQ7170,
-     {0xA5, 0x5A, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}},
+    {CHIP_ROW_VQ7140XX, {0x08, 0x16, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0x01, 0x7F, 0x00, 0x00, 0x00, 0x00}},
+    {CHIP_ROW_VQ7170, {0x5A, 0xA5, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}},
+    {CHIP_ROW_VQ7170S, {0xA5, 0x5A, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}},
     // Magic C3 3C: the flash image; SDRAM type "Default", the video mode left
     // to the pins.
-    {ChecksumLayout::VQ7170, kVQ5520,
-     {0xC3, 0x3C, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}},
+    {CHIP_ROW_VQ5520, {0xC3, 0x3C, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}},
     // Magic 3C C3: the flash image.
-    {ChecksumLayout::VQ7340, kVQ7340,
-     {0x3C, 0xC3, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
+    {CHIP_ROW_VQ7340, {0x3C, 0xC3, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
     // The flash image with the udisk on.
-    {ChecksumLayout::VQ7340, kVQ5632,
-     {0x3C, 0xC3, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
+    {CHIP_ROW_VQ5632, {0x3C, 0xC3, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
 };
+static_assert(OneRowPerChipType(kChips, &ChipDefaults::row), "kChips needs one row per chip type, in order");
 
-const ChipTable* Chip(int row) { return row >= 0 && row < CHIP_TYPE_ROWS ? &kChips[row] : nullptr; }
+const ChipDefaults* Chip(int row) { return FindChipType(row) ? &kChips[row] : nullptr; }
 
 int Shift(const ImageField& field) { return std::countr_zero(static_cast<unsigned>(field.mask)); }
 
@@ -275,12 +275,12 @@ std::size_t ChangeEnd(int row, const ImageView& image, const FieldChange& change
 // --- The table --------------------------------------------------------------------------
 
 std::span<const ImageField> ChipFields(int row) {
-    const ChipTable* chip = Chip(row);
-    return chip ? chip->fields : std::span<const ImageField>();
+    const ChipDescriptor* chip = FindChipType(row);
+    return chip ? kFieldSets[static_cast<std::size_t>(chip->fields)] : std::span<const ImageField>();
 }
 
 ChecksumLayout ChipLayout(int row) {
-    const ChipTable* chip = Chip(row);
+    const ChipDescriptor* chip = FindChipType(row);
     return chip ? chip->layout : ChecksumLayout::VQ7140S;
 }
 
@@ -329,14 +329,32 @@ std::string AllowedValues(const ImageField& field) {
 
 // --- Images -----------------------------------------------------------------------------
 
-ImageView GlobalImage() { return {g_image, IMAGE_BUFFER_SIZE, g_imageLen, g_codeLen, g_checksum}; }
+std::size_t FieldsReach(int row, WORD codeLen) {
+    // The checksums and a BCSH block behind the code; the long-layout marker.
+    std::size_t reach = std::max(IMAGE_HEADER_SIZE + codeLen + 4 + BCSH_SIZE, LONG_STRING_MARKER + LONG_STRING_MARKER_SIZE);
+    for (const ImageField& f : ChipFields(row)) {
+        switch (f.kind) {
+        case FieldKind::HexPair: reach = std::max(reach, f.offset + 2); break;
+        case FieldKind::String: reach = std::max(reach, std::max(f.offset + 16, f.longChars + 64)); break;
+        case FieldKind::KeyFile: reach = std::max(reach, f.offset + f.size); break;
+        default: reach = std::max(reach, f.offset + 1); break;
+        }
+    }
+    return reach;
+}
+
+ImageView ViewOf(Image& image) {
+    image.bytes.Reach(std::max<std::size_t>(FieldsReach(image.row, image.codeLen), image.length));
+    return {image.bytes.data(), image.bytes.size(), image.length, image.codeLen, image.checksum};
+}
 
 void WriteChipDefaults(int row, const ImageView& image) {
-    const ChipTable* chip = Chip(row);
+    const ChipDefaults* chip = Chip(row);
     if (!chip) return;
     image.codeLen = 0;
     image.checksum = 0;
-    if (chip->layout == ChecksumLayout::VQ7140S) {
+    const ChecksumLayout layout = ChipLayout(row);
+    if (layout == ChecksumLayout::VQ7140S) {
         // Bytes 10..11 keep what the image holds.
         image.length = IMAGE_HEADER16_SIZE;
         std::memcpy(image.bytes, chip->front, 10);
@@ -347,7 +365,7 @@ void WriteChipDefaults(int row, const ImageView& image) {
     std::memcpy(header, chip->front, sizeof chip->front);
     std::memset(header + sizeof chip->front, 0xFF, sizeof header - sizeof chip->front);
     image.length = DEFAULT_IMAGE_LEN;
-    WriteDefaultImage(image.bytes, header, chip->layout);
+    WriteDefaultImage(image.bytes, header, layout);
 }
 
 // --- Reading ----------------------------------------------------------------------------
@@ -411,6 +429,16 @@ FieldReading ReadField(const ImageView& image, const ImageField& field) {
     return {};
 }
 
+FieldReading ReadField(const Image& image, const ImageField& field) {
+    // Reading changes nothing; a copy grows where the image is too short.
+    if (image.bytes.size() >= std::max<std::size_t>(FieldsReach(image.row, image.codeLen), image.length)) {
+        Image& same = const_cast<Image&>(image);
+        return ReadField(ViewOf(same), field);
+    }
+    Image copy = image;
+    return ReadField(ViewOf(copy), field);
+}
+
 FieldReading FieldDefault(int row, const ImageField& field) {
     // Large enough for every field behind the header.
     std::vector<BYTE> bytes(LONG_STRING_MARKER + 0x100, 0x00);
@@ -431,12 +459,13 @@ ParsedChange ParseFieldChange(int row, std::string_view text) {
     const ImageField* field = FindField(row, name);
     if (!field) {
         std::string error = "unknown field '" + std::string(name) + "'";
-        const ChipTable* chip = Chip(row);
+        const ChipDescriptor* chip = FindChipType(row);
         if (!chip) return {std::nullopt, error + ": no chip type " + std::to_string(row)};
-        error += std::string(" for ") + CHIP_TYPE_NAMES[static_cast<std::size_t>(row)].label;
-        if (chip->fields.empty()) return {std::nullopt, error + ", which has no fields"};
+        error += std::string(" for ") + chip->label;
+        const std::span<const ImageField> fields = ChipFields(row);
+        if (fields.empty()) return {std::nullopt, error + ", which has no fields"};
         error += "; its fields:";
-        for (std::size_t i = 0; i < chip->fields.size(); ++i) error += std::string(i ? ", " : " ") + chip->fields[i].name;
+        for (std::size_t i = 0; i < fields.size(); ++i) error += std::string(i ? ", " : " ") + fields[i].name;
         return {std::nullopt, error};
     }
     return ParseFieldValue(*field, text.substr(eq + 1));
@@ -601,4 +630,8 @@ std::string ApplyFieldChange(int row, const ImageView& image, const FieldChange&
     if (f.refresh == FieldRefresh::OptionBytes && (bytes[VQ7140XX_FUNCTION] & OPTION10_BCSH)) PutBcshBlock(image, bcsh);
     RefreshImage(row, image, f.refresh);
     return {};
+}
+
+std::string ApplyFieldChange(Image& image, const FieldChange& change) {
+    return ApplyFieldChange(image.row, ViewOf(image), change);
 }

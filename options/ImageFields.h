@@ -1,11 +1,13 @@
 // The fields of each chip type's image that its option page edits, in one
-// table per chip-type row (the rows of ChipTypes.h): each field's name for
+// table per field set of the chip types (ChipTypes.h): each field's name for
 // the command line, its place in the image, its kind and values, and the
 // checksum refresh that follows a change. The option pages and the command
 // line read and write the fields through it, so both write the same bytes.
 #pragma once
 
+#include "ChipTypes.h"
 #include "FieldRules.h"
+#include "Image.h"
 #include "ImageFormat.h"
 #include "WinTypes.h"
 
@@ -16,15 +18,7 @@
 #include <string>
 #include <string_view>
 
-// --- Chip-type rows and their header bytes ----------------------------------------
-
-inline constexpr int CHIP_ROW_VQ7140S = 0;
-inline constexpr int CHIP_ROW_VQ7140XX = 1;
-inline constexpr int CHIP_ROW_VQ7170 = 2;
-inline constexpr int CHIP_ROW_VQ7170S = 3;
-inline constexpr int CHIP_ROW_VQ5520 = 4;
-inline constexpr int CHIP_ROW_VQ7340 = 5;
-inline constexpr int CHIP_ROW_VQ5632 = 6;
+// --- Header bytes of the chip types -------------------------------------------------
 
 // Header bytes the pages only show (no field edits them).
 inline constexpr std::size_t VQ7140XX_COMMON_FLAGS = 8;
@@ -99,8 +93,8 @@ std::string AllowedValues(const ImageField& field);
 // --- Images -----------------------------------------------------------------------------
 
 // An image and the numbers that go with it: the buffer, its size, the image
-// length, the code length and the shown code checksum. The pages use the
-// globals (GlobalImage); the command line its own copies.
+// length, the code length and the shown code checksum. The pages view the
+// window's image; the command line views an Image (ViewOf).
 struct ImageView {
     BYTE* bytes;
     std::size_t size;
@@ -109,8 +103,14 @@ struct ImageView {
     WORD& checksum;
 };
 
-// g_image, g_imageLen, g_codeLen and g_checksum.
-ImageView GlobalImage();
+// How far the fields of row reach into an image of that code length: the
+// bytes every field, the long-layout marker, the checksums and a BCSH block
+// may occupy.
+std::size_t FieldsReach(int row, WORD codeLen);
+// A view of image whose bytes reach as far as its fields do: an image is 0
+// past its bytes, so the view reads and writes it as though it were as long
+// as the window's image buffer.
+ImageView ViewOf(Image& image);
 
 // Row's default image: code length 0 and shown checksum 0; 52 bytes (the
 // default header, its header checksum, a code checksum of 0), or on row 0
@@ -142,6 +142,7 @@ struct FieldReading {
 // neither all FF nor all 00). An absent string reads as an empty text; a
 // number without a block as its fallback.
 FieldReading ReadField(const ImageView& image, const ImageField& field);
+FieldReading ReadField(const Image& image, const ImageField& field);
 
 // The field's value in row's default image.
 FieldReading FieldDefault(int row, const ImageField& field);
@@ -183,6 +184,8 @@ ParsedChange LoadKeyFile(const ImageField& field, const std::string& path);
 // write lie outside the buffer, or for a string longer than the layout the
 // image asks for now holds (unless the change cuts it).
 std::string ApplyFieldChange(int row, const ImageView& image, const FieldChange& change);
+// The same on an image, whose bytes grow as far as the change reaches.
+std::string ApplyFieldChange(Image& image, const FieldChange& change);
 
 // --- The pieces of a change, for pages that build one from several controls --
 

@@ -18,6 +18,8 @@ packages=(
   fonts-liberation fonts-wqy-microhei
   # srec_cat: the differential HEX reader test in tests/image.
   srecord
+  # /usr/bin/time: the jobs bench's peak memory of a whole quillmar-cli run.
+  time
   # The fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the
   # sanitizer runtimes.
   clang libclang-rt-14-dev

@@ -1,7 +1,8 @@
 #include "OptionPage.h"
 
 #include "DialogBuilder.h"
-#include "EngineHost.h"
+#include "AppShell.h"
+#include "ImageDocument.h"
 #include "TessadaneDlg.h"
 #include "VQPatch.h"
 
@@ -45,13 +46,13 @@ void COptionPage::DestroyWindow() {
 }
 
 void COptionPage::OnShowWindow(bool, UINT) {
-    WriteChipDefaults(m_row, GlobalImage());
+    WriteChipDefaults(m_row, g_doc.View());
     SetDefaults();
     LoadFromImage();
 }
 
 void COptionPage::ApplyField(const FieldChange& change) {
-    ApplyFieldChange(m_row, GlobalImage(), change);
+    ApplyFieldChange(m_row, g_doc.View(), change);
     UpdateImageInfo();
 }
 
@@ -63,14 +64,14 @@ void COptionPage::ApplyField(const ImageField& field, int value) {
 }
 
 void COptionPage::RefreshAfterEdit(FieldRefresh refresh) {
-    RefreshImage(m_row, GlobalImage(), refresh);
+    RefreshImage(m_row, g_doc.View(), refresh);
     UpdateImageInfo();
 }
 
 std::optional<DWORD> COptionPage::CheckHexEdit(int id, HexDigits digits) {
     const HexEditScan scan = ScanHexEdit(GetDlgItemText(id), digits);
     if (scan.valid) return scan.value;
-    Host().MessageBox("Invalid parameters");
+    Shell().MessageBox("Invalid parameters");
     SetDlgItemText(id, HexText(scan.value));
     return std::nullopt;
 }
@@ -82,7 +83,7 @@ void COptionPage::OnHexEditChanged(int id, const ImageField& field) {
 
 void COptionPage::LoadHexEdit(int id, const ImageField& field) {
     LimitDlgItemText(id, 4);
-    SetDlgItemText(id, QString::fromStdString(ReadField(GlobalImage(), field).text));
+    SetDlgItemText(id, QString::fromStdString(ReadField(g_doc.View(), field).text));
 }
 
 void COptionPage::LoadStringField(int boxId, int editId, const ImageField& field, bool longLayout) {

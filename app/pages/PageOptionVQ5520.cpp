@@ -5,6 +5,7 @@
 #include "PageControls.h"
 #include "PageControlsVQ5520.h"
 #include "ResourceIds.h"
+#include "ImageDocument.h"
 #include "VQPatch.h"
 
 namespace {

@@ -4,6 +4,8 @@
 #include "PageControls.h"
 #include "PageControls7140.h"
 #include "ResourceIds.h"
+#include "AppShell.h"
+#include "ImageDocument.h"
 #include "VQPatch.h"
 
 // --- VQ7140S -----------------------------------------------------------------
@@ -84,7 +86,7 @@ void CPageOptionVQ7140XX::LoadFromImage() {
     // The stored values, locked while the image saves them; else the values
     // without a block, open for editing.
     for (const BcshEdit& e : kBcsh) {
-        const std::optional<int> stored = FieldNumber(GlobalImage(), Field(e.field));
+        const std::optional<int> stored = FieldNumber(g_doc.View(), Field(e.field));
         LimitDlgItemText(e.id, 4);
         SetDlgItemText(e.id, QString::number(stored.value_or(Field(e.field).fallback)));
         EnableDlgItem(e.id, !stored);
@@ -116,7 +118,7 @@ void CPageOptionVQ7140XX::OnOptionChanged() {
         EnableDlgItem(kBcsh[i].id, !saveBcsh);
         values[i] = this->*kBcsh[i].member;
     }
-    if (saveBcsh) PutBcshBlock(GlobalImage(), values);
+    if (saveBcsh) PutBcshBlock(g_doc.View(), values);
     RefreshAfterEdit(FieldRefresh::OptionBytes);
 }
 

@@ -3,6 +3,7 @@
 
 #include "PageControls.h"
 #include "ResourceIds.h"
+#include "ImageDocument.h"
 #include "VQPatch.h"
 
 void CPageOptionVQ7170::OnCreate() {

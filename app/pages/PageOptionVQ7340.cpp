@@ -3,6 +3,8 @@
 
 #include "PageControls.h"
 #include "ResourceIds.h"
+#include "AppShell.h"
+#include "ImageDocument.h"
 #include "VQPatch.h"
 
 #include <string>
@@ -36,7 +38,7 @@ void CPageOptionVQ7340::LoadFromImage() {
     // One layout for both strings, as the image stands before either is
     // written back.
     const ImageField& video = Field("video-string");
-    const bool longLayout = LongLayoutApplies(GlobalImage(), video);
+    const bool longLayout = LongLayoutApplies(g_doc.View(), video);
     LoadStringField(IDC_VIDEO_STRING_CHECK, IDC_VIDEO_STRING, video, longLayout);
     LoadStringField(IDC_AUDIO_STRING_CHECK, IDC_AUDIO_STRING, Field("audio-string"), longLayout);
 }
@@ -65,12 +67,12 @@ void CPageOptionVQ7340::OnBnClickedLoadHdcpKey() {
     FileDialogSpec spec;
     spec.title = "Open hdcp key file!";
     spec.filter = "HDCP_KEY (*.bin)|*.bin|";
-    const std::string path = Host().OpenFileDialog(spec);
+    const std::string path = Shell().OpenFileDialog(spec);
     if (path.empty()) return;
     // The image changes only when the whole key was read.
     ParsedChange key = LoadKeyFile(Field("hdcp-key"), path);
     if (!key.change) {
-        Host().MessageBox(key.error);
+        Shell().MessageBox(key.error);
         return;
     }
     ApplyField(*key.change);

@@ -15,16 +15,10 @@ public:
 
     void SetStatusText(const std::string& text, COLORREF) override { last = text; }
     void SetProgress(int pos) override { progress = pos; }
-    bool IsModifyLengthChecked() override { return ticked; }
-    void RefreshOptionPage() override {}
-    std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }
-    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
-    void MessageBox(const std::string&) override {}
     void Sleep(DWORD ms) override { virtualMs += ms; }
     std::tm LocalTime() override { return {}; }
 
     std::string last;
     volatile int progress = 0;
-    bool ticked = false;
     unsigned long long virtualMs = 0;
 };

@@ -7,6 +7,7 @@
 #include "BenchHost.h"
 #include "ChipPatches.h"
 #include "Emulator.h"
+#include "DeviceJobs.h"
 #include "hid/Hid.h"
 
 #include <algorithm>
@@ -49,7 +50,7 @@ struct Job {
     BYTE memType;
 };
 
-void Run(const Job& job, const std::vector<BYTE>& image, std::vector<BYTE>& buffer, emu::EmulatorBackend& bus) {
+void Run(const Job& job, const std::vector<BYTE>& image, emu::EmulatorBackend& bus) {
     auto chip = bus.Plug({.type = job.type, .eepromSize = {65536, 65536}});
     chip->SetLogging(false);
     if (job.patch->ScanDevices() == 0) {
@@ -61,19 +62,24 @@ void Run(const Job& job, const std::vector<BYTE>& image, std::vector<BYTE>& buff
     double best[2] = {1e9, 1e9};
     double bare[2] = {1e9, 1e9};
     std::size_t sets[2] = {0, 0}, gets[2] = {0, 0};
+    bool same = true;
     for (int round = 0; round < rounds; ++round) {
         for (int phase = 0; phase < 2; ++phase) {
             const std::size_t setsBefore = chip->SetFeatureCount(), getsBefore = chip->GetFeatureCount();
             const auto start = Clock::now();
-            if (phase == 0) job.patch->Download(job.memType, len, image.data());
-            else job.patch->ReadBack(job.memType, len, buffer.data());
+            // The read-backs read the given length.
+            const JobResult result =
+                phase == 0 ? Download(*job.patch, image, job.memType) : ReadBack(*job.patch, job.memType, len, true);
             best[phase] = std::min(best[phase], Seconds(start));
+            if (phase == 1) {
+                const auto read = result.image ? result.image->Bytes() : std::span<const BYTE>();
+                same = same && std::equal(image.begin(), image.end(), read.begin(), read.end());
+            }
             sets[phase] = chip->SetFeatureCount() - setsBefore;
             gets[phase] = chip->GetFeatureCount() - getsBefore;
             bare[phase] = std::min(bare[phase], BareSeconds(*chip, MemorySelector(job.memType), image, sets[phase], gets[phase]));
         }
     }
-    const bool same = std::equal(image.begin(), image.end(), buffer.begin());
     for (int phase = 0; phase < 2; ++phase) {
         const double reports = static_cast<double>(sets[phase] + gets[phase]);
         std::printf("%-9s %-9s %7.0f reports  %6.2f ms  %5.1f ns/report, of which layer+emulator %5.1f, "
@@ -89,14 +95,12 @@ void Run(const Job& job, const std::vector<BYTE>& image, std::vector<BYTE>& buff
 
 int main() {
     BenchHost host;
-    host.ticked = true;  // the read-backs read the given length
     auto bus = emu::MakeBackend();
     hid::SetBackend(bus);
 
     // Fills the whole space; the read-backs read the given length (ticked).
     std::vector<BYTE> image(65536);
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<BYTE>(i * 7 + (i >> 8));
-    std::vector<BYTE> buffer(image.size());
 
     CVQ7140SPatch vq7140s;
     CVQ7140XXPatch vq7140xx;
@@ -108,7 +112,7 @@ int main() {
         {"VQ7170", emu::ChipType::VQ7170, &vq7170, MEMTYPE_24C32_64},
         {"VQ7170S", emu::ChipType::VQ7170S, &vq7170s, MEMTYPE_24C01_16},
     };
-    for (const Job& job : jobs) Run(job, image, buffer, *bus);
+    for (const Job& job : jobs) Run(job, image, *bus);
 
     hid::SetBackend(emu::MakeBackend());
     return 0;

@@ -4,6 +4,7 @@
 #include "BenchHost.h"
 #include "ChipPatches.h"
 #include "Emulator.h"
+#include "DeviceJobs.h"
 #include "hid/Hid.h"
 
 #include <chrono>
@@ -87,24 +88,21 @@ bool Run(int reportId, std::size_t len) {
     chip->SetLogging(false);
 
     std::mt19937 gen(7340);
-    for (std::size_t i = 0; i < len; ++i) g_workBuf[i] = static_cast<BYTE>(gen());
-    const std::vector<BYTE> image(g_workBuf, g_workBuf + len);
+    std::vector<BYTE> image(len);
+    for (BYTE& b : image) b = static_cast<BYTE>(gen());
 
     bool ok = true;
     {
         CVQ7340Patch patch;
         if (patch.ScanDevices() != 1) return false;
         std::printf("report id %d, %zu bytes\n", reportId, len);
-        Print("download", Measure(*chip, *timed, [&] {
-                  patch.Download(MEMTYPE_FLASH, static_cast<DWORD>(len), g_workBuf);
-              }));
-        ok = ok && host.last == "Upgrade Successful";
-        std::memset(g_workBuf, 0, len);
-        host.ticked = true;
+        JobResult result;
+        Print("download", Measure(*chip, *timed, [&] { result = Download(patch, image, MEMTYPE_FLASH); }));
+        ok = ok && result.ok && host.last == "Upgrade Successful";
         Print("ticked read-back", Measure(*chip, *timed, [&] {
-                  patch.ReadBack(MEMTYPE_FLASH, static_cast<DWORD>(len), g_workBuf);
+                  result = ReadBack(patch, MEMTYPE_FLASH, static_cast<DWORD>(len), true);
               }));
-        ok = ok && std::memcmp(g_workBuf, image.data(), len) == 0;
+        ok = ok && result.image && std::memcmp(result.image->bytes.data(), image.data(), len) == 0;
     }
     if (!ok) std::printf("FAILED: the image did not come back\n");
     return ok;

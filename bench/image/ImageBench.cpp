@@ -1,4 +1,4 @@
-// Time of one HEX load through the VQ7340 loader, answering its dialog.
+// Time of one HEX load through the VQ7340 loader.
 //
 // Two files: 4096 records of 16 bytes covering the whole 64 KB space (its
 // end address 0x10000 lies beyond every chip's window, so the loader reads
@@ -19,22 +19,13 @@
 
 namespace {
 
+// A fixed clock for the version stamp; nothing shown.
 class BenchHost final : public IEngineHost {
 public:
-    explicit BenchHost(std::string path) : path_(std::move(path)) {}
     void SetStatusText(const std::string&, COLORREF) override {}
     void SetProgress(int) override {}
-    bool IsModifyLengthChecked() override { return false; }
-    void RefreshOptionPage() override {}
-    std::string OpenFileDialog(const FileDialogSpec&) override { return path_; }
-    std::string SaveFileDialog(const FileDialogSpec&) override { return {}; }
-    void MessageBox(const std::string& text) override { lastMessage = text; }
     void Sleep(DWORD) override {}
     std::tm LocalTime() override { return std::tm{}; }
-    std::string lastMessage;
-
-private:
-    std::string path_;
 };
 
 // Random data bytes (seeded): real firmware gives the branch predictor no
@@ -61,27 +52,28 @@ struct Figures {
     double median, mean, min;
 };
 
-// Loads the file rounds times (after a short warm-up); expectLoaded tells
-// whether the loader should accept it.
-bool TimeLoads(const std::string& text, int rounds, bool expectLoaded, Figures* out) {
+// Loads the file rounds times (after a short warm-up) over the start image;
+// expectLoaded tells whether the loader should accept it. *last is the
+// result of the last load.
+bool TimeLoads(const std::string& text, int rounds, bool expectLoaded, Figures* out, LoadResult* last) {
     const auto path = std::filesystem::temp_directory_path() / "quillmar_image_bench.hex";
     std::ofstream(path, std::ios::binary) << text;
-    BenchHost host(path.string());
+    BenchHost host;
     SetEngineHost(&host);
     CVQ7340Patch chip;
     std::vector<double> ms;
     bool asExpected = true;
     for (int i = 0; i < rounds + 3; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        const bool loaded = chip.LoadFile();
+        *last = chip.LoadFile(path.string(), {});
         const auto stop = std::chrono::steady_clock::now();
-        asExpected = asExpected && loaded == expectLoaded;
+        asExpected = asExpected && last->image.has_value() == expectLoaded;
         if (i >= 3) ms.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
     }
     SetEngineHost(nullptr);
     std::filesystem::remove(path);
     if (!asExpected) {
-        std::printf("unexpected result, message: %s\n", host.lastMessage.c_str());
+        std::printf("unexpected result, message: %s\n", last->messages.empty() ? "" : last->messages[0].c_str());
         return false;
     }
     std::sort(ms.begin(), ms.end());
@@ -96,9 +88,11 @@ bool TimeLoads(const std::string& text, int rounds, bool expectLoaded, Figures* 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     Figures full{}, accepted{};
-    if (!TimeLoads(HexFile(0x10000), rounds, false, &full) || !TimeLoads(HexFile(0xFC00), rounds, true, &accepted))
+    LoadResult refused, loaded;
+    if (!TimeLoads(HexFile(0x10000), rounds, false, &full, &refused) ||
+        !TimeLoads(HexFile(0xFC00), rounds, true, &accepted, &loaded))
         return 1;
-    if (g_codeLen != 0xFC00) return 1;
+    if (loaded.image->codeLen != 0xFC00) return 1;
     std::printf("HEX load, %d rounds (target < 2 ms per load)\n", rounds);
     const char* row = "  %-66s median %.3f ms, mean %.3f ms, min %.3f ms\n";
     std::printf(row, "full 64 KB space, 4096 records x 16 bytes (refused at the window):", full.median, full.mean,

@@ -27,6 +27,7 @@
 // bytes read change hands with the view's.
 #include "BenchHost.h"
 #include "BenchStats.h"
+#include "DeviceJobs.h"
 #include "Emulator.h"
 #include "ForwardingHost.h"
 #include "Globals.h"
@@ -44,6 +45,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -171,18 +174,17 @@ struct Samples {
 double EngineJob(bool download, emu::Chip& chip, const std::vector<BYTE>& image, std::vector<double>& usPerReport,
                  std::string& last) {
     BenchHost host;
-    host.ticked = true;  // the read reads the given length
-    if (download) std::memcpy(g_workBuf, image.data(), LEN);
     const std::size_t before = Reports(chip);
     const auto start = Clock::now();
-    if (download)
-        g_patchVQ7340.Download(MEMTYPE_FLASH, LEN, g_workBuf);
-    else
-        g_patchVQ7340.ReadBack(MEMTYPE_FLASH, LEN, g_workBuf);
+    // The read reads the given length.
+    const JobResult result = download ? Download(g_patchVQ7340, image, MEMTYPE_FLASH)
+                                      : ReadBack(g_patchVQ7340, MEMTYPE_FLASH, LEN, true);
     const double ms = MsSince(start);
     usPerReport.push_back(ms * 1e3 / static_cast<double>(Reports(chip) - before));
     last = host.last;
-    if (!download && std::memcmp(g_workBuf, image.data(), LEN) != 0) last = "(other bytes)";
+    if (!download && (!result.image || result.image->Bytes().size() != image.size() ||
+                      !std::equal(image.begin(), image.end(), result.image->Bytes().begin())))
+        last = "(other bytes)";
     return ms;
 }
 
@@ -301,6 +303,53 @@ bool Memory(CTessadaneDlg& dlg, int& updates) {
     return true;
 }
 
+// The peak resident memory, in MB, of one whole `quillmar-cli download` of
+// file in a process of its own, on the emulated chips of emulate; -1 when the
+// download failed. /usr/bin/time starts it: a child forked from this large
+// process would count this process's pages as its own until it executes.
+double CliDownloadPeakMb(const std::string& file, const char* chip, const char* emulate, const std::string& report) {
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        setenv("QUILLMAR_EMULATE", emulate, 1);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execl("/usr/bin/time", "time", "-f", "%M", "-o", report.c_str(), QUILLMAR_CLI, "-q", "download", file.c_str(),
+              "--chip", chip, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    double kib = -1;
+    std::ifstream(report) >> kib;
+    return kib < 0 ? -1 : kib / 1024.0;
+}
+
+// A 52-byte image and a 16 MB one, each downloaded by a fresh quillmar-cli:
+// the whole process's peak, the emulated chip's memories included.
+bool CliDownloadMemory() {
+    QTemporaryDir dir;
+    const std::string small = dir.filePath(QStringLiteral("small.bin")).toStdString();
+    const std::string large = dir.filePath(QStringLiteral("large.bin")).toStdString();
+    std::vector<BYTE> image(IMAGE_HEADER_SIZE + 4, 0xFF);  // a VQ7170 image without code
+    image[0] = 0xA5, image[1] = 0x5A, image[2] = image[3] = 0;
+    StoreChecksums(image.data(), ChecksumLayout::VQ7170);
+    std::ofstream(small, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), 52);
+    image.assign(IMAGE_BUFFER_SIZE, 0x5A);  // a VQ7340 firmware of 16 MB, flash code of 256 bytes
+    image[0] = 0x3C, image[1] = 0xC3, image[2] = 0x01, image[3] = 0x00, image[8] = 0x80;
+    std::ofstream(large, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), LEN);
+    const std::string report = dir.filePath(QStringLiteral("peak")).toStdString();
+    const double smallMb = CliDownloadPeakMb(small, "vq7170", "vq7170", report);
+    const double largeMb = CliDownloadPeakMb(large, "vq7340", "vq7340:id1", report);
+    std::printf("peak resident memory of a whole quillmar-cli download in a fresh process (MB):\n"
+                "  52-byte image to a VQ7170 %.1f (target under 8); 16 MB image to a VQ7340 %.1f "
+                "(its emulated flash holds 16 MB of its own)\n",
+                smallMb, largeMb);
+    return smallMb > 0 && smallMb < 8 && largeMb > 0;
+}
+
 // The memory figures of a fresh process: this program again, with --memory.
 bool MemoryInFreshProcess() {
     std::fflush(stdout);
@@ -370,6 +419,7 @@ int main(int argc, char** argv) {
     }
     if (memoryOnly) return ok ? 0 : 1;
     ok = MemoryInFreshProcess() && ok;
+    ok = CliDownloadMemory() && ok;
     std::printf("one blocking call onto the user-interface thread: %.1f us\n", RoundTripMicros());
     return ok ? 0 : 1;
 }

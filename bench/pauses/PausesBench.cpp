@@ -17,6 +17,8 @@
 #include "BenchStats.h"
 #include "ChipPatches.h"
 #include "Emulator.h"
+#include "JobChecks.h"
+#include "DeviceJobs.h"
 #include "QtEngineHost.h"
 #include "hid/Hid.h"
 
@@ -44,8 +46,6 @@ void OnWorker(F&& f) {
 // pauses asked for add up on the virtual clock.
 class RealPauseHost final : public BenchHost {
 public:
-    RealPauseHost() { ticked = true; }  // the read-back reads the given length
-
     void Sleep(DWORD ms) override {
         BenchHost::Sleep(ms);
         ++pauses;
@@ -98,7 +98,7 @@ void EepromJobs(int rounds, emu::EmulatorBackend& bus) {
         return;
     }
     constexpr DWORD LEN = 65536;
-    std::vector<BYTE> image(LEN), buffer(LEN);
+    std::vector<BYTE> image(LEN);
     for (DWORD i = 0; i < LEN; ++i) image[i] = static_cast<BYTE>(i * 7 + (i >> 8));
     std::vector<double> ratio[2], seconds[2];
     unsigned long long pauses[2] = {0, 0};
@@ -109,10 +109,12 @@ void EepromJobs(int rounds, emu::EmulatorBackend& bus) {
             OnWorker([&] {
                 RealPauseHost host;
                 const auto start = Clock::now();
-                if (phase == 0) patch.Download(MEMTYPE_24C32_64, LEN, image.data());
-                else patch.ReadBack(MEMTYPE_24C32_64, LEN, buffer.data());
+                // The read-back reads the given length.
+                const JobResult result = phase == 0 ? Download(patch, image, MEMTYPE_24C32_64)
+                                                    : ReadBack(patch, MEMTYPE_24C32_64, LEN, true);
                 const double s = Seconds(start);
-                ok = ok && host.last == (phase == 0 ? "Successful!" : "Reading completed!");
+                ok = ok && result.ok && host.last == (phase == 0 ? "Successful!" : "Reading completed!");
+                if (phase == 1) ok = ok && chiptest::ReadBytes(result) == image;
                 seconds[phase].push_back(s);
                 ratio[phase].push_back(s / (static_cast<double>(host.virtualMs) / 1e3));
                 pauses[phase] = host.pauses;
@@ -120,7 +122,6 @@ void EepromJobs(int rounds, emu::EmulatorBackend& bus) {
             });
         }
     }
-    ok = ok && buffer == image;
     std::printf("64 KB EEPROM jobs (VQ7170, 24C64 class) with real pauses, %d rounds%s\n", rounds,
                 ok ? "" : "  FAILED: the jobs did not succeed");
     const char* names[2] = {"download", "read-back"};

@@ -5,6 +5,7 @@
 #include "BenchHost.h"
 #include "ChipPatches.h"
 #include "Emulator.h"
+#include "DeviceJobs.h"
 #include "hid/Hid.h"
 
 #include <algorithm>
@@ -57,10 +58,10 @@ void Run(int reportId) {
     for (int round = 0; round < 5; ++round) {
         const std::size_t before = chip->SetFeatureCount() + chip->GetFeatureCount();
         const auto start = Clock::now();
-        patch.Download(MEMTYPE_FLASH, kLen, image);
+        const JobResult result = Download(patch, image, MEMTYPE_FLASH);
         best = std::min(best, Seconds(start));
         reports = chip->SetFeatureCount() + chip->GetFeatureCount() - before;
-        if (host.last != "Successful!") std::printf("download ended with %s\n", host.last.c_str());
+        if (!result.ok) std::printf("download ended with %s\n", result.reason.c_str());
 
         const HANDLE h = hid::Open(chip->path(), hid::Access::ReadWrite);
         bestRaw = std::min(bestRaw, RawTransport(h, static_cast<BYTE>(reportId), kLen, image));

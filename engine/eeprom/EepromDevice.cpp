@@ -1,24 +1,8 @@
-// Identification, image memory types and loading rules of the EEPROM-only
-// chips (VQ7140S, VQ7140XX, VQ7170, VQ7170S).
+// Identification of the EEPROM-only chips (VQ7140S, VQ7140XX, VQ7170,
+// VQ7170S); their memory types and loading rules are in their descriptors.
 #include "EepromPatch.h"
 
 #include "DeviceScan.h"
-#include "LoadFile.h"
-
-namespace {
-constexpr MemoryTypeMagic kMagic7140XX{{0x08, 0x16}, true, {0x32, 0x64}, false, {0, 0}};
-constexpr MemoryTypeMagic kMagic7170{{0xA5, 0x5A}, true, {0x96, 0x69}, false, {0, 0}};
-constexpr MemoryTypeMagic kMagic7170S{{0x5A, 0xA5}, true, {0x69, 0x96}, false, {0, 0}};
-
-constexpr LoadRules RULES_7140S{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7140S, 0xC400, 0xD000,
-                                Stamp::YearMonthDayHour, 0, BinRule::SizeLimited, 0xC10, false};
-constexpr LoadRules RULES_7140XX{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7140XX, 0xC800, 0xD400,
-                                 Stamp::YearMonthDayHour, 0, BinRule::SizeLimited, 0xC30, true};
-constexpr LoadRules RULES_7170{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7170, 0xCC00, 0xE000,
-                               Stamp::YearMonthDayHour, 0, BinRule::SizeLimited, 0x1430, true};
-constexpr LoadRules RULES_7170S{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7170, 0xCC00, 0xE000,
-                                Stamp::YearMonthDayHour, 0, BinRule::Verify, 0, true};
-}  // namespace
 
 // --- VQ7140S / VQ7140XX ----------------------------------------------------
 
@@ -45,21 +29,7 @@ BYTE CVQ7170SPatch::ScanDevices() {
                      nullptr, nullptr});
 }
 
-// --- memory types and loading --------------------------------------------
-
-void CVQ7140SPatch::SetImageMemoryType(BYTE) {
-    g_image[0] = 0x5A;
-    g_image[1] = 0xA5;
-}
-
-BYTE CVQ7140XXPatch::GetImageMemoryType() { return MagicMemoryType(kMagic7140XX); }
-void CVQ7140XXPatch::SetImageMemoryType(BYTE memType) { SetMagicMemoryType(kMagic7140XX, memType); }
-BYTE CVQ7170Patch::GetImageMemoryType() { return MagicMemoryType(kMagic7170); }
-void CVQ7170Patch::SetImageMemoryType(BYTE memType) { SetMagicMemoryType(kMagic7170, memType); }
-BYTE CVQ7170SPatch::GetImageMemoryType() { return MagicMemoryType(kMagic7170S); }
-void CVQ7170SPatch::SetImageMemoryType(BYTE memType) { SetMagicMemoryType(kMagic7170S, memType); }
-
-bool CVQ7140SPatch::LoadFile() { return LoadImageFile(RULES_7140S); }
-bool CVQ7140XXPatch::LoadFile() { return LoadImageFile(RULES_7140XX); }
-bool CVQ7170Patch::LoadFile() { return LoadImageFile(RULES_7170); }
-bool CVQ7170SPatch::LoadFile() { return LoadImageFile(RULES_7170S); }
+std::unique_ptr<CVQPatch> MakeVQ7140SPatch() { return std::make_unique<CVQ7140SPatch>(); }
+std::unique_ptr<CVQPatch> MakeVQ7140XXPatch() { return std::make_unique<CVQ7140XXPatch>(); }
+std::unique_ptr<CVQPatch> MakeVQ7170Patch() { return std::make_unique<CVQ7170Patch>(); }
+std::unique_ptr<CVQPatch> MakeVQ7170SPatch() { return std::make_unique<CVQ7170SPatch>(); }

@@ -114,14 +114,14 @@ void CVQ7140SPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
     EndSuccessful();
 }
 
-void CVQ7140SPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
-    const ImageState before = BeginReadBack();
+void CVQ7140SPatch::ReadBack(BYTE memType, DWORD len, bool, BYTE* buffer, ReadFindings& found) {
+    const ReadFindings before = BeginReadBack(found);
     const BYTE sel = MemorySelector(memType);
-    len = ClampReadToEeprom(len);
+    len = ClampReadToEeprom(len, found);
     SetStatusText("Reading......", STATUS_GREEN);
     for (DWORD i = 0; i < len; ++i) {
         ReadData(sel, static_cast<WORD>(i), 1, buffer + i);
-        if (m_bReadFailed) return FailReadBack(before);
+        if (m_bReadFailed) return FailReadBack(found, before);
         SetProgress(ProgressOf(i + 1, 100, len));
     }
     EndReadingCompleted();
@@ -138,11 +138,11 @@ void CVQ7140XXPatch::Download(BYTE memType, DWORD len, const BYTE* data) {
     DownloadWithVerifyCopy(*this, memType, len, data, false);
 }
 
-void CVQ7140XXPatch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
-    const ImageState before = BeginReadBack();
+void CVQ7140XXPatch::ReadBack(BYTE memType, DWORD len, bool, BYTE* buffer, ReadFindings& found) {
+    const ReadFindings before = BeginReadBack(found);
     SetStatusText("Reading......", STATUS_GREEN);
-    if (!ReadInPieces(*this, MemorySelector(memType), ClampReadToEeprom(len), buffer, 100, 0))
-        return FailReadBack(before);
+    if (!ReadInPieces(*this, MemorySelector(memType), ClampReadToEeprom(len, found), buffer, 100, 0))
+        return FailReadBack(found, before);
     EndReadingCompleted();
 }
 
@@ -154,8 +154,8 @@ void CVQ7170Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
     DownloadWithVerifyCopy(*this, memType, len, data, true);
 }
 
-void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
-    const ImageState before = BeginReadBack();
+void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buffer, ReadFindings& found) {
+    const ReadFindings before = BeginReadBack(found);
     const BYTE sel = MemorySelector(memType);
 
     BYTE saved = 0xFF;
@@ -166,9 +166,9 @@ void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
 
     DWORD codeLen = 0;
     bool read = true;
-    if (Host().IsModifyLengthChecked()) {
+    if (lengthGiven) {
         // Exactly the bytes asked for, whatever the stored header says.
-        len = ClampReadToEeprom(len);
+        len = ClampReadToEeprom(len, found);
         read = ReadInPieces(*this, sel, len, buffer, 100, 0);
         if (read) SetProgress(100);
         if (len > IMAGE_HEADER_SIZE + CHECKSUM_BYTES)
@@ -177,8 +177,8 @@ void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
         SetProgress(100);
         codeLen = ImageCodeLength(buffer);
         if (codeLen == 0 || codeLen > MAX_HEADER_CODE_LEN) {
-            g_readLen = IMAGE_HEADER_SIZE;
-            g_codeLen = 0;
+            found.readLen = IMAGE_HEADER_SIZE;
+            found.codeLen = 0;
             SetStatusText("...", STATUS_GREEN);
         } else {
             read = ReadInPieces(*this, sel, codeLen + IMAGE_HEADER_SIZE + CHECKSUM_BYTES, buffer, 100, 0);
@@ -189,7 +189,7 @@ void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
         // Nothing of a read with failed requests counts: the image state
         // stays as it was and the page is not reloaded.
         WriteXdataByteTwoTry(GUARD_ADDR, saved);
-        return FailReadBack(before);
+        return FailReadBack(found, before);
     }
 
     // The stored image counts only when both of its sums hold. An image that
@@ -198,17 +198,17 @@ void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     WORD codeSum = 0;
     if (imageLen <= EEPROM_SPACE &&
         StoredChecksumsMatch(buffer, static_cast<WORD>(codeLen), ChecksumLayout::VQ7170, &codeSum)) {
-        g_readLen = imageLen;
-        std::memcpy(g_image, buffer, imageLen);
-        g_codeLen = static_cast<WORD>(codeLen);
-        g_checksum = codeSum;
+        found.readLen = imageLen;
+        found.imageBytes = imageLen;
+        found.codeLen = static_cast<WORD>(codeLen);
+        found.checksum = codeSum;
     } else {
-        g_codeLen = 0;
-        g_checksum = 0;
+        found.codeLen = 0;
+        found.checksum = 0;
     }
 
     WriteXdataByteTwoTry(GUARD_ADDR, saved);
-    Host().RefreshOptionPage();
+    found.refreshPage = true;
     SetStatusText("Reading completed!", STATUS_GREEN);
 }
 

@@ -7,52 +7,36 @@
 
 class CVQ7140SPatch : public CVQPatch {
 public:
+    CVQ7140SPatch() : CVQPatch(CHIP_ROW_VQ7140S) {}
     void Download(BYTE memType, DWORD len, const BYTE* data) override;
-    void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
+    void ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buffer, ReadFindings& found) override;
     void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
-    DWORD GetVendorId() override { return 0x5156; }
-    DWORD GetProductId() override { return 0x0021; }
     BYTE ScanDevices() override;
-    bool LoadFile() override;
-    BYTE GetImageMemoryType() override { return MEMTYPE_24C01_16; }
-    BYTE GetSupportedMemoryTypes() override { return 1; }
-    void SetImageMemoryType(BYTE memType) override;
 };
 
 class CVQ7140XXPatch : public CVQPatch {
 public:
+    CVQ7140XXPatch() : CVQPatch(CHIP_ROW_VQ7140XX) {}
     void Download(BYTE memType, DWORD len, const BYTE* data) override;
-    void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
+    void ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buffer, ReadFindings& found) override;
     void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
-    DWORD GetVendorId() override { return 0x5156; }
-    DWORD GetProductId() override { return 0x0021; }
     BYTE ScanDevices() override;
-    bool LoadFile() override;
-    BYTE GetImageMemoryType() override;
-    BYTE GetSupportedMemoryTypes() override { return 3; }
-    void SetImageMemoryType(BYTE memType) override;
 };
 
 class CVQ7170Patch : public CVQPatch {
 public:
+    CVQ7170Patch() : CVQPatch(CHIP_ROW_VQ7170) {}
     void Download(BYTE memType, DWORD len, const BYTE* data) override;
-    void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
+    void ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buffer, ReadFindings& found) override;
     void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
-    DWORD GetVendorId() override { return 0x5156; }
-    DWORD GetProductId() override { return 0x7170; }
     BYTE ScanDevices() override;
-    bool LoadFile() override;
-    BYTE GetImageMemoryType() override;
-    BYTE GetSupportedMemoryTypes() override { return 3; }
-    void SetImageMemoryType(BYTE memType) override;
+
+protected:
+    explicit CVQ7170Patch(int row) : CVQPatch(row) {}
 };
 
 class CVQ7170SPatch : public CVQ7170Patch {
 public:
-    DWORD GetVendorId() override { return 0x3B71; }
-    DWORD GetProductId() override { return 0x7170; }
+    CVQ7170SPatch() : CVQ7170Patch(CHIP_ROW_VQ7170S) {}
     BYTE ScanDevices() override;
-    bool LoadFile() override;
-    BYTE GetImageMemoryType() override;
-    void SetImageMemoryType(BYTE memType) override;
 };

@@ -1,15 +1,7 @@
-// Identification, report id, image memory types and loading rules of the
-// VQ5520.
+// Identification and report id of the VQ5520.
 #include "VQ5520Patch.h"
 
 #include "DeviceScan.h"
-#include "LoadFile.h"
-
-namespace {
-constexpr MemoryTypeMagic kMagic5520{{0xA5, 0x5A}, true, {0x96, 0x69}, true, {0xC3, 0x3C}};
-constexpr LoadRules RULES_5520{PATCH_TITLE, PATCH_FILTER, ChecksumLayout::VQ7170, 0xC830, 0xE800,
-                               Stamp::ZeroYearMonthDay, 0, BinRule::Verify16M, 0, true};
-}  // namespace
 
 void CVQ5520Patch::DetectReportId() {
     FEATURE_REPORT r;  // nine zero bytes
@@ -32,7 +24,4 @@ void CVQ5520Patch::OpenDevice(BYTE index) {
     DetectReportId();
 }
 
-BYTE CVQ5520Patch::GetImageMemoryType() { return MagicMemoryType(kMagic5520); }
-void CVQ5520Patch::SetImageMemoryType(BYTE memType) { SetMagicMemoryType(kMagic5520, memType); }
-
-bool CVQ5520Patch::LoadFile() { return LoadImageFile(RULES_5520); }
+std::unique_ptr<CVQPatch> MakeVQ5520Patch() { return std::make_unique<CVQ5520Patch>(); }

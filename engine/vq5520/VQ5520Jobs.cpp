@@ -102,7 +102,7 @@ void CVQ5520Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
 
 // --- read-back --------------------------------------------------------------
 
-DWORD CVQ5520Patch::ReadStoredLength(BYTE memType) {
+DWORD CVQ5520Patch::ReadStoredLength(BYTE memType, ReadFindings& found) {
     const bool flash = memType == MEMTYPE_FLASH;
     const BYTE selector = MemorySelector(memType);
     BYTE hdr[IMAGE_HEADER_SIZE];
@@ -123,21 +123,21 @@ DWORD CVQ5520Patch::ReadStoredLength(BYTE memType) {
         for (DWORD i = 0; i < 4; ++i) ReadEeprom(selector, static_cast<WORD>(sumsAt + i), 1, sums + i);
     }
 
-    return AdoptStoredLength(hdr, sums, ChecksumLayout::VQ7170);
+    return AdoptStoredLength(hdr, sums, ChecksumLayout::VQ7170, found);
 }
 
-// buf is g_workBuf: it holds a whole image (at most 65,587 bytes) and every
-// length up to its own size; longer requests are cut to that size.
-void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
-    const ImageState before = BeginReadBack();
-    len = ClampReadLength(memType, len);
+// buf holds a whole image (at most 65,587 bytes) and every length up to its
+// own size; longer requests are cut to that size.
+void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buf, ReadFindings& found) {
+    const ReadFindings before = BeginReadBack(found);
+    len = ClampReadLength(memType, len, found);
     std::memset(buf, 0xFF, len);
     SetStatusText("Reading......", STATUS_GREEN);
     // A bus that was not switched reads as 0xFF: no read without it.
-    if (!SelectMux(memType)) return FailReadBack(before);
+    if (!SelectMux(memType)) return FailReadBack(found, before);
 
-    const DWORD n = Host().IsModifyLengthChecked() ? len : ReadStoredLength(memType);
-    if (m_bReadFailed) return FailReadBack(before);
+    const DWORD n = lengthGiven ? len : ReadStoredLength(memType, found);
+    if (m_bReadFailed) return FailReadBack(found, before);
 
     const bool flash = memType == MEMTYPE_FLASH;
     const BYTE selector = MemorySelector(memType);
@@ -151,22 +151,24 @@ void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, BYTE* buf) {
             ReadEeprom(selector, static_cast<WORD>(off), 1, buf + off);
         }
         // Nothing of a read with a failed request counts.
-        if (m_bReadFailed) return FailReadBack(before);
+        if (m_bReadFailed) return FailReadBack(found, before);
     }
 
-    if (!Host().IsModifyLengthChecked()) {
-        const WORD codeLen = g_codeLen;
-        if (StoredChecksumsMatch(buf, codeLen, ChecksumLayout::VQ7170, &g_checksum)) {
-            g_readLen = codeLen + 52;
+    if (!lengthGiven) {
+        const WORD codeLen = found.codeLen.value_or(0);
+        WORD codeSum = 0;
+        if (StoredChecksumsMatch(buf, codeLen, ChecksumLayout::VQ7170, &codeSum)) {
+            found.checksum = codeSum;
+            found.readLen = codeLen + 52;
         } else {
-            g_checksum = 0;
-            g_codeLen = 0;
+            found.checksum = 0;
+            found.codeLen = 0;
         }
-        std::memcpy(g_image, buf, n);
+        found.imageBytes = n;
     }
 
     SetProgress(100);
-    Host().RefreshOptionPage();
+    found.refreshPage = true;
     SetStatusText("Reading completed!", STATUS_GREEN);
 }
 

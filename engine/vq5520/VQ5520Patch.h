@@ -5,17 +5,12 @@
 
 class CVQ5520Patch : public CVQPatch {
 public:
+    CVQ5520Patch() : CVQPatch(CHIP_ROW_VQ5520) {}
     void Download(BYTE memType, DWORD len, const BYTE* data) override;
-    void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
+    void ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buffer, ReadFindings& found) override;
     void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
-    DWORD GetVendorId() override { return 0x3B71; }
-    DWORD GetProductId() override { return 0x5632; }
     BYTE ScanDevices() override;
     void OpenDevice(BYTE index) override;
-    bool LoadFile() override;
-    BYTE GetImageMemoryType() override;
-    BYTE GetSupportedMemoryTypes() override { return 7; }
-    void SetImageMemoryType(BYTE memType) override;
 
     // Register reads (also used by the option page); the writes are
     // CVQPatch's WriteXdata and WriteSfr.
@@ -55,7 +50,8 @@ private:
     // Write and verify phases; false when the job has already ended.
     bool WritePhase(BYTE memType, DWORD len, const BYTE* data);
     bool VerifyPhase(BYTE memType, DWORD len, const BYTE* data);
-    // Normal-mode read-back: the stored header decides the length. Sets
-    // g_codeLen, g_checksum and g_readLen; returns the number of bytes to read.
-    DWORD ReadStoredLength(BYTE memType);
+    // Normal-mode read-back: the stored header decides the length. Finds
+    // the code length, code checksum and read length; returns the number of
+    // bytes to read.
+    DWORD ReadStoredLength(BYTE memType, ReadFindings& found);
 };

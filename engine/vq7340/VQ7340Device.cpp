@@ -1,17 +1,7 @@
-// Identification, report id, image memory types and loading rules of the
-// VQ7340/41 and the VQ5632.
+// Identification and report id of the VQ7340/41 and the VQ5632.
 #include "VQ7340Patch.h"
 
 #include "DeviceScan.h"
-#include "LoadFile.h"
-
-namespace {
-constexpr MemoryTypeMagic kMagic7340{{0x5A, 0xA5}, true, {0x69, 0x96}, true, {0x3C, 0xC3}};
-constexpr LoadRules RULES_7340{FIRMWARE_TITLE, "VQ734x_FW (*.hex,*.bin)", ChecksumLayout::VQ7340, 0xF000, 0xFC00,
-                               Stamp::None, 0x80, BinRule::Firmware16M, 0, true};
-constexpr LoadRules RULES_5632{FIRMWARE_TITLE, "VQ5632_FW (*.hex,*.bin)", ChecksumLayout::VQ7340, 0xF000, 0xFC00,
-                               Stamp::None, 0xC0, BinRule::Firmware16M, 0, true};
-}  // namespace
 
 BYTE CVQ7340Patch::ScanDevices() {
     auto probe = [this] {
@@ -40,8 +30,5 @@ BYTE CVQ7340Patch::ScanDevices() {
                      [this, &acceptedId] { m_bUseReportId1 = acceptedId; }});
 }
 
-BYTE CVQ7340Patch::GetImageMemoryType() { return MagicMemoryType(kMagic7340); }
-void CVQ7340Patch::SetImageMemoryType(BYTE memType) { SetMagicMemoryType(kMagic7340, memType); }
-
-bool CVQ7340Patch::LoadFile() { return LoadImageFile(RULES_7340); }
-bool CVQ5632Patch::LoadFile() { return LoadImageFile(RULES_5632); }
+std::unique_ptr<CVQPatch> MakeVQ7340Patch() { return std::make_unique<CVQ7340Patch>(); }
+std::unique_ptr<CVQPatch> MakeVQ5632Patch() { return std::make_unique<CVQ5632Patch>(); }

@@ -44,7 +44,10 @@ BOOL CVQ7340Patch::ReadFlash(DWORD addr, WORD len, BYTE* out) {
         for (DWORD done = 0; done < len;) {
             const DWORD n = std::min<DWORD>(BULK_REPORT_DATA, len - done);
             bulk.bytes[0] = BULK_REPORT_ID;
-            if (!hid::GetFeature(m_hDevice, bulk.data(), BULK_REPORT_SIZE, 1 + n)) return FALSE;
+            if (!hid::GetFeature(m_hDevice, bulk.data(), BULK_REPORT_SIZE, 1 + n)) {
+                NoteHidFailure();
+                return FALSE;
+            }
             std::memcpy(out + done, bulk.bytes + 1, n);
             done += n;
         }
@@ -75,7 +78,10 @@ BOOL CVQ7340Patch::WriteFlash(DWORD addr, WORD len, const BYTE* data) {
         for (DWORD done = 0; done < len;) {
             const DWORD n = std::min<DWORD>(BULK_REPORT_DATA, len - done);
             std::memcpy(bulk.bytes + 1, data + done, n);
-            if (!hid::SetFeature(m_hDevice, bulk.data(), BULK_REPORT_SIZE)) return FALSE;
+            if (!hid::SetFeature(m_hDevice, bulk.data(), BULK_REPORT_SIZE)) {
+                NoteHidFailure();
+                return FALSE;
+            }
             done += n;
         }
         return TRUE;

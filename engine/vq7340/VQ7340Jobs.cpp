@@ -108,8 +108,8 @@ void CVQ7340Patch::Download(BYTE memType, DWORD len, const BYTE* data) {
     RestoreGuard(guard);
 }
 
-void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
-    const ImageState before = BeginReadBack();
+void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buffer, ReadFindings& found) {
+    const ReadFindings before = BeginReadBack(found);
     const BYTE guard = SaveGuard();
     SetStatusText("Reading......", STATUS_GREEN);
     FlashJobMemory memory(*this, memType);
@@ -117,19 +117,19 @@ void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, BYTE* buffer) {
     // The end of a read whose requests failed: nothing of it counts.
     const auto fail = [&] {
         RestoreGuard(guard);
-        FailReadBack(before);
+        FailReadBack(found, before);
     };
     // A bus left unconnected reads as 0xFF: no read without the access mode.
     if (!SetAccessMode(memory.IsFlash() ? ACCESS_FLASH : ACCESS_EEPROM_READ)) return fail();
     DWORD n = 0;
-    if (Host().IsModifyLengthChecked()) {
-        n = ClampReadLength(memType, len);
+    if (lengthGiven) {
+        n = ClampReadLength(memType, len, found);
     } else {
         BYTE head[IMAGE_HEADER_SIZE + STORED_SUMS] = {};
         if (!memory.Read(0, IMAGE_HEADER_SIZE, head)) return fail();
         const WORD codeLen = ImageCodeLength(head);
         if (!memory.Read(codeLen + IMAGE_HEADER_SIZE, STORED_SUMS, head + IMAGE_HEADER_SIZE)) return fail();
-        n = AdoptStoredLength(head, head + IMAGE_HEADER_SIZE, ChecksumLayout::VQ7340);
+        n = AdoptStoredLength(head, head + IMAGE_HEADER_SIZE, ChecksumLayout::VQ7340, found);
     }
 
     const PhaseProgress bar(100.0, n, 0);

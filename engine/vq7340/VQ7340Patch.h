@@ -10,16 +10,11 @@ inline constexpr int ACCESS_FLASH = 3;
 
 class CVQ7340Patch : public CVQPatch {
 public:
+    CVQ7340Patch() : CVQPatch(CHIP_ROW_VQ7340) {}
     void Download(BYTE memType, DWORD len, const BYTE* data) override;
-    void ReadBack(BYTE memType, DWORD len, BYTE* buffer) override;
+    void ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buffer, ReadFindings& found) override;
     void ReadDeviceVersion(BYTE memType, BYTE out[4]) override;
-    DWORD GetVendorId() override { return 0x3B71; }
-    DWORD GetProductId() override { return 0x7340; }
     BYTE ScanDevices() override;
-    bool LoadFile() override;
-    BYTE GetImageMemoryType() override;
-    BYTE GetSupportedMemoryTypes() override { return 4; }
-    void SetImageMemoryType(BYTE memType) override;
 
     // Register reads with report id m_bUseReportId1; the writes are
     // CVQPatch's WriteXdata and WriteSfr.
@@ -35,6 +30,9 @@ public:
     // FALSE at the first request that fails.
     BOOL ReadFlash(DWORD addr, WORD len, BYTE* out);
     BOOL WriteFlash(DWORD addr, WORD len, const BYTE* data);
+
+protected:
+    explicit CVQ7340Patch(int row) : CVQPatch(row) {}
 
 private:
     friend class FlashJobMemory;
@@ -57,6 +55,5 @@ private:
 
 class CVQ5632Patch : public CVQ7340Patch {
 public:
-    DWORD GetProductId() override { return 0x5632; }
-    bool LoadFile() override;
+    CVQ5632Patch() : CVQ7340Patch(CHIP_ROW_VQ5632) {}
 };

@@ -9,6 +9,7 @@
 #include "AboutDlg.h"
 #include "AppTestEnv.h"
 #include "DialogFixture.h"
+#include "AppShell.h"
 #include "ForwardingHost.h"
 #include "Globals.h"
 #include "OptionPage.h"
@@ -35,7 +36,7 @@ namespace {
 
 // The application's host, but file dialogs are cancelled and message boxes
 // noted, so that a click on "Open File" or "LOAD" does not wait for a user.
-class WalkHost : public ForwardingHost {
+class WalkHost : public ForwardingHost, public IAppShell {
 public:
     WalkHost() : ForwardingHost(qt) {}
     std::string OpenFileDialog(const FileDialogSpec&) override { return {}; }

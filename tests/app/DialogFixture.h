@@ -3,6 +3,7 @@
 // opened as start-up opens it and closed at the end.
 #pragma once
 
+#include "AppShell.h"
 #include "AppTestEnv.h"
 #include "EngineHost.h"
 #include "TessadaneDlg.h"
@@ -11,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <type_traits>
 
 template <class Host>
 class DialogFixture : public ::testing::Test {
@@ -18,10 +20,12 @@ protected:
     void SetUp() override {
         TestApplication();
         SetEngineHost(&host);
+        if constexpr (std::is_base_of_v<IAppShell, Host>) SetAppShell(&host);
     }
     void TearDown() override {
         dlg.reset();
         SetEngineHost(nullptr);
+        SetAppShell(nullptr);
     }
 
     // Opens the main dialog with this chip type remembered.

@@ -59,8 +59,8 @@ TEST_F(Look, FileDialogsShowEachFilterWithItsPattern) {
         const char* title;
         const char* filter;
     } cases[] = {
-        {"open, EEPROM chips", ROW_VQ7170, [] { g_patchVQ7170.LoadFile(); }, "Open Patch file!", "Patch (*.hex,*.bin)"},
-        {"open, VQ7340", ROW_VQ7340, [] { g_patchVQ7340.LoadFile(); }, "Open Firmware file!", "VQ734x_FW (*.hex,*.bin)"},
+        {"open, EEPROM chips", ROW_VQ7170, [this] { dlg->OnBnClickedOpenFile(); }, "Open Patch file!", "Patch (*.hex,*.bin)"},
+        {"open, VQ7340", ROW_VQ7340, [this] { dlg->OnBnClickedOpenFile(); }, "Open Firmware file!", "VQ734x_FW (*.hex,*.bin)"},
         {"HDCP key", ROW_VQ7340, [this] { ASSERT_TRUE(ClickAsUser(g_pCurPage->GetWnd()->GetDlgItem(IDC_LOAD_KEY))); },
          "Open hdcp key file!", "HDCP_KEY (*.bin)"},
     };

@@ -73,7 +73,7 @@ TEST_F(Platform, ArrowKeysTickTheRadioTheyReachAndTabEntersAtTheTickedOne) {
             EXPECT_EQ(dlg->IsDlgButtonChecked(id), id == c.reached ? BST_CHECKED : BST_UNCHECKED) << what << " " << id;
         // The click handler wrote the memory type's magic into the image and the view.
         EXPECT_EQ(dlg->m_nMemoryType, c.memType) << what;
-        EXPECT_EQ(g_chipTable[c.row].pPatch->GetImageMemoryType(), c.memType) << what;
+        EXPECT_EQ(g_chipTable[c.row].pPatch->GetImageMemoryType(g_image), c.memType) << what;
         EXPECT_EQ(dlg->m_hexEdit.GetData()[0], g_image[0]) << what;
         EXPECT_EQ(dlg->m_hexEdit.GetData()[1], g_image[1]) << what;
 

@@ -1,5 +1,6 @@
 // The engine's view of the user interface: status text and colour, progress,
 // the check box, the page refresh and message boxes, from any thread.
+#include "AppShell.h"
 #include "AppTestEnv.h"
 #include "Globals.h"
 #include "QtEngineHost.h"
@@ -223,27 +224,6 @@ TEST_F(StatusProtocol, ProgressReachesTheBarOfTheNextDialog) {
     EXPECT_TRUE(QTest::qWaitFor([] { return g_progress.GetWnd()->value() == 60; }, 1000));
 }
 
-TEST_F(StatusProtocol, ModifyLengthCheckBoxFromAWorker) {
-    bool checked = true;
-    RunOnWorkerThread([&] { checked = Host().IsModifyLengthChecked(); });
-    EXPECT_FALSE(checked);
-    dlg->CheckDlgButton(IDC_MODIFY_LENGTH, BST_CHECKED);
-    RunOnWorkerThread([&] { checked = Host().IsModifyLengthChecked(); });
-    EXPECT_TRUE(checked);
-}
-
-TEST_F(StatusProtocol, PageRefreshRunsOnTheUserInterfaceThread) {
-    CountingPage page;
-    COptionPage* shown = g_pCurPage;
-    g_pCurPage = &page;
-    RunOnWorkerThread([] { Host().RefreshOptionPage(); });
-    EXPECT_EQ(page.loads, 1);
-    EXPECT_EQ(page.thread, QCoreApplication::instance()->thread());
-    g_pCurPage = nullptr;
-    Host().RefreshOptionPage();  // no page: nothing happens
-    g_pCurPage = shown;
-}
-
 TEST_F(StatusProtocol, MessageBoxHasTheApplicationCaptionAndOk) {
     QString title, text;
     int buttons = 0;
@@ -255,7 +235,7 @@ TEST_F(StatusProtocol, MessageBoxHasTheApplicationCaptionAndOk) {
         buttons = static_cast<int>(box->buttons().size());
         box->button(QMessageBox::Ok)->click();
     });
-    Host().MessageBox("Not a valid firmware!\n");
+    Shell().MessageBox("Not a valid firmware!\n");
     EXPECT_EQ(title, theApp.m_pszAppName);
     EXPECT_EQ(title, QStringLiteral("app_tests"));  // this executable's name
     EXPECT_EQ(text, QStringLiteral("Not a valid firmware!\n"));

@@ -1,12 +1,11 @@
 // The set-up the chip job tests share: a recording host on the virtual
 // clock, an emulated bus, one connected chip, images with their checksums
-// and a filter over the reports a chip was sent. The image state the jobs
-// change (g_image's first bytes, g_readLen, g_codeLen, g_checksum) is put
-// back after every test.
+// and a filter over the reports a chip was sent.
 #pragma once
 
 #include "ImageFormat.h"
 #include "RecordingHost.h"
+#include "DeviceJobs.h"
 #include "VQPatch.h"
 
 #include "Emulator.h"
@@ -63,18 +62,6 @@ inline emu::ReportRule RequestsStartingWith(bool set, const std::string& hex) {
 
 class ChipFixture {
 protected:
-    ChipFixture()
-        : savedReadLen_(g_readLen),
-          savedCodeLen_(g_codeLen),
-          savedChecksum_(g_checksum),
-          savedHead_(g_image, g_image + kSavedImageBytes) {}
-    ~ChipFixture() {
-        g_readLen = savedReadLen_;
-        g_codeLen = savedCodeLen_;
-        g_checksum = savedChecksum_;
-        std::memcpy(g_image, savedHead_.data(), kSavedImageBytes);
-    }
-
     // Plugs one chip, connects the programmer to it and starts the chip's
     // log and the host afresh.
     std::shared_ptr<emu::Chip> ConnectChip(CVQPatch& patch, const emu::ChipConfig& config) {
@@ -85,15 +72,8 @@ protected:
         return chip;
     }
 
-    static constexpr std::size_t kSavedImageBytes = 0x10100;
     RecordingHost host;
     emu::ScopedBackend bus;
-
-private:
-    DWORD savedReadLen_;
-    WORD savedCodeLen_;
-    WORD savedChecksum_;
-    std::vector<BYTE> savedHead_;
 };
 
 }  // namespace chiptest

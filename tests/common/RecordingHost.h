@@ -1,12 +1,11 @@
-// A host for engine tests: records what the engine shows, answers dialogs
-// from a script and keeps a virtual clock instead of pausing.
+// A host for engine tests: records what the engine shows and keeps a
+// virtual clock instead of pausing.
 #pragma once
 
 #include "EngineHost.h"
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -31,14 +30,6 @@ public:
         std::lock_guard lock(mutex_);
         progress.push_back(pos);
     }
-    bool IsModifyLengthChecked() override { return modifyLengthChecked; }
-    void RefreshOptionPage() override { ++pageRefreshes; }
-    std::string OpenFileDialog(const FileDialogSpec& spec) override { return Answer(spec, true); }
-    std::string SaveFileDialog(const FileDialogSpec& spec) override { return Answer(spec, false); }
-    void MessageBox(const std::string& text) override {
-        std::lock_guard lock(mutex_);
-        messages.push_back(text);
-    }
     void Sleep(DWORD ms) override {
         clockMs += ms;
         std::lock_guard lock(mutex_);
@@ -57,45 +48,22 @@ public:
         now.tm_sec = second;
     }
 
-    // The next dialog answers with this path ("" = cancel).
-    void QueueDialogAnswer(std::string path) { answers.push_back(std::move(path)); }
-
     const Status& LastStatus() const { return statuses.back(); }
     void Clear() {
         std::lock_guard lock(mutex_);
         statuses.clear();
         progress.clear();
-        messages.clear();
         pauses.clear();
-        dialogs.clear();
         clockMs = 0;
-        pageRefreshes = 0;
     }
-
-    struct Dialog {
-        bool open;
-        FileDialogSpec spec;
-    };
 
     std::vector<Status> statuses;
     std::vector<int> progress;
-    std::vector<std::string> messages;
     std::vector<DWORD> pauses;
-    std::vector<Dialog> dialogs;
-    std::deque<std::string> answers;
     std::atomic<std::uint64_t> clockMs{0};
-    std::atomic<int> pageRefreshes{0};
-    bool modifyLengthChecked = false;
     bool recordPauses = false;
     std::tm now{};
 
 private:
-    std::string Answer(const FileDialogSpec& spec, bool open) {
-        dialogs.push_back({open, spec});
-        if (answers.empty()) return {};
-        std::string path = answers.front();
-        answers.pop_front();
-        return path;
-    }
     std::mutex mutex_;
 };

@@ -13,7 +13,7 @@ TEST_F(DownloadTest, VQ7140SSixteenBytesPausesAndMovesTheBarByByte) {
     host.recordPauses = true;
     const auto data = Pattern(16);
 
-    patch.Download(MEMTYPE_24C01_16, 16, data.data());
+    EXPECT_TRUE(Download(patch, data, MEMTYPE_24C01_16).ok);
 
     const std::vector<int> expected = {3,  6,  9,  12, 15, 18, 21, 25, 28, 31, 34, 37, 40, 43, 46, 50, 53,
                                        56, 59, 62, 65, 68, 71, 75, 78, 81, 84, 87, 90, 93, 96, 100, 100};
@@ -50,7 +50,7 @@ TEST_P(PieceTest, VQ7140XXVerifiesInFiveBytePieces) {
     auto chip = Connect(patch, {.type = ChipType::VQ7140XX});
     const auto data = Pattern(c.len, 3);
 
-    patch.Download(MEMTYPE_24C32_64, c.len, data.data());
+    EXPECT_TRUE(Download(patch, data, MEMTYPE_24C32_64).ok);
 
     EXPECT_EQ(host.progress, c.progress);
     EXPECT_EQ(host.statuses, (std::vector<RecordingHost::Status>{kDownloading, kVerifying, kSuccessful}));
@@ -75,7 +75,7 @@ TEST_F(DownloadTest, VQ7170ShortDownloadSendsExactlyTheseReports) {
     auto chip = Connect(patch, {.type = ChipType::VQ7170});
     const BYTE data[] = {0x11, 0x22, 0x33};
 
-    patch.Download(MEMTYPE_24C32_64, 3, data);
+    EXPECT_TRUE(Download(patch, data, MEMTYPE_24C32_64).ok);
 
     const auto log = chip->Log();
     const std::vector<LoggedReport> expected = {
@@ -102,7 +102,7 @@ TEST_F(DownloadTest, VerifyDifferenceOnVQ7170LeavesTheGuardAtZero) {
     auto chip = Connect(patch, {.type = ChipType::VQ7170, .eepromSize = {16, 16}});
     const auto data = Pattern(20, 5);
 
-    patch.Download(MEMTYPE_24C01_16, 20, data.data());
+    EXPECT_FALSE(Download(patch, data, MEMTYPE_24C01_16).ok);
 
     EXPECT_EQ(host.statuses, (std::vector<RecordingHost::Status>{kDownloading, kVerifying, kVerifyError}));
     ASSERT_FALSE(host.progress.empty());
@@ -118,7 +118,7 @@ TEST_F(DownloadTest, VQ7140SStopsAtTheFirstDifference) {
     auto chip = Connect(patch, {.type = ChipType::VQ7140S, .eepromSize = {16, 16}});
     const auto data = Pattern(20, 5);
 
-    patch.Download(MEMTYPE_24C01_16, 20, data.data());
+    EXPECT_FALSE(Download(patch, data, MEMTYPE_24C01_16).ok);
 
     EXPECT_EQ(host.statuses.back(), kVerifyError);
     EXPECT_EQ(CountCommand(chip->Log(), HID_CMD_EEPROM_READ), 1u);
@@ -136,7 +136,7 @@ TEST_P(OversizeTest, ImageBeyondTheEepromSpaceIsRefusedUntouched) {
     auto chip = Connect(*patch, {.type = GetParam().type, .eepromSize = {65536, 65536}});
     const auto data = Pattern(65537, 9);
 
-    patch->Download(MEMTYPE_24C01_16, 65537, data.data());
+    EXPECT_FALSE(Download(*patch, data, MEMTYPE_24C01_16).ok);
 
     EXPECT_EQ(host.statuses, (std::vector<RecordingHost::Status>{{"Length(0x10001) Overflow!!!", STATUS_RED}}));
     EXPECT_EQ(host.progress, std::vector<int>{0});
@@ -152,7 +152,7 @@ TEST_F(DownloadTest, FullSixtyFourKilobytesGoThrough) {
     auto chip = Connect(patch, {.type = ChipType::VQ7170S, .eepromSize = {2048, 65536}});
     const auto data = Pattern(65536, 11);
 
-    patch.Download(MEMTYPE_24C32_64, 65536, data.data());
+    EXPECT_TRUE(Download(patch, data, MEMTYPE_24C32_64).ok);
 
     EXPECT_EQ(host.LastStatus(), kSuccessful);
     EXPECT_EQ(chip->Eeprom(1, 0, 65536), data);

@@ -2,6 +2,7 @@
 // the header-led VQ7170 read with its checksum test, the ticked length,
 // reads beyond the EEPROM space, and a download read back per class.
 #include "EepromFixture.h"
+#include "JobChecks.h"
 
 #include <algorithm>
 
@@ -9,6 +10,10 @@ namespace eeprom_test {
 namespace {
 
 using ReadBackTest = EepromFixture;
+using chiptest::Found;
+using chiptest::FoundOf;
+using chiptest::ReadBlock;
+using chiptest::ReadBytes;
 
 constexpr BYTE MARK = 0xEE;  // what a buffer held before a read
 
@@ -33,13 +38,8 @@ TEST_P(StoredImageTest, VQ7170ReadsTheLengthItsHeaderAnnounces) {
     const WORD codeSum = CodeChecksum(image.data(), 0x0100, ChecksumLayout::VQ7170);
     if (c.corrupt >= 0) image[c.corrupt] ^= 0x01;
     chip->WriteEeprom(1, 0, image);
-    std::fill_n(g_image, 400, MARK);
-    g_readLen = 0x123;
-    g_codeLen = 77;
-    g_checksum = 0x4444;
-    std::vector<BYTE> buffer(65536, MARK);
 
-    patch.ReadBack(MEMTYPE_24C32_64, 0x30, buffer.data());
+    const JobResult r = ReadBack(patch, MEMTYPE_24C32_64, 0x30, false);
 
     // Header first (nine pieces and three bytes), then the whole image again.
     const std::vector<int> header = {10, 20, 31, 41, 52, 62, 72, 83, 93, 100};
@@ -47,22 +47,20 @@ TEST_P(StoredImageTest, VQ7170ReadsTheLengthItsHeaderAnnounces) {
     EXPECT_EQ(std::vector<int>(host.progress.begin(), host.progress.begin() + 10), header);
     EXPECT_EQ(host.progress.size(), 10u + 61u + 1u);
     EXPECT_EQ(host.progress.back(), 100);
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), buffer.begin()));
-    EXPECT_EQ(buffer[308], MARK);
+    // The whole image was read, and nothing behind it.
+    auto read = image;
+    read.push_back(0);
+    EXPECT_EQ(ReadBlock(r, 309), read);
 
     if (c.good) {
-        EXPECT_EQ(g_readLen, 308u);
-        EXPECT_EQ(g_codeLen, 256);
-        EXPECT_EQ(g_checksum, codeSum);
-        EXPECT_TRUE(std::equal(image.begin(), image.end(), g_image));
-        EXPECT_EQ(g_image[308], MARK);
+        // The image read replaces the window's.
+        EXPECT_EQ(FoundOf(r.found), (Found{308, 256, codeSum, 308, true}));
+        EXPECT_EQ(ReadBytes(r), image);
     } else {
-        EXPECT_EQ(g_readLen, 0x123u);
-        EXPECT_EQ(g_codeLen, 0);
-        EXPECT_EQ(g_checksum, 0);
-        EXPECT_TRUE(std::all_of(g_image, g_image + 400, [](BYTE b) { return b == MARK; }));
+        // The read length stays as asked and the window's image as it was.
+        EXPECT_EQ(FoundOf(r.found), (Found{0x30, 0, 0, 0, true}));
     }
-    EXPECT_EQ(host.pageRefreshes, 1);
+    EXPECT_TRUE(r.ok);
     EXPECT_EQ(host.statuses, (std::vector<RecordingHost::Status>{kReading, kReadingCompleted}));
     EXPECT_EQ(chip->Xdata(GUARD), GUARD_VALUE);
     // Zeroed for the transfer, restored afterwards.
@@ -86,27 +84,22 @@ TEST_P(OddHeaderTest, VQ7170SStopsAfterTheHeader) {
     auto image = Pattern(65536, 4);
     WriteBE16(image.data() + 2, GetParam());
     chip->WriteEeprom(1, 0, image);
-    g_readLen = 0x100;
-    g_codeLen = 12;
-    // Exactly the EEPROM space: nothing may be touched beyond it.
-    std::vector<BYTE> buffer(65536, 0);
 
-    patch.ReadBack(MEMTYPE_24C32_64, 0x30, buffer.data());
+    const JobResult r = ReadBack(patch, MEMTYPE_24C32_64, 0x100, false);
 
     EXPECT_EQ(host.statuses,
               (std::vector<RecordingHost::Status>{kReading, {"...", STATUS_GREEN}, kReadingCompleted}));
-    EXPECT_EQ(g_readLen, 48u);
-    EXPECT_EQ(g_codeLen, 0);
-    EXPECT_EQ(g_checksum, 0);
+    EXPECT_EQ(FoundOf(r.found), (Found{48, 0, 0, 0, true}));
     EXPECT_EQ(host.progress, (std::vector<int>{10, 20, 31, 41, 52, 62, 72, 83, 93, 100}));
     EXPECT_EQ(CountCommand(chip->Log(), HID_CMD_EEPROM_READ), 10u);
-    EXPECT_EQ(host.pageRefreshes, 1);
     EXPECT_EQ(chip->Xdata(GUARD), GUARD_VALUE);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, OddHeaderTest, ::testing::Values(WORD{0x2000}, WORD{0}, WORD{0xFFFF}));
 
-// Ticked: the given length, the code length taken from it.
+// Ticked: the given length, the code length taken from it. The sums of a
+// header-only read are those the caller's buffer held at 48..51, so these
+// cases run the read on a buffer of their own.
 struct TickedCase {
     const char* name;
     DWORD len;
@@ -121,32 +114,33 @@ TEST_P(TickedTest, VQ7170ReadsTheGivenLength) {
     const TickedCase& c = GetParam();
     CVQ7170Patch patch;
     auto chip = Connect(patch, {.type = ChipType::VQ7170});
-    host.modifyLengthChecked = true;
     const auto image = Image7170(0x0100);
     chip->WriteEeprom(0, 0, image);
-    g_readLen = c.len;
-    std::fill_n(g_image, 400, MARK);
     // With 0x30 only the header is read; the test then looks at bytes 48..51
     // of the buffer, which this read did not fill.
     std::vector<BYTE> buffer(65536, 0);
     const WORD headerSum = HeaderChecksum(image.data(), ChecksumLayout::VQ7170);
     WriteBE16(buffer.data() + 48, c.sumsMatch ? headerSum : static_cast<WORD>(headerSum + 1));
 
-    patch.ReadBack(MEMTYPE_24C01_16, c.len, buffer.data());
+    ReadFindings found;
+    found.readLen = c.len;
+    patch.ReadBack(MEMTYPE_24C01_16, c.len, true, buffer.data(), found);
 
     EXPECT_EQ(CountCommand(chip->Log(), HID_CMD_EEPROM_READ), (c.len + 4) / 5);
     EXPECT_EQ(host.progress.back(), 100);
     const DWORD expectLen = c.len > 52 ? c.len : 52;
     if (c.sumsMatch) {
-        EXPECT_EQ(g_readLen, expectLen);
-        EXPECT_EQ(g_codeLen, expectLen - 52);
-        EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + expectLen, g_image));
+        // The first expectLen bytes of the buffer replace the window's image.
+        EXPECT_EQ(found.readLen, expectLen);
+        EXPECT_EQ(found.codeLen, expectLen - 52);
+        EXPECT_EQ(found.imageBytes, expectLen);
     } else {
-        EXPECT_EQ(g_readLen, c.len);
-        EXPECT_EQ(g_codeLen, 0);
-        EXPECT_EQ(g_image[0], MARK);
+        EXPECT_EQ(found.readLen, c.len);
+        EXPECT_EQ(found.codeLen, 0);
+        EXPECT_EQ(found.imageBytes, 0u);
     }
-    EXPECT_EQ(host.pageRefreshes, 1);
+    EXPECT_TRUE(found.refreshPage);
+    EXPECT_FALSE(found.failed);
     EXPECT_EQ(host.LastStatus(), kReadingCompleted);
 }
 
@@ -163,23 +157,24 @@ class LongReadTest : public EepromFixture, public ::testing::WithParamInterface<
 TEST_P(LongReadTest, StopsAtTheEndOfTheEepromSpace) {
     auto patch = GetParam().make();
     auto chip = Connect(*patch, {.type = GetParam().type, .eepromSize = {65536, 65536}});
-    host.modifyLengthChecked = true;
     // A whole-space VQ7170 image: code length 65536 - 52.
     const auto image = Image7170(65536 - 52, 21);
     chip->WriteEeprom(0, 0, image);
-    std::vector<BYTE> buffer(0x20000, MARK);
 
-    patch->ReadBack(MEMTYPE_24C01_16, 0x20000, buffer.data());
+    const JobResult r = ReadBack(*patch, MEMTYPE_24C01_16, 0x20000, true);
 
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), buffer.begin()));
-    EXPECT_TRUE(std::all_of(buffer.begin() + 65536, buffer.end(), [](BYTE b) { return b == MARK; }));
+    const auto block = ReadBlock(r, 0x20000);
+    ASSERT_EQ(block.size(), 0x20000u);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), block.begin()));
+    EXPECT_TRUE(std::all_of(block.begin() + 65536, block.end(), [](BYTE b) { return b == 0; }));
     EXPECT_EQ(host.progress.back(), 100);
     for (int p : host.progress) EXPECT_LE(p, 100);
     EXPECT_EQ(host.LastStatus(), kReadingCompleted);
-    // The read job shows g_readLen bytes: only what came from the chip.
-    EXPECT_EQ(g_readLen, 65536u);
+    // The read stands for what came from the chip only.
+    EXPECT_EQ(r.found.readLen, 65536u);
+    EXPECT_EQ(ReadBytes(r), image);
     if (GetParam().type == ChipType::VQ7170 || GetParam().type == ChipType::VQ7170S) {
-        EXPECT_EQ(g_codeLen, 65536 - 52);
+        EXPECT_EQ(r.found.codeLen, 65536 - 52);
     }
 }
 
@@ -242,7 +237,7 @@ TEST_P(RoundTripTest, DownloadedImageReadsBackIdentical) {
     auto chip = Connect(*patch, {.type = cls.type});
     const auto image = Image7170(1500, 31 + memType);
 
-    patch->Download(memType, static_cast<DWORD>(image.size()), image.data());
+    EXPECT_TRUE(Download(*patch, image, memType).ok);
     EXPECT_EQ(host.LastStatus(), kSuccessful);
     EXPECT_EQ(chip->Eeprom(sel, 0, image.size()), image);
     // The other memory is not touched.
@@ -251,14 +246,13 @@ TEST_P(RoundTripTest, DownloadedImageReadsBackIdentical) {
     EXPECT_EQ(chip->Xdata(GUARD), cls.type == ChipType::VQ7140XX ? 0 : GUARD_VALUE);
 
     chip->SetXdata(GUARD, GUARD_VALUE);
-    std::vector<BYTE> buffer(65536, MARK);
-    patch->ReadBack(memType, static_cast<DWORD>(image.size()), buffer.data());
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), buffer.begin()));
-    EXPECT_EQ(buffer[image.size()], MARK);
+    const JobResult r = ReadBack(*patch, memType, static_cast<DWORD>(image.size()), false);
+    EXPECT_EQ(ReadBytes(r), image);
+    EXPECT_EQ(ReadBlock(r, image.size() + 1).back(), 0);  // nothing read behind it
     EXPECT_EQ(host.LastStatus(), kReadingCompleted);
     if (cls.type == ChipType::VQ7170 || cls.type == ChipType::VQ7170S) {
-        EXPECT_TRUE(std::equal(image.begin(), image.end(), g_image));
-        EXPECT_EQ(g_codeLen, 1500);
+        EXPECT_EQ(r.found.imageBytes, image.size());
+        EXPECT_EQ(r.found.codeLen, 1500);
     }
     EXPECT_EQ(chip->Xdata(GUARD), GUARD_VALUE);
 

@@ -1,4 +1,5 @@
 #include "ChipTypes.h"
+#include "VQPatch.h"
 
 #include <gtest/gtest.h>
 

@@ -28,24 +28,18 @@ const ChipCase kChips[] = {
     {"VQ5632", Make<CVQ5632Patch>},
 };
 
-void SetMagic(BYTE a, BYTE b) {
-    g_image[0] = a;
-    g_image[1] = b;
-}
-
-class MemoryTypeTest : public ::testing::Test {
-protected:
-    void SetUp() override { saved_ = {g_image[0], g_image[1]}; }
-    void TearDown() override { SetMagic(saved_.first, saved_.second); }
-    std::pair<BYTE, BYTE> saved_;
+// Image bytes 0..1, the only ones the memory type reads and writes.
+struct Magic {
+    BYTE bytes[2];
+    Magic(BYTE a, BYTE b) : bytes{a, b} {}
 };
 
-TEST_F(MemoryTypeTest, FreshImageIsTypeOneForEveryClass) {
-    SetMagic(0x5A, 0xA5);
-    for (const auto& c : kChips) EXPECT_EQ(c.make()->GetImageMemoryType(), 1) << c.name;
+TEST(MemoryTypeTest, FreshImageIsTypeOneForEveryClass) {
+    Magic image(0x5A, 0xA5);
+    for (const auto& c : kChips) EXPECT_EQ(c.make()->GetImageMemoryType(image.bytes), 1) << c.name;
 }
 
-TEST_F(MemoryTypeTest, MagicTableRoundTrips) {
+TEST(MemoryTypeTest, MagicTableRoundTrips) {
     // {chip, type, expected bytes after Set, expected Get}
     struct Row {
         int chip;
@@ -60,35 +54,33 @@ TEST_F(MemoryTypeTest, MagicTableRoundTrips) {
         {5, 4, 0x3C, 0xC3, 4}, {6, 4, 0x3C, 0xC3, 4}, {6, 1, 0x5A, 0xA5, 1},
     };
     for (const Row& r : rows) {
-        SetMagic(0x00, 0x00);
+        Magic image(0x00, 0x00);
         auto chip = kChips[r.chip].make();
-        chip->SetImageMemoryType(r.type);
-        EXPECT_EQ(g_image[0], r.b0) << kChips[r.chip].name << " type " << int(r.type);
-        EXPECT_EQ(g_image[1], r.b1) << kChips[r.chip].name << " type " << int(r.type);
-        EXPECT_EQ(chip->GetImageMemoryType(), r.get) << kChips[r.chip].name << " type " << int(r.type);
+        chip->SetImageMemoryType(image.bytes, r.type);
+        EXPECT_EQ(image.bytes[0], r.b0) << kChips[r.chip].name << " type " << int(r.type);
+        EXPECT_EQ(image.bytes[1], r.b1) << kChips[r.chip].name << " type " << int(r.type);
+        EXPECT_EQ(chip->GetImageMemoryType(image.bytes), r.get) << kChips[r.chip].name << " type " << int(r.type);
     }
 }
 
-TEST_F(MemoryTypeTest, TypeWithoutMagicLeavesBytes) {
-    SetMagic(0x12, 0x34);
+TEST(MemoryTypeTest, TypeWithoutMagicLeavesBytes) {
+    Magic image(0x12, 0x34);
     CVQ7170Patch chip;
-    chip.SetImageMemoryType(MEMTYPE_FLASH);
-    EXPECT_EQ(g_image[0], 0x12);
-    EXPECT_EQ(g_image[1], 0x34);
+    chip.SetImageMemoryType(image.bytes, MEMTYPE_FLASH);
+    EXPECT_EQ(image.bytes[0], 0x12);
+    EXPECT_EQ(image.bytes[1], 0x34);
 }
 
-TEST_F(MemoryTypeTest, BothBytesMustMatch) {
-    SetMagic(0x3C, 0x00);
-    EXPECT_EQ(CVQ7340Patch().GetImageMemoryType(), 1);
-    SetMagic(0x3C, 0xC3);
-    EXPECT_EQ(CVQ7140SPatch().GetImageMemoryType(), 1);  // VQ7140S knows one type only
+TEST(MemoryTypeTest, BothBytesMustMatch) {
+    EXPECT_EQ(CVQ7340Patch().GetImageMemoryType(Magic(0x3C, 0x00).bytes), 1);
+    EXPECT_EQ(CVQ7140SPatch().GetImageMemoryType(Magic(0x3C, 0xC3).bytes), 1);  // VQ7140S knows one type only
 }
 
 // Every chip type against an image starting with each type's magic, with
 // one byte of a magic only, and with no magic at all. The types without
 // flash keep a zero flash entry in their magic table: 00 00 is memory
 // type 1 there, not flash.
-TEST_F(MemoryTypeTest, EveryChipTypeReadsTheImagesFirstTwoBytes) {
+TEST(MemoryTypeTest, EveryChipTypeReadsTheImagesFirstTwoBytes) {
     struct Row {
         BYTE b0, b1;
         BYTE type[7];  // in kChips order: 7140S 7140XX 7170 7170S 5520 7340 5632
@@ -111,9 +103,9 @@ TEST_F(MemoryTypeTest, EveryChipTypeReadsTheImagesFirstTwoBytes) {
         {0x32, 0x69, {1, 1, 1, 1, 1, 1, 1}},
     };
     for (const Row& r : rows) {
-        SetMagic(r.b0, r.b1);
+        const Magic image(r.b0, r.b1);
         for (std::size_t c = 0; c < std::size(kChips); ++c)
-            EXPECT_EQ(kChips[c].make()->GetImageMemoryType(), r.type[c])
+            EXPECT_EQ(kChips[c].make()->GetImageMemoryType(image.bytes), r.type[c])
                 << kChips[c].name << " with " << std::hex << int(r.b0) << ' ' << int(r.b1);
     }
 }
@@ -140,24 +132,18 @@ protected:
     void TearDown() override { std::filesystem::remove_all(dir); }
 };
 
-TEST_F(SaveToBinTest, ProposesDatedNameWithBinExtension) {
+// The window proposes this name in its save dialog.
+TEST_F(SaveToBinTest, ProposesDatedName) {
     host.SetNow(2031, 3, 3, 7, 5);
-    host.QueueDialogAnswer("");
-    CVQ7170Patch().SaveToBin(0, g_workBuf);
-    ASSERT_EQ(host.dialogs.size(), 1u);
-    EXPECT_FALSE(host.dialogs[0].open);
-    EXPECT_EQ(host.dialogs[0].spec.initialName, "VQ_Firmware_20310303_0705");
-    EXPECT_EQ(host.dialogs[0].spec.defaultExt, "bin");
-    EXPECT_EQ(host.dialogs[0].spec.filter, "Bin File(*.bin)|*.bin|");
-    EXPECT_TRUE(host.statuses.empty());  // cancelled: nothing shown
+    EXPECT_EQ(DefaultBinFileName(host.LocalTime()), "VQ_Firmware_20310303_0705");
+    EXPECT_TRUE(host.statuses.empty());
 }
 
 TEST_F(SaveToBinTest, WritesBytesAndEmptyFiles) {
     const BYTE bytes[] = {1, 2, 3, 0xFF};
     for (DWORD len : {DWORD{0}, DWORD{4}}) {
         const auto path = dir / ("out" + std::to_string(len) + ".bin");
-        host.QueueDialogAnswer(path.string());
-        CVQ7340Patch().SaveToBin(len, bytes);
+        EXPECT_TRUE(CVQ7340Patch().SaveToBin(path.string(), len, bytes)) << len;
         std::ifstream in(path, std::ios::binary);
         ASSERT_TRUE(in) << len;
         std::vector<char> got{std::istreambuf_iterator<char>(in), {}};
@@ -166,10 +152,17 @@ TEST_F(SaveToBinTest, WritesBytesAndEmptyFiles) {
     }
 }
 
-TEST_F(SaveToBinTest, UncreatableFileShowsMessageOnly) {
-    host.QueueDialogAnswer((dir / "missing" / "x.bin").string());
-    CVQ7170Patch().SaveToBin(1, g_workBuf);
-    EXPECT_EQ(host.messages, std::vector<std::string>{"Create Bin File fail!"});
+// The caller tells the user; the engine shows nothing.
+TEST_F(SaveToBinTest, UncreatableFileShowsNothing) {
+    const BYTE bytes[] = {1};
+    EXPECT_FALSE(CVQ7170Patch().SaveToBin((dir / "missing" / "x.bin").string(), 1, bytes));
+    EXPECT_TRUE(host.statuses.empty());
+}
+
+// A write that does not reach the file is no saved image.
+TEST_F(SaveToBinTest, ShortWriteIsAFailure) {
+    const BYTE bytes[] = {1, 2, 3, 4};
+    EXPECT_FALSE(CVQ7170Patch().SaveToBin("/dev/full", 4, bytes));
     EXPECT_TRUE(host.statuses.empty());
 }
 

@@ -51,20 +51,19 @@ TEST(BoundaryTest, LengthsOnAndPastEachStep) {
             Rig rig(t);
             ASSERT_TRUE(rig.connected);
             const auto data = Data(len, len);
-            rig.patch->Download(t.memType, len, data.data());
+            EXPECT_TRUE(Download(*rig.patch, data, t.memType).ok);
             EXPECT_TRUE(IsSuccessText(rig.host.LastStatus().text)) << rig.host.LastStatus().text;
             auto stored = data;
             stored.push_back(0xFF);  // nothing written behind the image
             EXPECT_EQ(rig.Stored(len + 1), stored);
 
             rig.host.Clear();
-            rig.host.modifyLengthChecked = true;
-            g_readLen = len;
-            std::memset(g_workBuf, 0x5A, len + 1);
-            rig.patch->ReadBack(t.memType, len, g_workBuf);
+            const JobResult r = ReadBack(*rig.patch, t.memType, len, true);
             EXPECT_EQ(rig.host.LastStatus().text, "Reading completed!");
-            EXPECT_TRUE(std::equal(data.begin(), data.end(), g_workBuf));
-            EXPECT_EQ(g_workBuf[len], 0x5A);  // nothing read beyond
+            EXPECT_EQ(chiptest::ReadBytes(r), data);
+            auto block = data;
+            block.push_back(0);  // nothing read beyond
+            EXPECT_EQ(chiptest::ReadBlock(r, len + 1), block);
         }
     }
 }
@@ -93,8 +92,10 @@ TEST(BoundaryTest, EepromOnlyChipsBehindReportIdOneDevices) {
 
         // A read fails the same way and changes nothing.
         rig.host.Clear();
-        rig.patch->ReadBack(MEMTYPE_24C01_16, 16, g_workBuf);
+        const JobResult r = ReadBack(*rig.patch, MEMTYPE_24C01_16, 16, false);
         EXPECT_EQ(rig.host.LastStatus(), (RecordingHost::Status{"Reading failed!", STATUS_RED}));
+        EXPECT_FALSE(r.image);
+        EXPECT_EQ(chiptest::FoundOf(r.found), chiptest::FailedRead(16));
     }
 }
 
@@ -134,8 +135,7 @@ TEST(BoundaryTest, ChipThatFailsAfterConnecting) {
         const std::vector<BYTE> zeros(64, 0);
         patch.Download(MEMTYPE_24C01_16, 64, zeros.data());
         EXPECT_EQ(host.LastStatus(), kVerifyError);
-        host.modifyLengthChecked = true;
-        patch.ReadBack(MEMTYPE_24C01_16, 64, g_workBuf);
+        EXPECT_FALSE(ReadBack(patch, MEMTYPE_24C01_16, 64, true).ok);
         EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Reading failed!", STATUS_RED}));
     }
 }
@@ -177,24 +177,18 @@ TEST(BoundaryTest, FlashMagicOnChipsWithoutFlash) {
         int row;
         BYTE afterSetFlash[2];  // bytes 0..1 after SetImageMemoryType(MEMTYPE_FLASH) of 3C C3
     } rows[] = {{0, {0x5A, 0xA5}}, {1, {0x3C, 0xC3}}, {2, {0x3C, 0xC3}}, {3, {0x3C, 0xC3}}};
-    const BYTE saved[2] = {g_image[0], g_image[1]};
     for (const auto& r : rows) {
         const auto patch = MakeChipPatch(r.row);
         SCOPED_TRACE(r.row);
         EXPECT_EQ(patch->GetSupportedMemoryTypes() & MEMTYPE_FLASH, 0);
         for (const auto& magic : {std::array<BYTE, 2>{0x3C, 0xC3}, std::array<BYTE, 2>{0xC3, 0x3C}}) {
-            g_image[0] = magic[0];
-            g_image[1] = magic[1];
-            EXPECT_EQ(patch->GetImageMemoryType(), MEMTYPE_24C01_16) << int(magic[0]);
+            EXPECT_EQ(patch->GetImageMemoryType(magic.data()), MEMTYPE_24C01_16) << int(magic[0]);
         }
-        g_image[0] = 0x3C;
-        g_image[1] = 0xC3;
-        patch->SetImageMemoryType(MEMTYPE_FLASH);
-        EXPECT_EQ(g_image[0], r.afterSetFlash[0]);
-        EXPECT_EQ(g_image[1], r.afterSetFlash[1]);
+        BYTE image[2] = {0x3C, 0xC3};
+        patch->SetImageMemoryType(image, MEMTYPE_FLASH);
+        EXPECT_EQ(image[0], r.afterSetFlash[0]);
+        EXPECT_EQ(image[1], r.afterSetFlash[1]);
     }
-    g_image[0] = saved[0];
-    g_image[1] = saved[1];
 }
 
 }  // namespace

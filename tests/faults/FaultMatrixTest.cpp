@@ -1,8 +1,8 @@
 // Every family and memory type, every job, every fault the emulator offers
 // (lasting ones from the first, a middle and the last request on, single
 // ones at every request): a job ends in a success text
-// only with the right bytes on the chip or in the image, a failed read leaves
-// the image state as it was, and every job ends.
+// only with the right bytes on the chip or in the image, a failed read hands
+// back no image and no findings, and every job ends.
 #include "FaultRig.h"
 
 #include <algorithm>
@@ -52,11 +52,12 @@ struct Outcome {
     std::size_t sets = 0, gets = 0;
     bool dataFailed = false;
     std::vector<RecordingHost::Status> statuses;
-    int pageRefreshes = 0;
-    bool stateKept = false;
+    bool ok = false;
+    bool refreshesPage = false;
+    bool stateKept = false;  // a read that hands nothing back: no image, no findings
     bool failedFlag = false;
     ImageState after;
-    std::vector<BYTE> bytes;  // download: the chip's memory; read: the work buffer
+    std::vector<BYTE> bytes;  // download: the chip's memory; read: the block it read into
 };
 
 // Runs one job on a fresh rig whose chip obeys its bus set-up and starts
@@ -68,25 +69,18 @@ Outcome RunJob(const Target& t, Job job, const std::function<void(emu::Chip&)>& 
     if (job != Job::Download) rig.Store(image);
     rig.DetachBus();
 
-    // The state a failed read must leave alone.
-    std::memset(g_image, 0xEE, ImageState::kHead);
-    g_imageLen = 0x1234;
-    g_codeLen = 0x1111;
-    g_checksum = 0x2222;
-    g_readLen = job == Job::TickedRead ? static_cast<DWORD>(image.size()) : 0x30;
-    rig.host.modifyLengthChecked = job == Job::TickedRead;
-    const ImageState before = ImageState::Now();
-    std::memset(g_workBuf, 0xEE, image.size());
+    const DWORD readLen = job == Job::TickedRead ? static_cast<DWORD>(image.size()) : 0x30;
 
     const std::size_t sets = rig.chip->SetFeatureCount(), gets = rig.chip->GetFeatureCount();
     arm(*rig.chip);
+    JobResult result;
     if (job == Job::Download) {
         // All zero: the bytes a failed request leaves in its reply, the
         // image a failed verify would most easily take for written.
-        std::memset(g_workBuf, 0, image.size());
-        rig.patch->Download(t.memType, static_cast<DWORD>(image.size()), g_workBuf);
+        const std::vector<BYTE> zeros(image.size(), 0);
+        result = Download(*rig.patch, zeros, t.memType);
     } else {
-        rig.patch->ReadBack(t.memType, g_readLen, g_workBuf);
+        result = ReadBack(*rig.patch, t.memType, readLen, job == Job::TickedRead);
     }
 
     Outcome out;
@@ -95,13 +89,14 @@ Outcome RunJob(const Target& t, Job job, const std::function<void(emu::Chip&)>& 
     const auto log = rig.chip->Log();
     out.dataFailed = std::any_of(log.begin(), log.end(), [](const LoggedReport& r) { return !r.ok && IsDataRequest(r); });
     out.statuses = rig.host.statuses;
-    out.pageRefreshes = rig.host.pageRefreshes;
-    out.after = ImageState::Now();
-    out.stateKept = out.after == before;
-    out.failedFlag = rig.patch->m_bReadBackFailed;
+    EXPECT_EQ(chiptest::Lines(result), out.statuses);
+    out.ok = result.ok;
+    out.refreshesPage = result.found.refreshPage;
+    out.after = ImageState::Of(result);
+    out.stateKept = !result.image && out.after.found == chiptest::FailedRead(readLen);
+    out.failedFlag = result.found.failed;
     rig.chip->ClearFaults();
-    out.bytes = job == Job::Download ? rig.Stored(image.size())
-                                     : std::vector<BYTE>(g_workBuf, g_workBuf + image.size());
+    out.bytes = job == Job::Download ? rig.Stored(image.size()) : chiptest::ReadBlock(result, image.size());
     return out;
 }
 
@@ -138,10 +133,11 @@ TEST(FaultMatrixTest, NoFaultedJobEndsInSuccessWithWrongData) {
                         ++failed;
                         for (const auto& s : o.statuses) EXPECT_FALSE(IsSuccessText(s.text)) << s.text;
                         EXPECT_EQ(end.colour, STATUS_RED) << end.text;
+                        EXPECT_FALSE(o.ok);
                         if (job == Job::Download) continue;
                         EXPECT_EQ(end.text, "Reading failed!");
                         EXPECT_TRUE(o.stateKept);
-                        EXPECT_EQ(o.pageRefreshes, 0);
+                        EXPECT_FALSE(o.refreshesPage);
                         EXPECT_TRUE(o.failedFlag);
                         continue;
                     }
@@ -156,7 +152,7 @@ TEST(FaultMatrixTest, NoFaultedJobEndsInSuccessWithWrongData) {
                         ++right;
                     } else if (o.bytes == clean.bytes && o.after == clean.after) {
                         ++right;
-                    } else if (o.after.codeLen == 0) {
+                    } else if (o.after.found.codeLen == 0) {
                         // Garbled bytes of full length: the stored sums rejected them.
                         ++rejected;
                     }

@@ -8,10 +8,12 @@
 #include "Emulator.h"
 #include "HidReport.h"
 #include "ImageFormat.h"
+#include "JobChecks.h"
 #include "RecordingHost.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <ostream>
@@ -104,34 +106,51 @@ inline bool IsSuccessText(const std::string& text) {
     return text == "Successful!" || text == "Upgrade Successful" || text == "Reading completed!";
 }
 
-// The globals a read may change, and the start of g_image.
+// What a read hands the window: its findings and the bytes that replace
+// the window's image (the first found.imageBytes bytes read).
 struct ImageState {
+    chiptest::Found found;
     std::vector<BYTE> head;
-    DWORD imageLen, readLen;
-    WORD codeLen, checksum;
     bool operator==(const ImageState&) const = default;
-    static constexpr std::size_t kHead = 0x400;
-    static ImageState Now() {
-        return {std::vector<BYTE>(g_image, g_image + kHead), g_imageLen, g_readLen, g_codeLen, g_checksum};
+    static ImageState Of(const JobResult& r) {
+        std::vector<BYTE> head = chiptest::ReadBytes(r);
+        head.resize(std::min<std::size_t>(head.size(), r.found.imageBytes));
+        return {chiptest::FoundOf(r.found), std::move(head)};
     }
 };
 
+// The target's chip, obeying its bus set-up (gate) or only recording it.
+inline emu::ChipConfig ConfigOf(const Target& t, bool gate) {
+    emu::ChipConfig config;
+    config.type = t.type;
+    config.reportId = t.reportId;
+    config.gateBus = gate;
+    return config;
+}
+
+// The target's chip as an emulated-device list entry makes it, obeying its
+// bus set-up, with further options ("stop=30", "short=2@9") when given.
+inline emu::ChipConfig ListedChip(const Target& t, const std::string& options = {}) {
+    std::string entry = std::string(emu::TypeName(t.type)) + (t.reportId ? ":id1" : "") + ":gate";
+    if (!options.empty()) entry += ":" + options;
+    std::vector<emu::ChipConfig> configs;
+    std::string error;
+    EXPECT_TRUE(emu::ParseEmulateList(entry, &configs, &error)) << entry << ": " << error;
+    return configs.empty() ? ConfigOf(t, true) : configs.front();
+}
+
 // A fresh bus with one chip of the target, the programmer connected to it,
-// the chip's log and the host's records empty; the image state comes back
-// at the end.
+// the chip's log and the host's records empty.
 class Rig : chiptest::ChipFixture {
 public:
     // gate: the chip obeys its bus set-up registers.
-    explicit Rig(const Target& t, bool gate = false) : target(t), imageLen_(g_imageLen) {
+    explicit Rig(const Target& t, bool gate = false) : Rig(t, ConfigOf(t, gate)) {}
+    // A chip made as config says.
+    Rig(const Target& t, const emu::ChipConfig& config) : target(t) {
         patch = MakeChipPatch(static_cast<int>(t.type));
-        emu::ChipConfig config;
-        config.type = t.type;
-        config.reportId = t.reportId;
-        config.gateBus = gate;
         chip = ConnectChip(*patch, config);
         connected = patch->m_bConnected != 0;
     }
-    ~Rig() { g_imageLen = imageLen_; }
     Rig(const Rig&) = delete;
     Rig& operator=(const Rig&) = delete;
 
@@ -153,15 +172,15 @@ public:
         return target.memType == MEMTYPE_FLASH ? chip->Flash(0, n) : chip->Eeprom(Selector(), 0, n);
     }
 
+    // Reports the chip has seen since it was plugged in.
+    std::size_t Reports() const { return chip->SetFeatureCount() + chip->GetFeatureCount(); }
+
     using ChipFixture::bus;
     using ChipFixture::host;
     Target target;
     std::unique_ptr<CVQPatch> patch;
     std::shared_ptr<emu::Chip> chip;
     bool connected = false;
-
-private:
-    DWORD imageLen_;
 };
 
 }  // namespace faults

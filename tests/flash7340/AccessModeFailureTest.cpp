@@ -23,7 +23,6 @@ TEST_P(AccessModeFailureTest, FailedModeRegisterReadFailsTheSetUp) {
         {ACCESS_EEPROM_WRITE, 0, None},               {ACCESS_EEPROM_WRITE, 0, Send},
         {ACCESS_EEPROM_WRITE, 0, Reply},
     };
-    host.modifyLengthChecked = true;
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "mode " << row.mode << ", failing "
                                         << (row.fault == None ? "nothing" : row.fault == Send ? "the send" : "the reply"));
@@ -41,10 +40,9 @@ TEST_P(AccessModeFailureTest, FailedModeRegisterReadFailsTheSetUp) {
         chip->SetXdata(0xF01F, otherMemory);
         Fail(rule());
         host.Clear();
-        BYTE buf[16];
-        patch->ReadBack(row.readMemType, sizeof buf, buf);
+        const JobResult read = ReadBack(*patch, row.readMemType, 16, true);
         EXPECT_EQ(host.LastStatus(), fails ? status::kReadingFailed : status::kReadingCompleted);
-        EXPECT_EQ(patch->m_bReadBackFailed, fails);
+        EXPECT_EQ(read.found.failed, fails);
     }
 }
 

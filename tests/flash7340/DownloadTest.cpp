@@ -1,6 +1,7 @@
 // Flash and EEPROM downloads of VQ7340/VQ5632 on emulated chips: erase,
 // write, the verify window, status texts, progress and the guard register.
 #include "FlashFixture.h"
+#include "JobChecks.h"
 
 #include <algorithm>
 
@@ -25,9 +26,9 @@ protected:
     void SetUp() override { Connect(GetParam().type, GetParam().reportId); }
 
     // Downloads data to flash; the chip's guard register holds 0x5C before.
-    void Download(const std::vector<BYTE>& data, BYTE memType = MEMTYPE_FLASH) {
+    JobResult Download(const std::vector<BYTE>& data, BYTE memType = MEMTYPE_FLASH) {
         chip->SetXdata(GUARD, 0x5C);
-        patch->Download(memType, static_cast<DWORD>(data.size()), data.data());
+        return ::Download(*patch, data, memType);
     }
 
     // Flash transfers after the write phase: the verify reads.
@@ -45,7 +46,7 @@ protected:
 TEST_P(DownloadTest, Of4096BytesErasesTwoSectorsAndTheExtraOne) {
     const auto data = RandomBytes(4096, 7);
     host.recordPauses = true;
-    Download(data);
+    EXPECT_TRUE(Download(data).ok);
     EXPECT_EQ(host.statuses, kFlashSuccess);
     EXPECT_EQ(SectorErases(), (std::vector<DWORD>{0, 0x1000, 0xF000}));
     EXPECT_EQ(chip->Flash(0, 4096), data);
@@ -66,7 +67,7 @@ TEST_P(DownloadTest, ProgressOfAThreeStepImage) {
 
 TEST_P(DownloadTest, EmptyImageErasesSectorZeroAndTheExtraOne) {
     chip->WriteFlash(0xF000, RandomBytes(16, 9));
-    Download({});
+    EXPECT_TRUE(Download({}).ok);
     EXPECT_EQ(host.statuses, kFlashSuccess);
     EXPECT_EQ(SectorErases(), (std::vector<DWORD>{0, 0xF000}));
     EXPECT_EQ(chip->Flash(0xF000, 1), std::vector<BYTE>{0xFF});
@@ -78,14 +79,12 @@ TEST_P(DownloadTest, EmptyImageErasesSectorZeroAndTheExtraOne) {
 TEST_P(DownloadTest, RoundTripOfOneMegabyte) {
     chip->SetLogging(false);
     const auto data = RandomBytes(1u << 20, 10);
-    Download(data);
+    EXPECT_TRUE(Download(data).ok);
     EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Upgrade Successful", G}));
     EXPECT_EQ(chip->Flash(0, data.size()), data);
 
-    host.modifyLengthChecked = true;
-    std::fill_n(g_workBuf, data.size(), 0);
-    patch->ReadBack(MEMTYPE_FLASH, static_cast<DWORD>(data.size()), g_workBuf);
-    EXPECT_TRUE(std::equal(data.begin(), data.end(), g_workBuf));
+    const JobResult r = ReadBack(*patch, MEMTYPE_FLASH, static_cast<DWORD>(data.size()), true);
+    EXPECT_EQ(chiptest::ReadBytes(r), data);
     EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Reading completed!", G}));
 }
 
@@ -98,7 +97,7 @@ TEST_P(DownloadTest, UnerasedFlashFailsTheVerify) {
         return set && len == 9 && r[1] == HID_CMD_FLASH_SECTOR_ERASE;
     }));
     const auto data = RandomBytes(8192, 11);
-    Download(data);
+    EXPECT_FALSE(Download(data).ok);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Flash Erasing......", "Erase error!", "Upgrading......",
                                                  "Verifing......", "Verify error!"}));
     EXPECT_EQ(host.statuses[1].colour, R);
@@ -115,7 +114,7 @@ TEST_P(DownloadTest, FailedWriteIsNotReportedAsSuccess) {
     Fail(FailNth([](bool set, const BYTE* r, std::size_t len) {
         return set && (len == BULK_REPORT_SIZE || (r[1] == HID_CMD_FLASH_WRITE && r[2] == 0));
     }));
-    Download(RandomBytes(3 * 4096, 12));
+    EXPECT_FALSE(Download(RandomBytes(3 * 4096, 12)).ok);
     EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Verify error!", R}));
     EXPECT_EQ(chip->Xdata(GUARD), 0x00);
 }
@@ -126,7 +125,7 @@ TEST_P(DownloadTest, FailedVerifyReadIsADifference) {
         return !set && (len == BULK_REPORT_SIZE || r[1] == HID_CMD_FLASH_READ);
     }));
     const std::vector<BYTE> zeros(1000, 0);
-    Download(zeros);
+    EXPECT_FALSE(Download(zeros).ok);
     EXPECT_EQ(chip->Flash(0, zeros.size()), zeros);
     EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Verify error!", R}));
 }
@@ -135,7 +134,7 @@ TEST_P(DownloadTest, GuardThatCannotBeReadIsRestoredAs0xFF) {
     Fail(FailNth([](bool set, const BYTE* r, std::size_t) {
         return set && r[1] == HID_CMD_XDATA_READ && r[2] == 0xF0 && r[3] == 0x51;
     }));
-    Download(RandomBytes(100, 13));
+    EXPECT_TRUE(Download(RandomBytes(100, 13)).ok);
     EXPECT_EQ(host.LastStatus().text, "Upgrade Successful");
     EXPECT_EQ(chip->Xdata(GUARD), 0xFF);
 }
@@ -149,7 +148,7 @@ TEST_P(DownloadTest, EepromPathByMemoryType) {
         chip->ClearLog();
         host.Clear();
         const auto data = RandomBytes(300, memType);
-        Download(data, memType);
+        EXPECT_TRUE(Download(data, memType).ok);
         EXPECT_EQ(Texts(), (std::vector<std::string>{"Upgrading......", "Verifing......", "Upgrade Successful"}));
         EXPECT_EQ(chip->Eeprom(selector, 0, 300), data);
         EXPECT_TRUE(SectorErases().empty());
@@ -177,7 +176,7 @@ TEST_P(DownloadTest, EepromWriteLostInTheTail) {
         }));
         auto data = RandomBytes(300, 14);
         data[lost] = 0x00;
-        Download(data, MEMTYPE_24C32_64);
+        EXPECT_FALSE(Download(data, MEMTYPE_24C32_64).ok);
         EXPECT_EQ(chip->Eeprom(1, lost, 1), std::vector<BYTE>{0xFF});
         EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Verify error!", R}));
         EXPECT_EQ(chip->Xdata(GUARD), 0x00);
@@ -189,16 +188,15 @@ TEST_P(DownloadTest, EepromWriteLostInTheTail) {
 TEST_P(DownloadTest, EepromJobsStayWithinTheAddressSpace) {
     chip->SetXdata(GUARD, 0x5C);
     const auto data = RandomBytes(65537, 5);
-    patch->Download(MEMTYPE_24C32_64, 65537, data.data());
+    EXPECT_FALSE(::Download(*patch, data, MEMTYPE_24C32_64).ok);
     EXPECT_EQ(host.statuses, (std::vector<RecordingHost::Status>{{"Length(0x10001) Overflow!!!", R}}));
     EXPECT_EQ(host.progress, std::vector<int>{0});
     EXPECT_TRUE(chip->Log().empty());
     EXPECT_EQ(chip->Xdata(GUARD), 0x5C);
 
-    host.modifyLengthChecked = true;
-    patch->ReadBack(MEMTYPE_24C32_64, 0x20000, g_workBuf);
+    const JobResult r = ReadBack(*patch, MEMTYPE_24C32_64, 0x20000, true);
     EXPECT_EQ(Sets(HID_CMD_EEPROM_READ).size(), 65536u);
-    EXPECT_EQ(g_readLen, 65536u);
+    EXPECT_EQ(r.found.readLen, 65536u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Chips, DownloadTest, AllTargets(), [](const auto& info) { return TargetName(info.param); });
@@ -223,7 +221,7 @@ TEST_P(EraseTest, ErasesByLength) {
     // Zeros wherever an erase should reach: a sector left out shows.
     chip->WriteFlash(0, std::vector<BYTE>(std::max<DWORD>(c.len + 4096, 0x10000), 0x00));
     const auto data = RandomBytes(c.len, c.len);
-    patch->Download(MEMTYPE_FLASH, c.len, data.data());
+    EXPECT_TRUE(::Download(*patch, data, MEMTYPE_FLASH).ok);
     EXPECT_EQ(host.statuses, kFlashSuccess);
     EXPECT_EQ(chip->SectorEraseCount(), c.sectors + (c.extraSector ? 1 : 0));
     EXPECT_EQ(chip->ChipEraseCount(), c.chipErase ? 1u : 0u);
@@ -255,7 +253,7 @@ TEST_P(VerifyWindowTest, StartsWhereTheRuleSays) {
     const auto [len, start] = GetParam();
     Connect(ChipType::VQ5632, 0);
     const auto data = RandomBytes(len, len);
-    patch->Download(MEMTYPE_FLASH, len, data.data());
+    EXPECT_TRUE(::Download(*patch, data, MEMTYPE_FLASH).ok);
     EXPECT_EQ(host.LastStatus().text, "Upgrade Successful");
     std::vector<Transfer> reads;
     for (const Transfer& t : Transfers()) {
@@ -279,13 +277,14 @@ class ChipEraseTest : public FlashFixture, public ::testing::Test {
 protected:
     std::vector<int> pollProgress;
 
-    void Run(int busyPolls) {
+    JobResult Run(int busyPolls) {
         Connect(ChipType::VQ7340, 1, busyPolls);
         chip->SetLogging(false);
         host.recordPauses = true;
         const auto data = RandomBytes(0x80000, 15);
-        patch->Download(MEMTYPE_FLASH, 0x80000, data.data());
+        JobResult result = ::Download(*patch, data, MEMTYPE_FLASH);
         EXPECT_EQ(chip->Flash(0, data.size()), data);
+        return result;
     }
     std::size_t Polls() const {
         return static_cast<std::size_t>(std::count(host.pauses.begin(), host.pauses.end(), 100u));
@@ -293,14 +292,17 @@ protected:
 };
 
 TEST_F(ChipEraseTest, CompletionAtTheFirstPoll) {
-    Run(0);
+    EXPECT_TRUE(Run(0).ok);
     EXPECT_EQ(Polls(), 1u);
     EXPECT_EQ(host.statuses, kFlashSuccess);
     EXPECT_EQ(std::vector<int>(host.progress.begin(), host.progress.begin() + 3), (std::vector<int>{0, 0, 10}));
 }
 
 TEST_F(ChipEraseTest, NeverCompletingChipGives2499PollsThenWrites) {
-    Run(-1);
+    // Written and verified, but the erase failed: not a success.
+    const JobResult r = Run(-1);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.reason, "Erase error!");
     EXPECT_EQ(Polls(), 2499u);
     EXPECT_EQ(host.statuses[1], (RecordingHost::Status{"Erase error!", R}));
     EXPECT_EQ(host.statuses.back(), (RecordingHost::Status{"Upgrade Successful", G}));
@@ -322,7 +324,7 @@ TEST_F(ChipEraseTest, FailedPollEndsTheErase) {
     }, 3));
     host.recordPauses = true;
     const auto data = RandomBytes(0x80000, 16);
-    patch->Download(MEMTYPE_FLASH, 0x80000, data.data());
+    EXPECT_FALSE(::Download(*patch, data, MEMTYPE_FLASH).ok);
     EXPECT_EQ(Polls(), 3u);
     EXPECT_EQ(host.statuses[1], (RecordingHost::Status{"Erase error!", R}));
     EXPECT_EQ(host.LastStatus().text, "Upgrade Successful");
@@ -343,7 +345,7 @@ TEST_F(ChipEraseTest, FailedEraseRequestIsAnEraseError) {
         }));
         host.recordPauses = true;
         const auto data = RandomBytes(0x80000, 19);
-        patch->Download(MEMTYPE_FLASH, 0x80000, data.data());
+        EXPECT_FALSE(::Download(*patch, data, MEMTYPE_FLASH).ok);
         EXPECT_EQ(chip->ChipEraseCount(), 0u);
         EXPECT_EQ(Polls(), 1u);
         EXPECT_EQ(host.statuses[1], (RecordingHost::Status{"Erase error!", R}));
@@ -357,7 +359,7 @@ TEST_F(ChipEraseTest, FailedEraseRequestIsAnEraseError) {
 TEST_F(ChipEraseTest, ReportIdZeroDeviceTakesTheChipErase) {
     Connect(ChipType::VQ5632, 0, 2);
     const auto data = RandomBytes(0x80000, 17);
-    patch->Download(MEMTYPE_FLASH, 0x80000, data.data());
+    EXPECT_TRUE(::Download(*patch, data, MEMTYPE_FLASH).ok);
     EXPECT_EQ(chip->ChipEraseCount(), 1u);
     EXPECT_EQ(host.statuses[1], (RecordingHost::Status{"Erase Done!", G}));
     EXPECT_EQ(host.LastStatus().text, "Upgrade Successful");
@@ -380,7 +382,7 @@ TEST_F(ChipEraseTest, ReportIdZeroDeviceTakesTheChipErase) {
     host.Clear();
     chip->SetLogging(false);
     const auto next = RandomBytes(0x80000, 18);
-    patch->Download(MEMTYPE_FLASH, 0x80000, next.data());
+    EXPECT_TRUE(::Download(*patch, next, MEMTYPE_FLASH).ok);
     EXPECT_EQ(host.LastStatus(), (RecordingHost::Status{"Upgrade Successful", G}));
     EXPECT_EQ(chip->Flash(0, next.size()), next);
 }

@@ -4,6 +4,7 @@
 // answered by the test.
 #pragma once
 
+#include "AppShell.h"
 #include "AppTestEnv.h"
 #include "DialogFixture.h"
 #include "Emulator.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QSettings>
 #include <QString>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -35,7 +37,7 @@ namespace pages_test {
 
 // The application's host, but message boxes are noted instead of shown and
 // the open-file dialog answers with openPath.
-class PageTestHost : public ForwardingHost {
+class PageTestHost : public ForwardingHost, public IAppShell {
 public:
     PageTestHost() : ForwardingHost(qt) {}
     std::string OpenFileDialog(const FileDialogSpec& spec) override {
@@ -99,6 +101,13 @@ protected:
     static void ExpectHeaderChecksumRefreshed() {
         EXPECT_EQ(ReadBE16(g_image + IMAGE_HEADER_SIZE + g_codeLen), HeaderChecksum(g_image, ChecksumLayout::VQ7170))
             << "at " << IMAGE_HEADER_SIZE + g_codeLen;
+    }
+
+    // The user presses Read; the job runs on its worker while this thread
+    // keeps handling events, as the dialog's loop does.
+    void ReadAsUser() const {
+        ClickDialog(IDC_READ);
+        ASSERT_TRUE(QTest::qWaitFor([] { return g_bBusy == 0; }, 10000)) << "the read did not end";
     }
 
     emu::ScopedBackend bus;

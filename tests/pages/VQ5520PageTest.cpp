@@ -34,7 +34,7 @@ protected:
     void Load(std::initializer_list<std::pair<std::size_t, BYTE>> bytes) {
         for (auto [offset, value] : bytes) g_image[offset] = value;
         StoreChecksums(g_image, ChecksumLayout::VQ7170);
-        Host().RefreshOptionPage();
+        g_pCurPage->LoadFromImage();
     }
     bool Ticked(int id) const { return Page().IsDlgButtonChecked(id) == BST_CHECKED; }
     // The one ticked radio of ids; 0 when none or more than one is ticked.
@@ -319,7 +319,8 @@ TEST_F(VQ5520Page, EditsAfterAFileWithCodeWriteTheHeaderChecksumBehindIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Open(ROW_VQ5520);
-        ASSERT_TRUE(g_patchVQ5520.LoadFile());
+        dlg->OnBnClickedOpenFile();
+        ASSERT_EQ(g_statusBar.m_pPaneTexts[0], QStringLiteral("Opened file successfully!"));
         EXPECT_TRUE(host.TakeMessages().empty());
         ASSERT_EQ(g_codeLen, kCodeLen);
         EXPECT_EQ(ImageHex(0, file.size()), emu::Hex(file));

@@ -114,7 +114,7 @@ TEST_F(VQ5632Page, UdiskBoxWritesBitSixOnlyWithTheHeaderChecksum) {
             g_imageLen = 52u + codeLen;
             g_checksum = StoreChecksums(g_image, ChecksumLayout::VQ7340);
             const std::string codeSum = ImageHex(50 + codeLen, 2);
-            Host().RefreshOptionPage();
+            g_pCurPage->LoadFromImage();
             EXPECT_EQ(Page().IsDlgButtonChecked(IDC_UDISK_ENABLE), s.shownTicked ? BST_CHECKED : BST_UNCHECKED);
             Click(IDC_UDISK_ENABLE);
             EXPECT_EQ(ImageHex(8, 1), s.after);

@@ -297,7 +297,7 @@ TEST_F(VQ7140Pages, LoadedBcshBlockShowsInDisabledEdits) {
         std::memcpy(g_image + 52 + c.stored, block.data(), 4);
         g_codeLen = c.codeLen;
         g_imageLen = 56u + c.codeLen;
-        Host().RefreshOptionPage();  // as a loader does
+        g_pCurPage->LoadFromImage();  // as a loader does
         EXPECT_EQ(BcshTexts(), c.shown);
         std::vector<int> values;
         for (const std::string& s : c.shown) values.push_back(std::stoi(s));

@@ -148,7 +148,7 @@ TEST_F(VQ7170Pages, HexEditRuleOnVidAndPid) {
             g_codeLen = static_cast<WORD>(codeLen);
             g_imageLen = 52u + codeLen;
             g_checksum = StoreChecksums(g_image, ChecksumLayout::VQ7170);
-            Host().RefreshOptionPage();
+            g_pCurPage->LoadFromImage();
         }
         const BYTE codeSum[2] = {g_image[50 + codeLen], g_image[51 + codeLen]};
         for (const Case& c : cases) {
@@ -174,6 +174,7 @@ TEST_F(VQ7170Pages, HexEditRuleOnVidAndPid) {
 TEST_F(VQ7170Pages, InvalidHexShowsTheMessageBoxWithTheAppsHost) {
     CQtEngineHost qt;
     SetEngineHost(&qt);
+    SetAppShell(nullptr);
     Open(ROW_VQ7170S);
     QString text;
     QTimer::singleShot(0, [&] {
@@ -280,7 +281,7 @@ TEST_F(VQ7170Pages, LoadingStringFieldsByLengthByte) {
         std::memcpy(g_image + 16, field.data(), 16);
         std::memcpy(g_image + 32, field.data(), 16);  // the audio field alike
         StoreChecksums(g_image, ChecksumLayout::VQ7170);
-        Host().RefreshOptionPage();
+        g_pCurPage->LoadFromImage();
         EXPECT_EQ(Page().IsDlgButtonChecked(IDC_VIDEO_STRING_CHECK), c.ticked ? BST_CHECKED : BST_UNCHECKED);
         EXPECT_EQ(Page().GetDlgItemText(IDC_VIDEO_STRING).toStdString(), c.text);
         EXPECT_EQ(ImageHex(16, 16), c.after);
@@ -299,7 +300,7 @@ TEST_F(VQ7170Pages, FlagBoxesShowTheirBitsAndCannotBeChanged) {
     for (BYTE v : values) {
         g_image[4] = v;
         g_image[5] = static_cast<BYTE>(~v);
-        Host().RefreshOptionPage();
+        g_pCurPage->LoadFromImage();
         for (int bit = 0; bit < 8; ++bit) {
             EXPECT_EQ(Page().IsDlgButtonChecked(kCommonFlags[bit]), (v >> bit) & 1u) << int(v) << " bit " << bit;
             EXPECT_EQ(Page().IsDlgButtonChecked(kHdFlags[bit]), (~v >> bit) & 1u) << int(v) << " bit " << bit;

@@ -172,7 +172,7 @@ TEST_F(VQ7340Page, TextLongerThanTheLayoutIsCut) {
     Page().SetDlgItemText(IDC_VIDEO_STRING, QString::fromLatin1(kLong, 40));
     Page().SetDlgItemText(IDC_AUDIO_STRING, QString::fromLatin1(kLong, 40));
     // Blank flash: no valid header, code length 0.
-    RunOnWorkerThread([] { g_patchVQ7340.ReadBack(MEMTYPE_FLASH, g_readLen, g_workBuf); });
+    ReadAsUser();
     ASSERT_EQ(g_codeLen, 0);
     const std::vector<BYTE> cut = Hex("10 4C 6F 6E 67 20 73 74 72 69 6E 67 20 6F 66 20");  // "Long string of "
     Click(IDC_VIDEO_STRING_CHECK);

@@ -11,7 +11,7 @@ namespace samples {
 
 std::vector<BYTE> SampleCode(int row) {
     std::vector<BYTE> code = {0x80, 0xFE};
-    const std::string text = std::string("Quillmar sample for ") + CHIP_TYPE_NAMES[row].label;
+    const std::string text = std::string("Quillmar sample for ") + CHIP_TYPES[row].label;
     code.insert(code.end(), text.begin(), text.end());
     code.resize(64, 0x00);
     return code;

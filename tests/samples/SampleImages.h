@@ -14,21 +14,23 @@
 namespace samples {
 
 struct SampleFormat {
+    int row;
     const char* file;      // name in examples/
     bool hex;              // Intel HEX at the HEX window; else a binary image
     ChecksumLayout layout;
     unsigned codeBase;     // HEX address of the code (the header lies below it)
 };
 
-inline constexpr std::array<SampleFormat, CHIP_TYPE_ROWS> SAMPLE_FORMATS = {{
-    {"vq7140s.hex", true, ChecksumLayout::VQ7140S, 0xC400},
-    {"vq7140xx.hex", true, ChecksumLayout::VQ7140XX, 0xC800},
-    {"vq7170.hex", true, ChecksumLayout::VQ7170, 0xCC00},
-    {"vq7170s.bin", false, ChecksumLayout::VQ7170, 0xCC00},
-    {"vq5520.bin", false, ChecksumLayout::VQ7170, 0xC830},
-    {"vq7340.hex", true, ChecksumLayout::VQ7340, 0xF000},
-    {"vq5632.bin", false, ChecksumLayout::VQ7340, 0xF000},
-}};
+inline constexpr SampleFormat SAMPLE_FORMATS[] = {
+    {CHIP_ROW_VQ7140S, "vq7140s.hex", true, ChecksumLayout::VQ7140S, 0xC400},
+    {CHIP_ROW_VQ7140XX, "vq7140xx.hex", true, ChecksumLayout::VQ7140XX, 0xC800},
+    {CHIP_ROW_VQ7170, "vq7170.hex", true, ChecksumLayout::VQ7170, 0xCC00},
+    {CHIP_ROW_VQ7170S, "vq7170s.bin", false, ChecksumLayout::VQ7170, 0xCC00},
+    {CHIP_ROW_VQ5520, "vq5520.bin", false, ChecksumLayout::VQ7170, 0xC830},
+    {CHIP_ROW_VQ7340, "vq7340.hex", true, ChecksumLayout::VQ7340, 0xF000},
+    {CHIP_ROW_VQ5632, "vq5632.bin", false, ChecksumLayout::VQ7340, 0xF000},
+};
+static_assert(OneRowPerChipType(SAMPLE_FORMATS, &SampleFormat::row), "one sample per chip type, in order");
 
 // The code block of a row's sample: an endless loop ("SJMP $", 80 FE) and a
 // text naming the chip type, 64 bytes (a VQ5520 binary image needs a code

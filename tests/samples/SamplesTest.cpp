@@ -4,6 +4,7 @@
 #include "AppTestEnv.h"
 #include "ChipTypes.h"
 #include "ImageFormat.h"
+#include "LoadFile.h"
 #include "RecordingHost.h"
 #include "SampleImages.h"
 #include "VQPatch.h"
@@ -36,24 +37,24 @@ TEST_P(SamplesTest, LoadsInItsChipTypeWithItsChecksums) {
     const int row = GetParam();
     const SampleFormat& f = SAMPLE_FORMATS[row];
     host.SetNow(2026, 12, 7, 15, 0);
-    host.QueueDialogAnswer(SamplePath(row));
 
-    ASSERT_TRUE(MakeChipPatch(row)->LoadFile());
-    EXPECT_EQ(host.messages, std::vector<std::string>{});
-    ASSERT_EQ(host.dialogs.size(), 1u);
-    EXPECT_NE(host.dialogs[0].spec.filter.find(f.hex ? "*.hex" : "*.bin"), std::string::npos);
+    const LoadResult loaded = LoadImage(SamplePath(row), row);
+    EXPECT_EQ(loaded.messages, std::vector<std::string>{});
+    ASSERT_TRUE(loaded) << loaded.reason;
+    const Image& image = *loaded.image;
 
     const std::vector<BYTE> code = SampleCode(row);
-    ASSERT_EQ(g_codeLen, code.size());
-    EXPECT_EQ(ImageCodeLength(g_image), code.size());
+    ASSERT_EQ(image.codeLen, code.size());
+    const BYTE* bytes = image.bytes.data();
+    EXPECT_EQ(ImageCodeLength(bytes), code.size());
     const std::size_t at = CodeOffset(f.layout);
-    EXPECT_EQ(std::vector<BYTE>(g_image + at, g_image + at + code.size()), code);
-    EXPECT_EQ(g_imageLen, at + code.size() + (f.layout == ChecksumLayout::VQ7140S ? 0 : 4));
+    EXPECT_EQ(std::vector<BYTE>(bytes + at, bytes + at + code.size()), code);
+    EXPECT_EQ(image.length, at + code.size() + (f.layout == ChecksumLayout::VQ7140S ? 0 : 4));
 
     WORD codeSum = 0;
-    EXPECT_TRUE(StoredChecksumsMatch(g_image, g_codeLen, f.layout, &codeSum));
+    EXPECT_TRUE(StoredChecksumsMatch(bytes, image.codeLen, f.layout, &codeSum));
     EXPECT_EQ(codeSum, ByteSum16(code.data(), code.size()));
-    EXPECT_EQ(g_checksum, codeSum);
+    EXPECT_EQ(image.checksum, codeSum);
 }
 
 // The file is what the defaults give today, and a HEX file's records sum
@@ -79,7 +80,7 @@ TEST_P(SamplesTest, IsWhatTheDefaultsGiveToday) {
 
 INSTANTIATE_TEST_SUITE_P(EveryChipType, SamplesTest, ::testing::Range(0, CHIP_TYPE_ROWS),
                          [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(CHIP_TYPE_NAMES[info.param].shortName);
+                             return std::string(CHIP_TYPES[info.param].shortName);
                          });
 
 }  // namespace

@@ -173,15 +173,14 @@ namespace vq5520test {
 // start: it is refused before anything is sent, and a read stops at its end.
 TEST_P(Vq5520Test, EepromJobsStayWithinTheAddressSpace) {
     const auto data = RandomBytes(65537, 5);
-    patch.Download(MEMTYPE_24C32_64, 65537, data.data());
+    EXPECT_FALSE(Download(patch, data, MEMTYPE_24C32_64).ok);
     EXPECT_EQ(host.statuses, (std::vector<RecordingHost::Status>{{"Length(0x10001) Overflow!!!", STATUS_RED}}));
     EXPECT_EQ(host.progress, std::vector<int>{0});
     EXPECT_TRUE(chip->Log().empty());
 
-    host.modifyLengthChecked = true;
-    patch.ReadBack(MEMTYPE_24C32_64, 0x20000, g_workBuf);
+    const JobResult r = ReadBack(patch, MEMTYPE_24C32_64, 0x20000, true);
     EXPECT_EQ(Sent({HID_CMD_EEPROM_READ}).size(), 65536u);
-    EXPECT_EQ(g_readLen, 65536u);
+    EXPECT_EQ(r.found.readLen, 65536u);
 }
 
 }  // namespace vq5520test

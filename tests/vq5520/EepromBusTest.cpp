@@ -19,7 +19,6 @@ TEST_P(Vq5520Test, EepromBusSetUpFailsWithAnyOfItsRequests) {
         {"C5 A0", false},    {"C5 A0", true}, {"C6 A0", false},
         {"B5 F0 16", false}, {"B5 F0 16", true}, {"B6 F0 16", false},
     };
-    host.modifyLengthChecked = true;
     for (const BYTE memType : {MEMTYPE_24C01_16, MEMTYPE_24C32_64}) {
         for (const Row& row : rows) {
             SCOPED_TRACE(testing::Message() << "memory type " << int(memType) << ", failing "
@@ -37,10 +36,9 @@ TEST_P(Vq5520Test, EepromBusSetUpFailsWithAnyOfItsRequests) {
             chip->SetXdata(0xF016, 0x00);
             chip->FailReports(failing());
             host.Clear();
-            BYTE buf[16];
-            patch.ReadBack(memType, sizeof buf, buf);
+            const JobResult read = ReadBack(patch, memType, 16, true);
             EXPECT_EQ(host.LastStatus(), row.request ? kReadingFailed : kReadingCompleted);
-            EXPECT_EQ(patch.m_bReadBackFailed, row.request != nullptr);
+            EXPECT_EQ(read.found.failed, row.request != nullptr);
         }
     }
 }
