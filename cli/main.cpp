@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
     }
     const auto chosen = std::find_if(commands.begin(), commands.end(), [](const Entry& e) { return e.sub->parsed(); });
     if (chosen == commands.end()) return UsageError("no command");
+    if (const std::string error = cli::EmptyValue(app); !error.empty()) return UsageError(error);
     if (const std::string error = chosen->command->Check(); !error.empty()) return UsageError(error);
 
     // Emulated chips as in the window; a bad list is refused.
