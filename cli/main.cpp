@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.fallthrough();
     app.footer("Exit status: 0 success, 1 the job failed, 2 usage error or refused file, 3 no device or the device "
-               "is not accessible, 130 interrupted.\nChip types: " + cli::ChipTypeChoices() +
+               "is not accessible, 130/143/129 interrupted by Ctrl-C/SIGTERM/SIGHUP, 141 standard output closed.\nChip types: " + cli::ChipTypeChoices() +
                ".\nQUILLMAR_EMULATE attaches emulated chips instead of real ones (see README).");
 
     bool json = false, quiet = false;
