@@ -27,6 +27,19 @@ bool Apply(Image& image, const FieldChange& change, std::string* error) {
     return true;
 }
 
+// A string the chip shows holds printable ASCII characters only: the option
+// page would keep one byte of each other character, so "画画" would reach
+// the chip as ";;".
+std::string UnshowableCharacter(const ImageField& field, const std::string& value) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        if (c >= 0x20 && c < 0x7F) continue;
+        return std::string(field.name) + ": the chip shows printable ASCII characters only; byte " +
+               std::to_string(i + 1) + " of the value is " + (c < 0x80 ? "a control character" : "not ASCII");
+    }
+    return {};
+}
+
 }  // namespace
 
 std::vector<CliField> ListFields(int row) {
@@ -52,6 +65,13 @@ bool ApplyFields(Image& image, const std::vector<FieldSetting>& settings, const 
     const int row = image.row;
     std::vector<FieldChange> changes;
     for (const FieldSetting& setting : settings) {
+        const ImageField* field = FindField(row, setting.name);
+        if (field && field->kind == FieldKind::String) {
+            if (std::string refused = UnshowableCharacter(*field, setting.value); !refused.empty()) {
+                *error = std::move(refused);
+                return false;
+            }
+        }
         ParsedChange parsed = ParseFieldChange(row, setting.name + "=" + setting.value);
         if (!parsed.change) {
             *error = parsed.error;

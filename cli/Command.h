@@ -34,6 +34,12 @@ struct CommandSpec {
     std::function<std::unique_ptr<Command>()> make;
 };
 
+// After the parse: the first option of app or of its command given an empty
+// value ("--chip: empty value"), a usage error; empty when there is none. An
+// empty value is what an unset variable in a script gives: no option takes
+// one.
+std::string EmptyValue(const CLI::App& app);
+
 // Every registered command, in the order of their `order`.
 std::vector<CommandSpec> AllCommands();
 

@@ -45,7 +45,7 @@ std::optional<DWORD> ParseLength(std::string text) {
         return std::nullopt;
     }
     const unsigned long value = std::stoul(text, nullptr, 16);
-    if (value > IMAGE_BUFFER_SIZE) return std::nullopt;
+    if (value == 0 || value > IMAGE_BUFFER_SIZE) return std::nullopt;
     return static_cast<DWORD>(value);
 }
 

@@ -19,7 +19,7 @@ std::string ChipTypeChoices();
 std::optional<BYTE> FindMemoryType(const std::string& name);
 const char* MemoryTypeName(BYTE memType);
 
-// A read length: hexadecimal, at most the 16 MB a read holds.
+// A read length: hexadecimal, from 1 up to the 16 MB a read holds.
 std::optional<DWORD> ParseLength(std::string text);
 
 // -c, --chip TYPE

@@ -5,11 +5,15 @@
 #include "Interrupt.h"
 #include "Json.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace cli {
 
-int Finish(CliHost& host, const char* command, const Outcome& outcome) {
+int Finish(CliHost& host, const char* command, Outcome outcome) {
+    // What the command printed has to have reached standard output.
+    FlushStandardOutput();
+    if (Interrupted() && outcome.status == EXIT_OK) outcome = InterruptedOutcome();
     if (outcome.status != EXIT_OK && !outcome.shown && !outcome.text.empty()) host.Error(outcome.text);
     if (host.output() == Output::Json) {
         JsonLine result("result");
@@ -22,12 +26,21 @@ int Finish(CliHost& host, const char* command, const Outcome& outcome) {
 }
 
 Outcome JobOutcome(const JobResult& result) {
-    if (Interrupted()) return {EXIT_INTERRUPTED, "interrupted"};
-    if (!result.ok) return {EXIT_JOB_FAILED, result.reason, true};
+    if (Interrupted()) return InterruptedOutcome();
+    if (!result.ok) {
+        // The red text has been shown; the HID layer's reason behind it not yet.
+        const bool shown = std::any_of(result.statuses.begin(), result.statuses.end(),
+                                       [&](const StatusLine& s) { return s.text == result.reason; });
+        return {EXIT_JOB_FAILED, result.reason, shown};
+    }
     return {EXIT_OK, result.statuses.empty() ? std::string() : result.statuses.back().text, true};
 }
 
 Outcome ChooseMemoryType(int row, std::optional<BYTE> asked, const Image& image, BYTE* out) {
+    return ChooseMemoryType(row, asked, image.MemoryType(), out);
+}
+
+Outcome ChooseMemoryType(int row, std::optional<BYTE> asked, BYTE otherwise, BYTE* out) {
     const ChipDescriptor& chip = DescriptorOf(row);
     const BYTE mask = chip.memoryTypes;
     if (asked) {
@@ -37,7 +50,7 @@ Outcome ChooseMemoryType(int row, std::optional<BYTE> asked, const Image& image,
         *out = *asked;
         return {};
     }
-    BYTE type = image.MemoryType();
+    BYTE type = otherwise;
     if ((mask & type) == 0) type = static_cast<BYTE>(mask & -mask);
     *out = type;
     return {};
@@ -51,8 +64,9 @@ Outcome LoadImageFile(CliHost& host, const std::string& file, int row, Image* ou
         messages.push_back(std::move(message));
     }
     if (!loaded) {
+        // The window's texts, then which file and why.
         for (const std::string& message : messages) host.Error(message);
-        return {EXIT_USAGE, "Open file failed!"};
+        return {EXIT_USAGE, loaded.reason.empty() ? file + ": refused" : loaded.reason};
     }
     for (const std::string& message : messages) host.Note(message);
     host.Note("Opened file successfully!");

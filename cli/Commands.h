@@ -15,18 +15,22 @@
 namespace cli {
 
 // The result line of every command: the closing text where it has not been
-// shown yet, and with --json the result event. Returns outcome.status.
-int Finish(CliHost& host, const char* command, const Outcome& outcome);
+// shown yet, and with --json the result event. Returns outcome.status; a
+// command whose standard output could not be written did not succeed.
+int Finish(CliHost& host, const char* command, Outcome outcome);
 
-// The end of a job: interrupted, failed (with its reason) or done.
+// The end of a job: interrupted, failed (with its reason, shown where it
+// tells more than the red text the job showed) or done.
 Outcome JobOutcome(const JobResult& result);
 
-// The memory type a job uses: the one asked for, else the image's, else
+// The memory type a job uses: the one asked for, else `otherwise`, else
 // the chip type's first. A type the chip type lacks is a usage error.
+Outcome ChooseMemoryType(int row, std::optional<BYTE> asked, BYTE otherwise, BYTE* out);
+// The same with the image's memory type for `otherwise`.
 Outcome ChooseMemoryType(int row, std::optional<BYTE> asked, const Image& image, BYTE* out);
 
-// Open File: the file's refusal texts and "Open file failed!", status 2;
-// a file cut to 16 MB loads all the same, with its message.
+// Open File: the file's refusal texts, then its path and the reason, status
+// 2; a file cut to 16 MB loads all the same, with its message.
 Outcome LoadImageFile(CliHost& host, const std::string& file, int row, Image* out);
 
 // One field line of `fields` (withValue false) or `info`.

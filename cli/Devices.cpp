@@ -12,28 +12,41 @@
 
 namespace cli {
 
+Outcome InterruptedOutcome() { return {InterruptStatus(), "interrupted"}; }
+
 void CloseDevice(CVQPatch& patch) {
     if (patch.m_hDevice != INVALID_HANDLE_VALUE && patch.m_hDevice != HANDLE_NONE) hid::Close(patch.m_hDevice);
     patch.m_hDevice = INVALID_HANDLE_VALUE;
     patch.m_bConnected = 0;
 }
 
+std::optional<hid::Attributes> UsbIdsOf(const std::string& path) {
+    const HANDLE probe = hid::Open(path, hid::Access::None);
+    if (probe == INVALID_HANDLE_VALUE) return std::nullopt;
+    hid::Attributes attributes;
+    const bool known = hid::GetAttributes(probe, &attributes);
+    hid::Close(probe);
+    if (!known) return std::nullopt;
+    return attributes;
+}
+
+std::string OpenProblem(const std::string& path) {
+    const HANDLE h = hid::Open(path, hid::Access::ReadWrite);
+    if (h != INVALID_HANDLE_VALUE) {
+        hid::Close(h);
+        return {};
+    }
+    const std::string reason = hid::LastOpenError();
+    return reason.empty() ? "cannot be opened" : reason;
+}
+
 std::string AccessProblem(const std::vector<DWORD>& vendorIds, const std::string& onlyPath) {
     for (const hid::DeviceEntry& entry : hid::EnumeratePresent()) {
         if (!onlyPath.empty() && entry.path != onlyPath) continue;
-        const HANDLE probe = hid::Open(entry.path, hid::Access::None);
-        if (probe == INVALID_HANDLE_VALUE) continue;
-        hid::Attributes attributes;
-        const bool known = hid::GetAttributes(probe, &attributes);
-        hid::Close(probe);
-        if (!known || std::find(vendorIds.begin(), vendorIds.end(), attributes.vendorId) == vendorIds.end()) continue;
-        const HANDLE h = hid::Open(entry.path, hid::Access::ReadWrite);
-        if (h != INVALID_HANDLE_VALUE) {
-            hid::Close(h);
-            continue;
-        }
-        std::string reason = hid::LastOpenError();
-        if (reason.empty()) reason = "cannot be opened";
+        const std::optional<hid::Attributes> ids = UsbIdsOf(entry.path);
+        if (!ids || std::find(vendorIds.begin(), vendorIds.end(), ids->vendorId) == vendorIds.end()) continue;
+        std::string reason = OpenProblem(entry.path);
+        if (reason.empty()) continue;
         const bool denied = reason == std::strerror(EACCES) || reason == std::strerror(EPERM);
         reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
         return reason + " on " + entry.path + (denied ? ": see the udev rule in README" : "");
@@ -43,7 +56,7 @@ std::string AccessProblem(const std::vector<DWORD>& vendorIds, const std::string
 
 Outcome Connect(CVQPatch& patch, int row, const std::string& devicePath) {
     const BYTE count = patch.ScanDevices();
-    if (Interrupted()) return {EXIT_INTERRUPTED, "interrupted"};
+    if (Interrupted()) return InterruptedOutcome();
     const std::string label = DescriptorOf(row).label;
     if (count == 0) {
         const std::string problem = AccessProblem({patch.GetVendorId()}, devicePath);

@@ -1,15 +1,32 @@
 #include "Interrupt.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <utility>
 
 namespace cli {
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
+// The signal that interrupted the job (SIGPIPE for a standard output that
+// failed); 0 while none has.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
-void OnInterrupt(int) { g_interrupted = 1; }
+void OnSignal(int sig) {
+    int none = 0;
+    if (g_signal.compare_exchange_strong(none, sig)) return;
+    // The second one ends the process at once, as the signal would have.
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
+bool Refused() {
+    if (!Interrupted()) return false;
+    errno = EINTR;
+    return true;
+}
 
 class InterruptibleDevice final : public hid::Device {
 public:
@@ -18,14 +35,17 @@ public:
         return !Refused() && inner_->SetFeature(report, len);
     }
     bool GetFeature(BYTE* report, std::size_t len) override { return !Refused() && inner_->GetFeature(report, len); }
+    // The byte counts go through as they are: the HID layer decides what a
+    // short reply is worth, and keeps the reason of a failure.
+    long SendFeature(const BYTE* report, std::size_t len) override {
+        return Refused() ? -1 : inner_->SendFeature(report, len);
+    }
+    long FetchFeature(BYTE* report, std::size_t len) override {
+        return Refused() ? -1 : inner_->FetchFeature(report, len);
+    }
     bool GetAttributes(hid::Attributes* out) override { return inner_->GetAttributes(out); }
 
 private:
-    static bool Refused() {
-        if (!Interrupted()) return false;
-        errno = EINTR;
-        return true;
-    }
     std::unique_ptr<hid::Device> inner_;
 };
 
@@ -49,14 +69,27 @@ private:
 
 void CatchInterrupts() {
     struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    // The first Ctrl-C stops the job; a second one ends the process.
-    action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
+    // No SA_RESTART: a pause or a transfer under way returns early.
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
-bool Interrupted() { return g_interrupted != 0; }
+bool Interrupted() { return g_signal.load() != 0; }
+
+int InterruptStatus() {
+    const int sig = g_signal.load();
+    return 128 + (sig != 0 ? sig : SIGINT);
+}
+
+bool FlushStandardOutput() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    int none = 0;
+    g_signal.compare_exchange_strong(none, SIGPIPE);
+    return false;
+}
 
 std::shared_ptr<hid::Backend> MakeInterruptibleBackend(std::shared_ptr<hid::Backend> inner) {
     return std::make_shared<InterruptibleBackend>(std::move(inner));

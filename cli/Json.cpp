@@ -1,5 +1,7 @@
 #include "Json.h"
 
+#include "Interrupt.h"
+
 #include <cstdio>
 
 namespace cli {
@@ -62,7 +64,7 @@ JsonLine& JsonLine::Add(std::string_view key, bool value) {
 void JsonLine::Print() const {
     const std::string line = Text() + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
+    FlushStandardOutput();
 }
 
 }  // namespace cli

@@ -17,7 +17,8 @@ public:
     JsonLine& Add(std::string_view key, unsigned value) { return Add(key, static_cast<std::int64_t>(value)); }
     JsonLine& Add(std::string_view key, double value);
     JsonLine& Add(std::string_view key, bool value);
-    // Writes the object and a newline on standard output, flushed.
+    // Writes the object and a newline on standard output, flushed; a write
+    // that fails interrupts the job (Interrupt.h).
     void Print() const;
     std::string Text() const { return text_ + "}"; }
 

@@ -50,12 +50,12 @@ public:
                 } else {
                     std::printf("%s\tid%d\t%s\t%s\t%s\n", type.label, patch->m_bUseReportId1, location.c_str(),
                                 path.c_str(), VersionText(version).c_str());
+                    FlushStandardOutput();  // a reader that went away ends the listing
                 }
             }
             CloseDevice(*patch);
         }
-        std::fflush(stdout);
-        if (Interrupted()) return Finish(host, "list", {EXIT_INTERRUPTED, "interrupted"});
+        if (Interrupted()) return Finish(host, "list", InterruptedOutcome());
         if (listed == 0) {
             const std::string problem = AccessProblem(vendors);
             return Finish(host, "list", {EXIT_NO_DEVICE, problem.empty() ? "no device: no chip found" : problem});

@@ -1,6 +1,7 @@
 #include "ManyDevices.h"
 
 #include "BatchDownload.h"
+#include "ChipTypes.h"
 #include "ImageFields.h"
 #include "Interrupt.h"
 #include "Json.h"
@@ -79,6 +80,26 @@ void PrintSummary(const std::vector<batch::DeviceResult>& results) {
     }
 }
 
+// The present devices with the USB ids of row's chip type that its scan did
+// not identify: each one a device whose job failed before it began.
+std::vector<batch::DeviceResult> Unidentified(int row, const std::vector<batch::Device>& identified) {
+    const ChipDescriptor& chip = DescriptorOf(row);
+    std::vector<batch::DeviceResult> out;
+    for (const hid::DeviceEntry& entry : hid::EnumeratePresent()) {
+        const auto same = [&](const batch::Device& d) { return d.path == entry.path; };
+        if (std::any_of(identified.begin(), identified.end(), same)) continue;
+        const std::optional<hid::Attributes> ids = UsbIdsOf(entry.path);
+        if (!ids || ids->vendorId != chip.vendorId || ids->productId != chip.productId) continue;
+        batch::DeviceResult r;
+        r.path = entry.path;
+        r.location = entry.location;
+        r.failure = std::string("not identified as a ") + chip.label + " chip";
+        if (const std::string problem = OpenProblem(entry.path); !problem.empty()) r.failure += " (" + problem + ")";
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
 }  // namespace
 
 Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const ManyDevices& many) {
@@ -87,11 +108,15 @@ Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const Ma
         return {EXIT_USAGE, "--hdcp-key-dir: " + many.keyDir + " is not a directory"};
     }
     std::vector<batch::Device> devices;
+    // --all: what looks like a chip of the type but does not identify as one
+    // is named and counted as failed, not passed over.
+    std::vector<batch::DeviceResult> unidentified;
     if (many.paths.empty()) {
         // --all, or a key directory for the one chip a job takes by default:
         // the last one found, as in the window.
         devices = batch::FindDevices(row);
-        if (devices.empty()) return {EXIT_NO_DEVICE, "no device of this chip type is attached"};
+        if (many.all) unidentified = Unidentified(row, devices);
+        if (devices.empty() && unidentified.empty()) return {EXIT_NO_DEVICE, "no device of this chip type is attached"};
         if (!many.all) devices.erase(devices.begin(), devices.end() - 1);
     } else {
         for (const std::string& path : many.paths) devices.push_back({path, {}});
@@ -144,14 +169,16 @@ Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const Ma
             std::move(hooks));
     }
 
+    for (const batch::DeviceResult& r : unidentified) PrintDeviceEnd(host, r);
     const std::span<const BYTE> bytes = image.Bytes();
-    const std::vector<batch::DeviceResult> results =
+    std::vector<batch::DeviceResult> results =
         batch::RunDownloads({row, memType, std::vector<BYTE>(bytes.begin(), bytes.end())}, devices, hooks);
+    results.insert(results.end(), unidentified.begin(), unidentified.end());
     if (host.output() == Output::Normal) PrintSummary(results);
 
     const auto failed = static_cast<std::size_t>(
         std::count_if(results.begin(), results.end(), [](const batch::DeviceResult& r) { return !r.ok; }));
-    if (Interrupted()) return {EXIT_INTERRUPTED, "interrupted"};
+    if (Interrupted()) return InterruptedOutcome();
     const std::string counted = std::to_string(results.size()) + " device" + (results.size() == 1 ? "" : "s");
     if (failed != 0) return {EXIT_JOB_FAILED, std::to_string(failed) + " of " + counted + " failed"};
     const std::string done = counted + " programmed and verified";

@@ -1,12 +1,25 @@
 // quillmar-cli read --chip TYPE -o FILE: the chip's image read back and
-// saved as a .bin file.
+// saved as a .bin file, or written to standard output.
 #include "ChipTypes.h"
 #include "Command.h"
 #include "CommandOptions.h"
 #include "Commands.h"
+#include "ImageFields.h"
+#include "Interrupt.h"
+#include "OutputFile.h"
+
+#include <cstdio>
 
 namespace cli {
 namespace {
+
+// A read led by the stored header whose sums did not hold has read what
+// the header alone allowed.
+std::string SumsFailedText(std::size_t bytesRead) {
+    const bool headerOnly = bytesRead <= IMAGE_HEADER_SIZE + 4;
+    return "stored checksums do not hold; read " + std::to_string(bytesRead) + " bytes" +
+           (headerOnly ? " of header only" : "") + " (use --length)";
+}
 
 class ReadCommand final : public Command {
 public:
@@ -15,23 +28,33 @@ public:
         memory_.Add(sub);
         sub.add_option("-l,--length", length_, "Bytes to read, hexadecimal (default: the stored image's length)");
         sub.add_option("-d,--device", device_, "Device path, as list shows it (default: the last chip found)");
-        sub.add_option("-o,--output", output_, "File to save the bytes read in")->required();
+        sub.add_option("-o,--output", output_, "File to save the bytes read in; - for standard output")->required();
     }
     std::string Check() override {
         for (std::string error : {chip_.Check(), memory_.Check()})
             if (!error.empty()) return error;
         if (!length_.empty()) {
             readLength_ = ParseLength(length_);
-            if (!readLength_) return "read length '" + length_ + "' is not a hexadecimal number up to 1000000";
+            if (!readLength_) {
+                return "read length '" + length_ + "' is not a hexadecimal number from 1 to 1000000";
+            }
+        }
+        // Before any device is asked anything.
+        if (const std::string problem = OutputPathProblem(output_); !problem.empty()) {
+            return "Create Bin File fail! (" + problem + ")";
         }
         return {};
     }
     int Run(CliHost& host) override {
+        const bool toStandardOutput = output_ == STANDARD_OUTPUT;
+        if (toStandardOutput && host.output() == Output::Json) {
+            return Finish(host, "read", {EXIT_USAGE, "-o - writes the bytes where --json writes its events"});
+        }
         const ChipDescriptor& chip = DescriptorOf(chip_.row);
-        Image start;
-        start.row = chip.row;
+        // Without --memory, the memory the window starts with.
         BYTE memType = 0;
-        if (Outcome chosen = ChooseMemoryType(chip.row, memory_.type, start, &memType); chosen.status != EXIT_OK) {
+        if (Outcome chosen = ChooseMemoryType(chip.row, memory_.type, DefaultMemoryType(chip.row), &memType);
+            chosen.status != EXIT_OK) {
             return Finish(host, "read", chosen);
         }
         const auto patch = chip.make();
@@ -47,9 +70,14 @@ public:
         if (Outcome outcome = JobOutcome(result); outcome.status != EXIT_OK) return Finish(host, "read", outcome);
 
         const std::span<const BYTE> bytes = result.image->Bytes();
-        if (!patch->SaveToBin(output_, static_cast<DWORD>(bytes.size()), bytes.data())) {
-            return Finish(host, "read", {EXIT_JOB_FAILED, "Create Bin File fail! (" + output_ + ")"});
+        if (result.found.sumsHeld == false) return Finish(host, "read", {EXIT_JOB_FAILED, SumsFailedText(bytes.size())});
+        if (toStandardOutput) {
+            std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+            if (!FlushStandardOutput()) return Finish(host, "read", InterruptedOutcome());
+        } else if (const std::string error = WriteOutputFile(output_, bytes); !error.empty()) {
+            return Finish(host, "read", {EXIT_JOB_FAILED, "Create Bin File fail! (" + error + ")"});
         }
+        host.SetStatusText("Successful!", STATUS_GREEN);
         return Finish(host, "read", {EXIT_OK, "Successful!", true});
     }
 

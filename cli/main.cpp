@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.fallthrough();
     app.footer("Exit status: 0 success, 1 the job failed, 2 usage error or refused file, 3 no device or the device "
-               "is not accessible, 130 interrupted.\nChip types: " + cli::ChipTypeChoices() +
+               "is not accessible, 130/143/129 interrupted by Ctrl-C/SIGTERM/SIGHUP, 141 standard output closed.\nChip types: " + cli::ChipTypeChoices() +
                ".\nQUILLMAR_EMULATE attaches emulated chips instead of real ones (see README).");
 
     bool json = false, quiet = false;
@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
     }
     const auto chosen = std::find_if(commands.begin(), commands.end(), [](const Entry& e) { return e.sub->parsed(); });
     if (chosen == commands.end()) return UsageError("no command");
+    if (const std::string error = cli::EmptyValue(app); !error.empty()) return UsageError(error);
     if (const std::string error = chosen->command->Check(); !error.empty()) return UsageError(error);
 
     // Emulated chips as in the window; a bad list is refused.

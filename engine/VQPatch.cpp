@@ -111,6 +111,7 @@ void CVQPatch::FailReadBack(ReadFindings& found, const ReadFindings& before) {
 DWORD CVQPatch::AdoptStoredLength(const BYTE* header, const BYTE* sums, ChecksumLayout layout, ReadFindings& found) {
     const bool stored = HeaderChecksum(header, layout) == ReadBE16(sums);
     const WORD codeLen = stored ? ImageCodeLength(header) : 0;
+    found.sumsHeld = stored;
     found.codeLen = codeLen;
     found.checksum = stored ? ReadBE16(sums + 2) : 0xFFFF;
     constexpr DWORD SUM_BYTES = 4;  // header checksum, code checksum

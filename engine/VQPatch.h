@@ -31,6 +31,10 @@ struct ReadFindings {
     DWORD imageBytes = 0;
     // The option page shows the image's fields anew.
     bool refreshPage = false;
+    // A read led by the stored header (no length given, on a chip type
+    // whose read follows it): whether the stored image's header and code
+    // checksums held. Nothing for a read of a given length.
+    std::optional<bool> sumsHeld;
     // A read request failed: nothing of the read counts.
     bool failed = false;
 };
@@ -150,6 +154,8 @@ protected:
     // header checksum holds, the code length and code checksum found are the
     // stored ones, else 0 and 0xFFFF. Returns the bytes to read, the image
     // with its sums (or the header and sums alone), also found.readLen.
+    // found.sumsHeld tells whether the header checksum held; the caller
+    // adds the code checksum once the code is read.
     DWORD AdoptStoredLength(const BYTE* header, const BYTE* sums, ChecksumLayout layout, ReadFindings& found);
 
     // Sends one 9-byte report and, when wanted, fetches the reply into it.

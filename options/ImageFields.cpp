@@ -368,6 +368,14 @@ void WriteChipDefaults(int row, const ImageView& image) {
     WriteDefaultImage(image.bytes, header, layout);
 }
 
+BYTE DefaultMemoryType(int row) {
+    if (!FindChipType(row)) return 0;
+    Image image;
+    image.row = row;
+    WriteChipDefaults(row, ViewOf(image));
+    return image.MemoryType();
+}
+
 // --- Reading ----------------------------------------------------------------------------
 
 bool LongLayoutApplies(const ImageView& image, const ImageField& field) {

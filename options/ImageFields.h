@@ -116,6 +116,9 @@ ImageView ViewOf(Image& image);
 // default header, its header checksum, a code checksum of 0), or on row 0
 // the 16-byte header whose bytes 10..11 keep what they held.
 void WriteChipDefaults(int row, const ImageView& image);
+// The memory type the window starts with for row: that of the default image
+// its page writes when it is shown. 0 for a row that is none.
+BYTE DefaultMemoryType(int row);
 
 // --- Reading ----------------------------------------------------------------------------
 

@@ -179,6 +179,7 @@ void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buf
         if (codeLen == 0 || codeLen > MAX_HEADER_CODE_LEN) {
             found.readLen = IMAGE_HEADER_SIZE;
             found.codeLen = 0;
+            found.sumsHeld = false;
             SetStatusText("...", STATUS_GREEN);
         } else {
             read = ReadInPieces(*this, sel, codeLen + IMAGE_HEADER_SIZE + CHECKSUM_BYTES, buffer, 100, 0);
@@ -196,8 +197,11 @@ void CVQ7170Patch::ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buf
     // would reach beyond the EEPROM space can't have come from the chip.
     const DWORD imageLen = codeLen + IMAGE_HEADER_SIZE + CHECKSUM_BYTES;
     WORD codeSum = 0;
-    if (imageLen <= EEPROM_SPACE &&
-        StoredChecksumsMatch(buffer, static_cast<WORD>(codeLen), ChecksumLayout::VQ7170, &codeSum)) {
+    const bool held = imageLen <= EEPROM_SPACE &&
+                      StoredChecksumsMatch(buffer, static_cast<WORD>(codeLen), ChecksumLayout::VQ7170, &codeSum);
+    // A header that gave no code length has already said that no image was found.
+    if (!lengthGiven && !found.sumsHeld.has_value()) found.sumsHeld = held;
+    if (held) {
         found.readLen = imageLen;
         found.imageBytes = imageLen;
         found.codeLen = static_cast<WORD>(codeLen);

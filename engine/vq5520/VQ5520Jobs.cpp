@@ -157,7 +157,9 @@ void CVQ5520Patch::ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buf
     if (!lengthGiven) {
         const WORD codeLen = found.codeLen.value_or(0);
         WORD codeSum = 0;
-        if (StoredChecksumsMatch(buf, codeLen, ChecksumLayout::VQ7170, &codeSum)) {
+        const bool held = StoredChecksumsMatch(buf, codeLen, ChecksumLayout::VQ7170, &codeSum);
+        found.sumsHeld = held && found.sumsHeld == true;
+        if (held) {
             found.checksum = codeSum;
             found.readLen = codeLen + 52;
         } else {

@@ -139,6 +139,10 @@ void CVQ7340Patch::ReadBack(BYTE memType, DWORD len, bool lengthGiven, BYTE* buf
         if (!memory.Read(off, step, buffer + off)) return fail();
         off += step;
     }
+    if (!lengthGiven) {
+        found.sumsHeld = found.sumsHeld == true &&
+                         StoredChecksumsMatch(buffer, found.codeLen.value_or(0), ChecksumLayout::VQ7340, nullptr);
+    }
     RestoreGuard(guard);
     EndReadingCompleted();
 }

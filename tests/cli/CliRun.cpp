@@ -2,6 +2,7 @@
 
 #include "TestData.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <csignal>
@@ -10,7 +11,10 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <sstream>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +23,17 @@ std::vector<std::string> CliResult::OutLines() const {
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+std::string InDir(const std::string& text, const std::string& dir) {
+    return std::regex_replace(text, std::regex("\\{dir\\}"), dir);
+}
+
+std::string TestName(std::string what) {
+    for (char& ch : what) {
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    }
+    return what;
 }
 
 std::string TempDir() {
@@ -51,17 +66,29 @@ std::vector<BYTE> ImageFile(ChecksumLayout layout, WORD len, unsigned seed) {
     return image;
 }
 
-CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& emulate) {
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& emulate, const CliOptions& options) {
     static int counter = 0;
     errFile_ = TempDir() + "/stderr" + std::to_string(++counter);
+    std::string terminalName;
+    if (options.stderrTerminal) {
+        terminalFd_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (terminalFd_ < 0 || grantpt(terminalFd_) != 0 || unlockpt(terminalFd_) != 0) return;
+        terminalName = ptsname(terminalFd_);
+        terminalChildFd_ = open(terminalName.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    }
     int fds[2];
     if (pipe(fds) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
         dup2(fds[1], STDOUT_FILENO);
-        const int err = open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = options.stderrTerminal ? open(terminalName.c_str(), O_RDWR | O_NOCTTY)
+                                               : open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(err, STDERR_FILENO);
         close(fds[0]);
+        if (options.fileSizeLimit >= 0) {
+            const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         setenv("QUILLMAR_EMULATE", emulate.c_str(), 1);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(QUILLMAR_CLI));
@@ -80,6 +107,8 @@ CliProcess::~CliProcess() {
         waitpid(pid_, nullptr, 0);
     }
     if (outFd_ >= 0) close(outFd_);
+    if (terminalFd_ >= 0) close(terminalFd_);
+    if (terminalChildFd_ >= 0) close(terminalChildFd_);
 }
 
 bool CliProcess::ReadLine(std::string* line) {
@@ -91,7 +120,19 @@ bool CliProcess::ReadLine(std::string* line) {
             pending_.erase(0, nl + 1);
             return true;
         }
+        if (outFd_ < 0) return false;
+        // The terminal is read as well, so that the child never waits for it.
+        pollfd fds[2] = {{outFd_, POLLIN, 0}, {terminalFd_, POLLIN, 0}};
+        if (poll(fds, terminalFd_ >= 0 ? 2 : 1, -1) < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
         char buffer[4096];
+        if (terminalFd_ >= 0 && (fds[1].revents & POLLIN)) {
+            const ssize_t n = read(terminalFd_, buffer, sizeof buffer);
+            if (n > 0) terminal_.append(buffer, static_cast<std::size_t>(n));
+        }
+        if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
         const ssize_t n = read(outFd_, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
@@ -100,6 +141,11 @@ bool CliProcess::ReadLine(std::string* line) {
 }
 
 void CliProcess::Signal(int sig) const { kill(pid_, sig); }
+
+void CliProcess::CloseOutput() {
+    if (outFd_ >= 0) close(outFd_);
+    outFd_ = -1;
+}
 
 CliResult CliProcess::Wait() {
     CliResult result;
@@ -110,16 +156,26 @@ CliResult CliProcess::Wait() {
     int status = 0;
     waitpid(pid_, &status, 0);
     pid_ = -1;
+    result.killed = WIFSIGNALED(status);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    const std::vector<unsigned char> err = ReadFileBytes(errFile_);
-    result.err.assign(err.begin(), err.end());
+    if (terminalFd_ >= 0) {
+        // What the child left on its terminal before it ended.
+        const int flags = fcntl(terminalFd_, F_GETFL);
+        fcntl(terminalFd_, F_SETFL, flags | O_NONBLOCK);
+        char buffer[4096];
+        for (ssize_t n; (n = read(terminalFd_, buffer, sizeof buffer)) > 0;) terminal_.append(buffer, static_cast<std::size_t>(n));
+        result.err = terminal_;
+    } else {
+        const std::vector<unsigned char> err = ReadFileBytes(errFile_);
+        result.err.assign(err.begin(), err.end());
+    }
     std::remove(errFile_.c_str());
     rmdir(errFile_.substr(0, errFile_.rfind('/')).c_str());
     return result;
 }
 
-CliResult RunCli(const std::vector<std::string>& args, const std::string& emulate) {
-    return CliProcess(args, emulate).Wait();
+CliResult RunCli(const std::vector<std::string>& args, const std::string& emulate, const CliOptions& options) {
+    return CliProcess(args, emulate, options).Wait();
 }
 
 namespace {

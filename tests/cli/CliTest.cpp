@@ -91,8 +91,8 @@ TEST_P(CliFailure, EndsWithItsStatusAndText) {
     WriteFileBytes(dir + "/image.txt", {1, 2, 3});
     WriteFileBytes(dir + "/short.bin", RandomBytes(100, 3));
     std::vector<std::string> args;
-    for (std::string a : c.args) args.push_back(std::regex_replace(a, std::regex("\\{dir\\}"), dir));
-    const CliResult r = RunCli(args, std::regex_replace(c.emulate, std::regex("\\{dir\\}"), dir));
+    for (const std::string& a : c.args) args.push_back(InDir(a, dir));
+    const CliResult r = RunCli(args, InDir(c.emulate, dir));
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_NE(r.err.find(c.text), std::string::npos) << r.err;
     if (c.status == 2) {
@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"read of a chip that stops answering", {"read", "--chip", "vq7170", "-o", "{dir}/x.bin"},
                 "vq7170:stop=6", 1, "Reading failed!"},
         Failure{"unwritable output", {"read", "--chip", "vq7170", "--length", "30", "-o", "{dir}/no/x.bin"}, "vq7170",
-                1, "Create Bin File fail!"},
+                2, "Create Bin File fail!"},
         Failure{"no chip of the type", {"download", "{dir}/image.bin", "--chip", "vq7170"}, "keyboard,vq7340", 3,
                 "no device: no VQ7160/70/70E chip found"},
         Failure{"no chip at the path", {"read", "--chip", "vq7170", "--device", "emu:9", "-o", "{dir}/x.bin"}, "vq7170",
@@ -144,13 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"nothing to list", {"list"}, "keyboard", 3, "no device"},
         Failure{"no chip of the type for --all", {"download", "{dir}/image.bin", "--chip", "vq7170", "--all"},
                 "vq7340:id1*2", 3, "no device"}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        for (char& ch : name) {
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        }
-        return name;
-    });
+    [](const auto& info) { return TestName(info.param.what); });
 
 TEST(Cli, ListShowsEveryChipWithItsPathAndVersion) {
     const std::string dir = TempDir();
@@ -221,7 +215,7 @@ TEST(Cli, QuietPrintsOnlyErrors) {
     EXPECT_EQ(ok.err + ok.out, "");
     const CliResult dead = RunCli({"download", "-q", dir + "/image.bin", "--chip", "vq7170"}, "vq7170:stop=6");
     EXPECT_EQ(dead.status, 1);
-    EXPECT_EQ(dead.err, "Verify error!\n");
+    EXPECT_EQ(dead.err, "Verify error!\nquillmar-cli: Verify error! (Broken pipe)\n");
 }
 
 TEST(Cli, CtrlCStopsTheJobAndClosesTheDevice) {
