@@ -1,5 +1,7 @@
 #include "Interrupt.h"
 
+#include "CliHost.h"
+
 #include <cerrno>
 #include <csignal>
 #include <utility>
@@ -9,7 +11,10 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-void OnInterrupt(int) { g_interrupted = 1; }
+void OnInterrupt(int) {
+    g_interrupted = 1;
+    WakePauses();
+}
 
 class InterruptibleDevice final : public hid::Device {
 public:

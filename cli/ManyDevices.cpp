@@ -5,6 +5,8 @@
 #include "Interrupt.h"
 #include "Json.h"
 #include "KeyDirectory.h"
+#include "Steps.h"
+#include "Trace.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +26,7 @@ public:
         if (Interrupted()) return;
         const bool red = colour == STATUS_RED;
         phase_ = text;
+        Step(device_ + ": " + text);
         if (output_ == Output::Json) {
             JsonLine("status").Add("device", device_).Add("text", text).Add("colour", red ? "red" : "green").Print();
         }
@@ -59,8 +62,10 @@ void PrintDeviceEnd(const CliHost& host, const batch::DeviceResult& r) {
         return;
     }
     if (r.ok && host.output() == Output::Quiet) return;
-    std::fprintf(stderr, "%s  %s  %s  %s\n", Where(r).c_str(), r.path.c_str(),
-                 r.ok ? ("ok: " + r.lastStatus).c_str() : ("FAILED: " + r.failure).c_str(), Seconds(r.seconds).c_str());
+    std::fprintf(stderr, "%s\n",
+                 Stamped(Where(r) + "  " + r.path + "  " + (r.ok ? "ok: " + r.lastStatus : "FAILED: " + r.failure) +
+                         "  " + Seconds(r.seconds))
+                     .c_str());
 }
 
 void PrintSummary(const std::vector<batch::DeviceResult>& results) {
@@ -139,6 +144,7 @@ Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const Ma
                 if (refused.empty() && !ReadField(view, *keyField).present) {
                     refused = "the image is too short to carry the key";
                 }
+                if (refused.empty()) HideInTrace(key);
                 return refused;
             },
             std::move(hooks));
@@ -146,7 +152,8 @@ Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const Ma
 
     const std::span<const BYTE> bytes = image.Bytes();
     const std::vector<batch::DeviceResult> results =
-        batch::RunDownloads({row, memType, std::vector<BYTE>(bytes.begin(), bytes.end())}, devices, hooks);
+        batch::RunDownloads({row, memType, std::vector<BYTE>(bytes.begin(), bytes.end()), many.job, many.hidden},
+                            devices, hooks);
     if (host.output() == Output::Normal) PrintSummary(results);
 
     const auto failed = static_cast<std::size_t>(
@@ -154,7 +161,7 @@ Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const Ma
     if (Interrupted()) return {EXIT_INTERRUPTED, "interrupted"};
     const std::string counted = std::to_string(results.size()) + " device" + (results.size() == 1 ? "" : "s");
     if (failed != 0) return {EXIT_JOB_FAILED, std::to_string(failed) + " of " + counted + " failed"};
-    const std::string done = counted + " programmed and verified";
+    const std::string done = counted + (many.job == ImageJob::Verify ? " equal to the image" : " programmed and verified");
     host.Note(done);
     return {EXIT_OK, done, true};
 }
