@@ -5,7 +5,6 @@
 #include "Commands.h"
 #include "ImageFields.h"
 #include "Steps.h"
-#include "Trace.h"
 
 namespace cli {
 
@@ -34,9 +33,6 @@ Outcome ImageInput::Prepare(CliHost& host, Image* image, BYTE* memType) const {
     if (memory.type) image->SetMemoryType(*memType);
     std::string error;
     if (!ApplyFields(*image, set.settings, hdcpKey, &error)) return {EXIT_USAGE, error};
-    if (const HiddenBytes key = KeyArea(chip.row); !hdcpKey.empty() && key.end <= image->Bytes().size()) {
-        HideInTrace(image->Bytes().subspan(key.begin, key.end - key.begin));
-    }
     Step("image of " + std::to_string(image->Bytes().size()) + " bytes for the " + MemoryTypeName(*memType) +
          " memory");
     return {};

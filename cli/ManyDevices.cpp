@@ -6,7 +6,6 @@
 #include "Json.h"
 #include "KeyDirectory.h"
 #include "Steps.h"
-#include "Trace.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -144,7 +143,6 @@ Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const Ma
                 if (refused.empty() && !ReadField(view, *keyField).present) {
                     refused = "the image is too short to carry the key";
                 }
-                if (refused.empty()) HideInTrace(key);
                 return refused;
             },
             std::move(hooks));

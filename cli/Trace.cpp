@@ -6,27 +6,21 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <mutex>
 #include <optional>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 namespace cli {
 namespace {
 
-constexpr std::size_t PIECE = 4;  // bytes in a row of a key that are masked wherever they are
-
 struct TraceFile {
     std::mutex mutex;
     std::FILE* file = nullptr;
     HiddenBytes keyArea;
-    // Every run of PIECE bytes of the keys given, as a number.
-    std::unordered_set<std::uint32_t> pieces;
 };
 
 TraceFile& TheTrace() {
@@ -34,13 +28,6 @@ TraceFile& TheTrace() {
     static TraceFile* const trace = new TraceFile;
     return *trace;
 }
-
-std::uint32_t PieceAt(const BYTE* p) {
-    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-           static_cast<std::uint32_t>(p[2]) << 8 | p[3];
-}
-
-bool Uniform(const BYTE* p) { return std::all_of(p, p + PIECE, [&](BYTE b) { return b == p[0]; }); }
 
 void WriteLine(const std::string& device, const std::string& text) {
     TraceFile& trace = TheTrace();
@@ -58,10 +45,10 @@ bool Tracing() {
     return trace.file != nullptr;
 }
 
-// Which bytes of a device's reports hold memory bytes, and at which
-// addresses: the transfers of the chips' memories, followed from their
-// set-up reports. A report whose data can't be placed (no set-up seen) has
-// all its data masked.
+// Which bytes of a device's reports hold flash bytes, and at which
+// addresses: the flash transfers (the chip types with a key keep it in
+// flash), followed from their set-up reports. A report whose data can't be
+// placed (no set-up seen) has all its data masked.
 class KeyMask {
 public:
     explicit KeyMask(HiddenBytes area) : area_(area) {}
@@ -73,8 +60,6 @@ public:
         if (len < FEATURE_REPORT_SIZE) return;
         reply_.reset();  // a new request: whatever was to come back won't
         switch (r[1]) {
-        case HID_CMD_EEPROM_WRITE: Place(mask, 4, 1, ReadBE16(r + 2)); break;
-        case HID_CMD_EEPROM_READ: reply_ = Reply{ReplyPos(r[0], 4), ReadBE16(r + 2)}; break;
         case HID_CMD_FLASH_BULK:
             if (r[0] != 0) bulk_ = Stream{ReadBE32(r + 2)};
             break;
@@ -149,18 +134,6 @@ private:
     std::optional<Stream> steps_;
     Last lastReport_, lastBulk_;
 };
-
-// Masks every run of PIECE bytes that is a piece of a key given.
-void MaskPieces(const BYTE* r, std::size_t n, std::vector<bool>& mask) {
-    TraceFile& trace = TheTrace();
-    const std::lock_guard lock(trace.mutex);
-    if (trace.pieces.empty()) return;
-    for (std::size_t i = 0; i + PIECE <= n; ++i) {
-        if (Uniform(r + i) || !trace.pieces.count(PieceAt(r + i))) continue;
-        std::fill(mask.begin() + static_cast<std::ptrdiff_t>(i), mask.begin() + static_cast<std::ptrdiff_t>(i + PIECE),
-                  true);
-    }
-}
 
 // The report as the trace shows it: hex, masked bytes as "**".
 std::string Hex(const BYTE* r, std::size_t n, const std::vector<bool>& mask) {
@@ -239,7 +212,6 @@ private:
             std::vector<bool> mask(len, false);
             if (direction == '>') mask_.Sent(report, len, mask);
             else mask_.Received(report, len, mask);
-            MaskPieces(report, len, mask);
             mask_.Leftovers(report, len, mask);
             WriteLine(path_, TransferText(direction, report, len, moved, err, mask));
         }
@@ -310,14 +282,6 @@ void EndTrace() {
     const std::lock_guard lock(trace.mutex);
     if (trace.file) std::fclose(trace.file);
     trace.file = nullptr;
-}
-
-void HideInTrace(std::span<const BYTE> key) {
-    TraceFile& trace = TheTrace();
-    const std::lock_guard lock(trace.mutex);
-    for (std::size_t i = 0; i + PIECE <= key.size(); ++i) {
-        if (!Uniform(key.data() + i)) trace.pieces.insert(PieceAt(key.data() + i));
-    }
 }
 
 std::shared_ptr<hid::Backend> MakeWatchedBackend(std::shared_ptr<hid::Backend> inner) {

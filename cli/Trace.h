@@ -3,22 +3,17 @@
 // a user attaches to a bug report. -v's steps about devices (opened,
 // closed) come from the same place.
 //
-// No byte of an HDCP key reaches the file. Two rules hide them, both ways
-// (sent and read back), each byte shown as "**":
-// - By address: the data bytes of the chips' memory transfers (EEPROM byte
-//   writes and reads, flash bulk reports, streamed flash steps) whose memory
-//   address lies in the chip type's key area, whatever the bytes are: a key
-//   given, one from a key directory, or one a chip already holds.
-// - By content: any four or more bytes in a row, anywhere in a report, that
-//   are a piece of a key given to this run (four equal bytes excepted, as
-//   erased memory reads).
+// No byte of an HDCP key reaches the file: the data bytes of the flash
+// transfers (bulk reports, streamed steps) whose address lies in the chip
+// type's key area show as "**", sent or read back, whatever key they hold
+// (one given, one from a key directory, one a chip or a file already has);
+// so do the bytes a report carries over from the last one in its buffer.
 #pragma once
 
 #include "DeviceJobs.h"
 #include "Hid.h"
 
 #include <memory>
-#include <span>
 #include <string>
 
 namespace cli {
@@ -30,9 +25,6 @@ namespace cli {
 std::string StartTrace(const std::string& path, const std::string& commandLine, HiddenBytes keyArea);
 // Flushes and closes the trace; nothing when none was started.
 void EndTrace();
-
-// A key of this run: its pieces are masked wherever they turn up.
-void HideInTrace(std::span<const BYTE> key);
 
 // Wraps a backend: opens, closes and every report go to the trace (when one
 // was started) and the opens and closes to -v's steps; byte counts, results

@@ -66,44 +66,55 @@ std::vector<BYTE> Key(unsigned seed) {
     return key;
 }
 
-// A download and a verify with one key and then with the same key turned by
-// one byte (so the image's checksums stay): if any key byte showed, the
-// traces would differ. The key's 285 bytes are masked going out and coming
-// back, and the image's other bytes are there.
-TEST(CliTrace, KeyBytesLeaveNoMark) {
-    const std::vector<BYTE> image = ImageFile(ChecksumLayout::VQ7340, 0x800, 3);
+// Runs each command with one key and then with the same key turned by one
+// byte (so the image's checksums stay): if any key byte showed, the traces
+// would differ. withKey: the key given with --hdcp-key; else it is in the
+// image file itself, and the commands are told of no key. The key's bytes
+// are masked going out and coming back; the image's other bytes are there.
+void ExpectNoMark(const std::vector<std::string>& commands, bool withKey) {
     const std::vector<BYTE> key = Key(17);
     std::vector<BYTE> turned = key;
     std::rotate(turned.begin(), turned.begin() + 1, turned.end());
     for (const std::string transport : {"vq7340:id1", "vq7340"}) {  // bulk reports, streamed steps
         SCOPED_TRACE(transport);
-        std::vector<std::vector<std::string>> traces;
-        for (const std::vector<BYTE>* k : {&key, static_cast<const std::vector<BYTE>*>(&turned)}) {
+        std::vector<std::vector<std::vector<std::string>>> traces(2);
+        for (int run = 0; run < 2; ++run) {
+            const std::vector<BYTE>& k = run == 0 ? key : turned;
             const std::string dir = TempDir();
             const std::string emulate = transport + ":file=" + dir + "/chip.mem";
+            std::vector<BYTE> image = ImageFile(ChecksumLayout::VQ7340, 0x800, 3);
+            if (!withKey) {
+                std::copy(k.begin(), k.end(), image.begin() + 0x310);
+                StoreChecksums(image.data(), ChecksumLayout::VQ7340);
+            }
             WriteFileBytes(dir + "/image.bin", image);
-            WriteFileBytes(dir + "/key.bin", *k);
-            for (const char* command : {"download", "verify"}) {
+            WriteFileBytes(dir + "/key.bin", k);
+            for (const std::string& command : commands) {
                 const std::string trace = dir + "/" + command + ".trace";
-                const CliResult r = RunCli({"--trace", trace, command, dir + "/image.bin", "--chip", "vq7340",
-                                            "--hdcp-key", dir + "/key.bin"},
-                                           emulate);
-                ASSERT_EQ(r.status, 0) << r.err;
+                std::vector<std::string> args = {"--trace", trace, command, "--chip", "vq7340"};
+                if (command == "read") args.insert(args.end(), {"-o", dir + "/back.bin"});
+                else args.push_back(dir + "/image.bin");
+                if (withKey) args.insert(args.end(), {"--hdcp-key", dir + "/key.bin"});
+                const CliResult r = RunCli(args, emulate);
+                ASSERT_EQ(r.status, 0) << command << ": " << r.err;
                 const std::string text = ReadText(trace);
-                EXPECT_FALSE(HoldsAPiece(text, *k)) << command;
+                EXPECT_FALSE(HoldsAPiece(text, k)) << command;
                 EXPECT_NE(text.find(Hex(&image[0x300], 4)), std::string::npos) << command;
-                traces.push_back(Reports(text));
-                EXPECT_GE(Masked(traces.back()), 285u) << command;
+                traces[run].push_back(Reports(text));
+                EXPECT_GE(Masked(traces[run].back()), 285u) << command;
             }
         }
-        EXPECT_EQ(traces[0], traces[2]) << "download";
-        EXPECT_EQ(traces[1], traces[3]) << "verify";
+        for (std::size_t i = 0; i < commands.size(); ++i) EXPECT_EQ(traces[0][i], traces[1][i]) << commands[i];
     }
 }
 
-// Keys handed out from a directory to several chips at once, and a chip
-// that already holds a key read back without one being given.
-TEST(CliTrace, KeysOfADirectoryAndOfTheChipLeaveNoMark) {
+TEST(CliTrace, AKeyGivenLeavesNoMark) { ExpectNoMark({"download", "verify"}, true); }
+
+// A key the file carries, or the chip: the trace knows nothing of it.
+TEST(CliTrace, AKeyInTheFileOrOnTheChipLeavesNoMark) { ExpectNoMark({"download", "verify", "read"}, false); }
+
+// Keys handed out from a directory to several chips at once.
+TEST(CliTrace, KeysOfADirectoryLeaveNoMark) {
     const std::string dir = TempDir();
     ASSERT_EQ(system(("mkdir " + dir + "/keys").c_str()), 0);
     std::vector<std::vector<BYTE>> keys;
@@ -112,20 +123,13 @@ TEST(CliTrace, KeysOfADirectoryAndOfTheChipLeaveNoMark) {
         WriteFileBytes(dir + "/keys/" + std::to_string(i) + ".bin", keys.back());
     }
     WriteFileBytes(dir + "/image.bin", ImageFile(ChecksumLayout::VQ7340, 0x600, 5));
-    const std::string emulate = "vq7340:id1:file=" + dir + "/1.mem,vq7340:file=" + dir + "/2.mem";
     const CliResult r = RunCli({"--trace", dir + "/all.trace", "download", dir + "/image.bin", "--chip", "vq7340",
                                 "--all", "--hdcp-key-dir", dir + "/keys"},
-                               emulate);
+                               "vq7340:id1,vq7340");
     ASSERT_EQ(r.status, 0) << r.err;
-    const CliResult read = RunCli({"--trace", dir + "/read.trace", "read", "--chip", "vq7340", "-d", "emu:2", "-o",
-                                   dir + "/back.bin"},
-                                  emulate);
-    ASSERT_EQ(read.status, 0) << read.err;
-    for (const char* trace : {"/all.trace", "/read.trace"}) {
-        const std::string text = ReadText(dir + trace);
-        for (const auto& key : keys) EXPECT_FALSE(HoldsAPiece(text, key)) << trace;
-        EXPECT_GE(Masked(Reports(text)), 285u) << trace;
-    }
+    const std::string text = ReadText(dir + "/all.trace");
+    for (const auto& key : keys) EXPECT_FALSE(HoldsAPiece(text, key));
+    EXPECT_GE(Masked(Reports(text)), 2 * 285u);
 }
 
 // A short reply, a chip that stops answering and one that does its work
