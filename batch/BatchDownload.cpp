@@ -42,7 +42,7 @@ std::string Program(const DownloadJob& job, const Device& device, const Hooks& h
         if (hooks.prepare) failure = hooks.prepare(prepared);
         result.key = prepared.key;
         if (failure.empty()) {
-            const JobResult done = Download(*patch, image, job.memoryType);
+            const JobResult done = RunImageJob(job.job, *patch, image, job.memoryType, job.hidden);
             if (!done.statuses.empty()) {
                 result.lastStatus = done.statuses.back().text;
                 result.lastColour = done.statuses.back().colour;

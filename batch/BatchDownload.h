@@ -1,8 +1,9 @@
-// One download job per device, all at once: each device gets a thread, a
+// One download (or verify) job per device, all at once: each device gets a thread, a
 // chip programmer, a device handle, a copy of the image and an engine host
 // of its own, so one device's failure neither stops nor changes the others.
 #pragma once
 
+#include "DeviceJobs.h"
 #include "EngineHost.h"
 #include "WinTypes.h"
 
@@ -44,7 +45,7 @@ public:
 struct DeviceResult {
     std::string path;
     std::string location;      // as the scan of its job found it
-    bool ok = false;           // written and verified: the download job's ok
+    bool ok = false;           // written and verified (or found equal): the job's ok
     std::string failure;       // empty when ok, else why not: the job's reason
     std::string key;           // as its prepare step named it
     std::string lastStatus;    // the last status text of its job, and its colour
@@ -73,6 +74,10 @@ struct DownloadJob {
     int row = 0;                // chip-type row 0..6
     BYTE memoryType = 0;        // MEMTYPE_...
     std::vector<BYTE> image;    // the bytes to download, whole
+    // Download writes and verifies; Verify only compares each chip with the
+    // image (its failure names where they differ, but hidden bytes' values).
+    ImageJob job = ImageJob::Download;
+    HiddenBytes hidden{};
 };
 
 // Runs the job on every device at once and waits for all of them. Results

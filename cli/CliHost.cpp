@@ -3,8 +3,14 @@
 #include "Interrupt.h"
 #include "Json.h"
 #include "Pause.h"
+#include "Steps.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 
@@ -12,11 +18,13 @@ namespace cli {
 namespace {
 
 constexpr auto BAR_REDRAW = std::chrono::milliseconds(100);
-// Pauses are cut in slices of this length, so Ctrl-C ends one soon.
-constexpr auto PAUSE_SLICE = std::chrono::milliseconds(10);
 constexpr int BAR_WIDTH = 24;
 
-void PrintLine(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+// Readable once a signal has asked the pauses to end: every pause sleeps
+// polling it. Made before main, so a signal handler never has to.
+const int g_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+
+void PrintLine(const std::string& text) { std::fprintf(stderr, "%s\n", Stamped(text).c_str()); }
 
 std::string DurationText(double seconds) {
     const long s = static_cast<long>(seconds + 0.5);
@@ -78,7 +86,10 @@ void CliHost::SetStatusText(const std::string& text, COLORREF colour) {
     const bool red = colour == STATUS_RED;
     lastStatus_ = text;
     switch (output_) {
-    case Output::Json: JsonLine("status").Add("text", text).Add("colour", red ? "red" : "green").Print(); break;
+    case Output::Json:
+        JsonLine("status").Add("text", text).Add("colour", red ? "red" : "green").Print();
+        Step(text);
+        break;
     case Output::Quiet:
         if (red) PrintLine(text);
         break;
@@ -153,12 +164,16 @@ void CliHost::ClearBar() {
 void CliHost::Sleep(DWORD ms) { SleepUnlessInterrupted(ms); }
 
 void SleepUnlessInterrupted(DWORD ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!Interrupted()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) return;
-        PauseUntil(std::min(deadline, now + PAUSE_SLICE));
-    }
+    if (Interrupted()) return;
+    RestUntilWoken(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms), g_wakeFd);
+}
+
+void WakePauses() {
+    if (g_wakeFd < 0) return;
+    const int saved = errno;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(g_wakeFd, &one, sizeof one);
+    errno = saved;
 }
 
 std::tm CliHost::LocalTime() { return LocalTimeNow(); }

@@ -58,8 +58,12 @@ private:
     bool barShown_ = false;
 };
 
-// A pause that Ctrl-C ends at once.
+// A pause that Ctrl-C ends at once: it sleeps (but for its last few
+// microseconds) until WakePauses is called, on any thread.
 void SleepUnlessInterrupted(DWORD ms);
+// Ends every pause now and any later one at once; for signal handlers
+// (async-signal-safe, errno kept).
+void WakePauses();
 
 // "12.3 KiB" style.
 std::string ByteText(double bytes);

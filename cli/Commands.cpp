@@ -87,6 +87,11 @@ void PrintField(const CliHost& host, const CliField& field, bool withValue) {
 }
 
 Outcome DownloadToDevice(CliHost& host, const std::string& devicePath, const Image& image, BYTE memType) {
+    return ImageJobOnDevice(host, ImageJob::Download, devicePath, image, memType);
+}
+
+Outcome ImageJobOnDevice(CliHost& host, ImageJob job, const std::string& devicePath, const Image& image,
+                         BYTE memType, HiddenBytes hidden) {
     const auto patch = MakeChipPatch(image.row);
     Outcome connected = Connect(*patch, image.row, devicePath);
     if (connected.status != EXIT_OK) {
@@ -95,10 +100,13 @@ Outcome DownloadToDevice(CliHost& host, const std::string& devicePath, const Ima
     }
     const std::span<const BYTE> bytes = image.Bytes();
     host.BeginJob([size = bytes.size()] { return static_cast<unsigned long>(size); });
-    const JobResult result = Download(*patch, bytes, memType);
+    const JobResult result = RunImageJob(job, *patch, bytes, memType, hidden);
     host.EndJob();
     CloseDevice(*patch);
-    return JobOutcome(result);
+    Outcome outcome = JobOutcome(result);
+    // The status line said only "Verify error!"; where and what is news.
+    if (result.difference && outcome.status == EXIT_JOB_FAILED) outcome.shown = false;
+    return outcome;
 }
 
 }  // namespace cli

@@ -40,5 +40,9 @@ void PrintField(const CliHost& host, const CliField& field, bool withValue);
 // (empty: the last chip found, as the window does), downloads and verifies
 // image, closes the device.
 Outcome DownloadToDevice(CliHost& host, const std::string& devicePath, const Image& image, BYTE memType);
+// The same for either job that takes an image; a verify's difference is
+// the closing text (hidden: bytes whose values it leaves out).
+Outcome ImageJobOnDevice(CliHost& host, ImageJob job, const std::string& devicePath, const Image& image,
+                         BYTE memType, HiddenBytes hidden = {});
 
 }  // namespace cli

@@ -1,5 +1,7 @@
 #include "Interrupt.h"
 
+#include "CliHost.h"
+
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -16,7 +18,10 @@ static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a
 
 void OnSignal(int sig) {
     int none = 0;
-    if (g_signal.compare_exchange_strong(none, sig)) return;
+    if (g_signal.compare_exchange_strong(none, sig)) {
+        WakePauses();  // a pause under way ends now, not at its deadline
+        return;
+    }
     // The second one ends the process at once, as the signal would have.
     std::signal(sig, SIG_DFL);
     std::raise(sig);
@@ -87,7 +92,7 @@ int InterruptStatus() {
 bool FlushStandardOutput() {
     if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
     int none = 0;
-    g_signal.compare_exchange_strong(none, SIGPIPE);
+    if (g_signal.compare_exchange_strong(none, SIGPIPE)) WakePauses();
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include "Interrupt.h"
 #include "Json.h"
 #include "KeyDirectory.h"
+#include "Steps.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,6 +26,7 @@ public:
         if (Interrupted()) return;
         const bool red = colour == STATUS_RED;
         phase_ = text;
+        Step(device_ + ": " + text);
         if (output_ == Output::Json) {
             JsonLine("status").Add("device", device_).Add("text", text).Add("colour", red ? "red" : "green").Print();
         }
@@ -60,8 +62,10 @@ void PrintDeviceEnd(const CliHost& host, const batch::DeviceResult& r) {
         return;
     }
     if (r.ok && host.output() == Output::Quiet) return;
-    std::fprintf(stderr, "%s  %s  %s  %s\n", Where(r).c_str(), r.path.c_str(),
-                 r.ok ? ("ok: " + r.lastStatus).c_str() : ("FAILED: " + r.failure).c_str(), Seconds(r.seconds).c_str());
+    std::fprintf(stderr, "%s\n",
+                 Stamped(Where(r) + "  " + r.path + "  " + (r.ok ? "ok: " + r.lastStatus : "FAILED: " + r.failure) +
+                         "  " + Seconds(r.seconds))
+                     .c_str());
 }
 
 void PrintSummary(const std::vector<batch::DeviceResult>& results) {
@@ -172,7 +176,8 @@ Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const Ma
     for (const batch::DeviceResult& r : unidentified) PrintDeviceEnd(host, r);
     const std::span<const BYTE> bytes = image.Bytes();
     std::vector<batch::DeviceResult> results =
-        batch::RunDownloads({row, memType, std::vector<BYTE>(bytes.begin(), bytes.end())}, devices, hooks);
+        batch::RunDownloads({row, memType, std::vector<BYTE>(bytes.begin(), bytes.end()), many.job, many.hidden},
+                            devices, hooks);
     results.insert(results.end(), unidentified.begin(), unidentified.end());
     if (host.output() == Output::Normal) PrintSummary(results);
 
@@ -181,7 +186,7 @@ Outcome DownloadToMany(CliHost& host, const Image& image, BYTE memType, const Ma
     if (Interrupted()) return InterruptedOutcome();
     const std::string counted = std::to_string(results.size()) + " device" + (results.size() == 1 ? "" : "s");
     if (failed != 0) return {EXIT_JOB_FAILED, std::to_string(failed) + " of " + counted + " failed"};
-    const std::string done = counted + " programmed and verified";
+    const std::string done = counted + (many.job == ImageJob::Verify ? " equal to the image" : " programmed and verified");
     host.Note(done);
     return {EXIT_OK, done, true};
 }

@@ -4,12 +4,16 @@
 //
 // Each command is an object of its own file (Command.h); this only parses
 // the command line and hands it to the command asked for.
+#include "ChipTypes.h"
 #include "Command.h"
 #include "CommandOptions.h"
 #include "Devices.h"
 #include "Emulator.h"
 #include "Hid.h"
+#include "ImageInput.h"
 #include "Interrupt.h"
+#include "Steps.h"
+#include "Trace.h"
 
 #include <CLI/CLI.hpp>
 
@@ -25,6 +29,22 @@ int UsageError(const std::string& text) {
     return cli::EXIT_USAGE;
 }
 
+// The command line as the trace's first lines repeat it.
+std::string CommandLine(int argc, char** argv) {
+    std::string line;
+    for (int i = 0; i < argc; ++i) line += (i ? " " : "") + std::string(argv[i]);
+    return line;
+}
+
+// The HDCP key area of the chip type the command's --chip names (empty
+// without one).
+HiddenBytes KeyAreaOf(const CLI::App& sub) {
+    const CLI::Option* chip = sub.get_option_no_throw("--chip");
+    if (!chip || chip->count() == 0) return {};
+    const std::optional<int> row = FindChipRow(chip->as<std::string>());
+    return row ? cli::KeyArea(*row) : HiddenBytes{};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,9 +55,17 @@ int main(int argc, char** argv) {
                "is not accessible, 130/143/129 interrupted by Ctrl-C/SIGTERM/SIGHUP, 141 standard output closed.\nChip types: " + cli::ChipTypeChoices() +
                ".\nQUILLMAR_EMULATE attaches emulated chips instead of real ones (see README).");
 
-    bool json = false, quiet = false;
+    app.set_version_flag("--version", std::string("quillmar-cli ") + QUILLMAR_VERSION, "Print the version and exit");
+    bool json = false, quiet = false, verbose = false;
+    std::string trace;
     app.add_flag("--json", json, "Print one JSON object per event (status, progress, result) on standard output");
-    app.add_flag("-q,--quiet", quiet, "Print nothing but errors");
+    CLI::Option* quietFlag = app.add_flag("-q,--quiet", quiet, "Print nothing but errors");
+    app.add_flag("-v,--verbose", verbose, "Print each step with the time it happened on standard error")
+        ->excludes(quietFlag);
+    app.add_option("--trace", trace,
+                   "Write every report sent to a device and received from it, in hex with the time and the "
+                   "device, to FILE (HDCP key bytes masked)")
+        ->type_name("FILE");
 
     struct Entry {
         CLI::App* sub;
@@ -60,13 +88,32 @@ int main(int argc, char** argv) {
     if (chosen == commands.end()) return UsageError("no command");
     if (const std::string error = cli::EmptyValue(app); !error.empty()) return UsageError(error);
     if (const std::string error = chosen->command->Check(); !error.empty()) return UsageError(error);
+    if (app.get_option("--trace")->count() != 0 && trace.empty()) return UsageError("--trace needs a file name");
 
+    cli::SetVerbose(verbose);
+    cli::Step(std::string("quillmar-cli ") + QUILLMAR_VERSION + " " + chosen->sub->get_name());
     // Emulated chips as in the window; a bad list is refused.
     if (const std::string error = emu::StartEmulationFromEnvironment(); !error.empty()) return UsageError(error);
-    hid::SetBackend(cli::MakeInterruptibleBackend(hid::CurrentBackend()));
+    if (!trace.empty()) {
+        if (const std::string error = cli::StartTrace(trace, CommandLine(argc, argv), KeyAreaOf(*chosen->sub));
+            !error.empty()) {
+            return UsageError(error);
+        }
+    }
+    // The reports are traced where they meet the device: one refused after
+    // Ctrl-C never went out.
+    std::shared_ptr<hid::Backend> backend = hid::CurrentBackend();
+    if (!trace.empty() || verbose) backend = cli::MakeWatchedBackend(std::move(backend));
+    hid::SetBackend(cli::MakeInterruptibleBackend(std::move(backend)));
     cli::CatchInterrupts();
 
     const cli::Output mode = json ? cli::Output::Json : quiet ? cli::Output::Quiet : cli::Output::Normal;
-    cli::CliHost host(mode, isatty(STDERR_FILENO) != 0);
-    return chosen->command->Run(host);
+    int status = 0;
+    {
+        cli::CliHost host(mode, isatty(STDERR_FILENO) != 0);
+        status = chosen->command->Run(host);
+    }
+    cli::Step("exit status " + std::to_string(status));
+    cli::EndTrace();
+    return status;
 }

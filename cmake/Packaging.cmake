@@ -75,6 +75,9 @@ endif()
 if(EXISTS ${PROJECT_SOURCE_DIR}/cli/quillmar-cli.1)
   quillmar_install_man_page(${PROJECT_SOURCE_DIR}/cli/quillmar-cli.1)
 endif()
+# Loaded by bash-completion when quillmar-cli is first completed.
+install(FILES ${PROJECT_SOURCE_DIR}/cli/quillmar-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME quillmar-cli)
 
 # --- Device access, samples and the package's own documents -----------------
 # lib/udev/rules.d under the prefix: /usr/lib/udev/rules.d in the package.

@@ -100,7 +100,7 @@ JobResult ReadBack(CVQPatch& device, BYTE memoryType, DWORD length, bool lengthG
     return result;
 }
 
-JobResult Verify(CVQPatch& device, std::span<const BYTE> image, BYTE memoryType) {
+JobResult Verify(CVQPatch& device, std::span<const BYTE> image, BYTE memoryType, HiddenBytes hidden) {
     JobResult result;
     StatusRecorder recorder;
     device.ClearHidError();
@@ -138,10 +138,22 @@ JobResult Verify(CVQPatch& device, std::span<const BYTE> image, BYTE memoryType)
     Conclude(result, std::move(recorder.statuses), same, device);
     if (const auto& d = result.difference) {
         char text[128];
-        std::snprintf(text, sizeof text, "Verify error! %u byte%s differ%s, the first at 0x%X: chip %02X, image %02X",
+        std::snprintf(text, sizeof text, "Verify error! %u byte%s differ%s, the first at 0x%X",
                       static_cast<unsigned>(d->count), d->count == 1 ? "" : "s", d->count == 1 ? "s" : "",
-                      static_cast<unsigned>(d->address), d->chip, d->image);
+                      static_cast<unsigned>(d->address));
         result.reason = text;
+        if (hidden.Holds(d->address)) {
+            result.reason += " (HDCP key: values hidden)";
+        } else {
+            std::snprintf(text, sizeof text, ": chip %02X, image %02X", d->chip, d->image);
+            result.reason += text;
+        }
     }
     return result;
+}
+
+JobResult RunImageJob(ImageJob job, CVQPatch& device, std::span<const BYTE> image, BYTE memoryType,
+                      HiddenBytes hidden) {
+    if (job == ImageJob::Verify) return Verify(device, image, memoryType, hidden);
+    return Download(device, image, memoryType);
 }

@@ -32,6 +32,14 @@ struct Difference {
     BYTE image = 0;     // and in the image
 };
 
+// Image addresses [begin, end) whose bytes no text of a job may show (an
+// HDCP key); empty by default.
+struct HiddenBytes {
+    DWORD begin = 0;
+    DWORD end = 0;
+    bool Holds(DWORD address) const { return address >= begin && address < end; }
+};
+
 struct JobResult {
     // The job did what it was for: a download wrote and verified the whole
     // image, a verify found the chip equal to the image, a read read every
@@ -56,7 +64,15 @@ struct JobResult {
 // Writes image to the device's memory of memoryType and verifies it.
 JobResult Download(CVQPatch& device, std::span<const BYTE> image, BYTE memoryType);
 // Compares the device's memory of memoryType with image; writes nothing.
-JobResult Verify(CVQPatch& device, std::span<const BYTE> image, BYTE memoryType);
+// The reason of a verify that found a difference names its address, the
+// count and both bytes, but for a first difference among hidden bytes,
+// whose values it leaves out (the result's difference holds them).
+JobResult Verify(CVQPatch& device, std::span<const BYTE> image, BYTE memoryType, HiddenBytes hidden = {});
+
+// The two jobs that take an image, for callers that run either.
+enum class ImageJob { Download, Verify };
+JobResult RunImageJob(ImageJob job, CVQPatch& device, std::span<const BYTE> image, BYTE memoryType,
+                      HiddenBytes hidden = {});
 // Reads the image stored in the device's memory of memoryType. With
 // lengthGiven it reads length bytes (at most IMAGE_BUFFER_SIZE); without, the
 // stored header decides where the chip type has that rule, and length is

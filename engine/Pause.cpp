@@ -1,5 +1,6 @@
 #include "Pause.h"
 
+#include <poll.h>
 #include <sys/prctl.h>
 
 #include <algorithm>
@@ -55,14 +56,35 @@ void TightenTimerSlack() {
     t_wakeUps.slackSet = true;
 }
 
+timespec TimespecOf(nanoseconds d) {
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(d.count() / 1'000'000'000);
+    ts.tv_nsec = static_cast<long>(d.count() % 1'000'000'000);
+    return ts;
+}
+
 // Sleeps until wake (CLOCK_MONOTONIC, which is the steady clock's), through
 // interruptions.
 void SleepUntil(Clock::time_point wake) {
-    const auto ns = std::chrono::duration_cast<nanoseconds>(wake.time_since_epoch()).count();
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-    ts.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    const timespec ts = TimespecOf(std::chrono::duration_cast<nanoseconds>(wake.time_since_epoch()));
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
+// Sleeps until wake unless fd becomes readable first (false then). A
+// descriptor that can't be polled wakes nobody: the sleep lasts.
+bool SleepUntilOrReadable(Clock::time_point wake, int fd) {
+    for (;;) {
+        pollfd p{fd, POLLIN, 0};
+        const auto now = Clock::now();
+        if (now >= wake) return true;
+        const timespec left = TimespecOf(std::chrono::duration_cast<nanoseconds>(wake - now));
+        const int n = ppoll(&p, 1, &left, nullptr);
+        if (n > 0 && (p.revents & POLLNVAL) == 0) return false;
+        if ((n > 0) || (n < 0 && errno != EINTR)) {
+            SleepUntil(wake);
+            return true;
+        }
     }
 }
 
@@ -72,14 +94,16 @@ void CpuRelax() {
 #endif
 }
 
-// Sleeps until margin before deadline, then waits out the rest awake.
-void PauseWithMargin(Clock::time_point deadline, nanoseconds margin) {
+// Sleeps until margin before deadline, then waits out the rest awake. With
+// a wakeFd (not -1) the sleep ends early when it becomes readable: false.
+bool PauseWithMargin(Clock::time_point deadline, nanoseconds margin, int wakeFd = -1) {
     auto now = Clock::now();
-    if (now >= deadline) return;
+    if (now >= deadline) return true;
     TightenTimerSlack();
     const Clock::time_point wake = deadline - margin;
     if (now < wake) {
-        SleepUntil(wake);
+        if (wakeFd < 0) SleepUntil(wake);
+        else if (!SleepUntilOrReadable(wake, wakeFd)) return false;
         now = Clock::now();
         t_wakeUps.Note(now - wake);
     }
@@ -87,9 +111,14 @@ void PauseWithMargin(Clock::time_point deadline, nanoseconds margin) {
         CpuRelax();
         now = Clock::now();
     }
+    return true;
 }
 
 }  // namespace
+
+bool RestUntilWoken(Clock::time_point deadline, int wakeFd) {
+    return PauseWithMargin(deadline, t_wakeUps.RestMargin(), wakeFd);
+}
 
 void PauseUntil(Clock::time_point deadline) { PauseWithMargin(deadline, t_wakeUps.Margin()); }
 

@@ -22,3 +22,9 @@ void PauseFor(std::chrono::nanoseconds d);
 // that much later. For many threads waiting at once,
 // where every microsecond awake costs processor time.
 void RestUntil(std::chrono::steady_clock::time_point deadline);
+// Until deadline as RestUntil, unless wakeFd becomes readable first: then
+// it returns false at once. The wait sleeps in poll(), so a signal handler
+// that writes to wakeFd (an eventfd, a pipe) ends it wherever it sleeps,
+// on any thread; once wakeFd stays readable, every later call returns false
+// at once. A signal that leaves wakeFd alone does not cut it short.
+bool RestUntilWoken(std::chrono::steady_clock::time_point deadline, int wakeFd);

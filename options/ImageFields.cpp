@@ -290,6 +290,12 @@ const ImageField* FindField(int row, std::string_view name) {
     return nullptr;
 }
 
+const ImageField* KeyField(int row) {
+    for (const ImageField& f : ChipFields(row))
+        if (f.kind == FieldKind::KeyFile) return &f;
+    return nullptr;
+}
+
 const ImageField& ChipField(int row, std::string_view name) {
     const ImageField* f = FindField(row, name);
     if (!f) std::abort();  // a page asked for a field its row does not have

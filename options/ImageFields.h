@@ -82,6 +82,8 @@ std::span<const ImageField> ChipFields(int row);
 ChecksumLayout ChipLayout(int row);
 // The field of row called name, or nullptr.
 const ImageField* FindField(int row, std::string_view name);
+// The HDCP key field of row (the bytes of a key file), or nullptr.
+const ImageField* KeyField(int row);
 // The same for a name the caller knows to be there.
 const ImageField& ChipField(int row, std::string_view name);
 

@@ -2,9 +2,9 @@
 # Checks the Debian package as a Debian user receives it: builds it
 # (scripts/package.sh), lets lintian look for errors, unpacks it into a
 # temporary root and checks what lands where: the programs, the menu entry
-# and metainfo (validated), the icons at their sizes, the manual page, the
-# udev rule, the samples, and a post-install step that survives a missing or
-# failing udevadm.
+# and metainfo (validated), the icons at their sizes, the manual pages, the
+# bash completion, the udev rule, the samples, and a post-install step that
+# survives a missing or failing udevadm.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deb=$(bash scripts/package.sh | tail -n 1)
@@ -55,6 +55,13 @@ PATH="$root/bad:/usr/bin:/bin" /bin/sh "$root/control/postinst" configure || fai
 cli=$root/files/usr/bin/quillmar-cli
 [ -x "$cli" ] || fail "missing /usr/bin/quillmar-cli"
 [ -f "$root/files/usr/share/man/man1/quillmar-cli.1.gz" ] || fail "missing the manual page of quillmar-cli"
+completion=$root/files/usr/share/bash-completion/completions/quillmar-cli
+[ -f "$completion" ] || fail "missing /usr/share/bash-completion/completions/quillmar-cli"
+cmp cli/quillmar-cli.bash-completion "$completion" || fail "the bash completion differs"
+# Sourced by bash, it completes the packaged program's commands.
+offered=$(bash --norc --noprofile -c 'source "$1"; COMP_WORDS=("$2" ve); COMP_CWORD=1; _quillmar_cli "$2" ve quillmar-cli
+  printf "%s\n" "${COMPREPLY[@]}"' _ "$completion" "$cli")
+[ "$offered" = verify ] || fail "the bash completion offers '$offered' for 've', not 'verify'"
 chip="vq7170:file=$root/chip.mem"
 QUILLMAR_EMULATE=$chip "$cli" download "$root/files/usr/share/doc/quillmar/examples/vq7170.hex" --chip vq7170 --quiet \
   || fail "quillmar-cli download failed"

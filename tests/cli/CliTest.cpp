@@ -263,7 +263,7 @@ TEST(Cli, ManPageNamesEveryOptionOfTheHelp) {
     man << in.rdbuf();
     const std::string page = std::regex_replace(man.str(), std::regex("\\\\-"), "-");
     std::set<std::string> options;
-    for (const char* command : {"", "list", "info", "fields", "download", "read"}) {
+    for (const char* command : {"", "list", "info", "fields", "download", "verify", "read"}) {
         std::vector<std::string> args;
         if (*command) args.push_back(command);
         args.push_back("--help");

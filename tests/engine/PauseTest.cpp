@@ -8,7 +8,9 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/eventfd.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -90,6 +92,37 @@ TEST(Pause, ASignalDoesNotCutItShort) {
     sigaction(SIGUSR1, &previous, nullptr);
     EXPECT_GE(g_signals.load(), 1);
     EXPECT_GE(took, milliseconds(30));
+}
+
+// A pause that a descriptor can wake: it lasts as asked while nothing is
+// written to it (a descriptor that can't be polled wakes nobody), and ends
+// at once, with false, when it is or becomes readable.
+TEST(Pause, WokenByItsDescriptorOnly) {
+    const int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    ASSERT_GE(wake, 0);
+    const int closed = eventfd(0, EFD_CLOEXEC);
+    close(closed);
+    for (const int fd : {wake, -1, closed}) {
+        const auto start = Clock::now();
+        EXPECT_TRUE(RestUntilWoken(start + milliseconds(30), fd)) << fd;
+        EXPECT_GE(Clock::now() - start, milliseconds(30)) << fd;
+    }
+    EXPECT_TRUE(RestUntilWoken(Clock::now() - milliseconds(1), wake));
+
+    const auto start = Clock::now();
+    std::thread writer([&] {
+        std::this_thread::sleep_for(milliseconds(20));
+        const std::uint64_t one = 1;
+        EXPECT_EQ(write(wake, &one, sizeof one), static_cast<ssize_t>(sizeof one));
+    });
+    EXPECT_FALSE(RestUntilWoken(start + std::chrono::seconds(20), wake));
+    writer.join();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    // Readable from now on: every later pause ends at once.
+    const auto again = Clock::now();
+    EXPECT_FALSE(RestUntilWoken(again + std::chrono::seconds(20), wake));
+    EXPECT_LT(Clock::now() - again, std::chrono::seconds(10));
+    close(wake);
 }
 
 }  // namespace
