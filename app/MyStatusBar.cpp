@@ -131,6 +131,7 @@ void CMyStatusBar::RepositionAtBottom(int parentWidth, int parentHeight) {
 }
 
 void CMyStatusBar::SetStatusText(const QString& text, COLORREF colour) {
+    m_log.Add({QDateTime::currentDateTime(), text, colour});
     if (m_pPaneTexts) m_pPaneTexts[0] = text;
     if (m_pPaneColors) m_pPaneColors[0] = colour;
     if (m_panes.empty()) return;

@@ -3,6 +3,7 @@
 // bar.
 #pragma once
 
+#include "StatusLog.h"
 #include "WinTypes.h"
 
 #include <QColor>
@@ -83,8 +84,10 @@ public:
 
     // The status protocol, on the user-interface thread: stores the text and
     // colour of pane 0, makes the pane owner-drawn without borders, and
-    // repaints it before returning.
+    // repaints it before returning. The status log keeps every text.
     void SetStatusText(const QString& text, COLORREF colour);
+    // Every status text set, with its time and colour.
+    CStatusLog& Log() { return m_log; }
     // Whether pane 0 has been given a text (owner drawing is on).
     bool IsOwnerDrawn(int index) const;
 
@@ -108,4 +111,5 @@ private:
 
     std::vector<Pane> m_panes;
     QPointer<CStatusBarWnd> m_wnd;
+    CStatusLog m_log;
 };

@@ -8,6 +8,8 @@
 #include "TessadaneDlg.h"
 #include "Templates.h"
 
+#include <QGuiApplication>
+
 #include <cstdio>
 #include <string>
 
@@ -19,6 +21,7 @@ CTessadaneApp::~CTessadaneApp() = default;
 
 BOOL CTessadaneApp::InitInstance() {
     SetRegistryKey(QString::fromUtf8(kRegistryKey));
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(kDesktopFileName));
     std::string error;
     if (!InstallEmulatorFromEnvironment(&error)) {
         // Not the chips asked for, and never the real ones instead: the
@@ -33,7 +36,8 @@ BOOL CTessadaneApp::InitInstance() {
     {
         CTessadaneDlg dlg;
         m_pMainWnd = &dlg;
-        dlg.DoModal();  // Enter, Escape and the close box all just end it
+        if (!m_strFileToOpen.empty()) dlg.OpenFileOnceShown(m_strFileToOpen);
+        dlg.DoModal();  // only the close box ends it
         m_pMainWnd = nullptr;
     }
     SetEngineHost(nullptr);

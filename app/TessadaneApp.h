@@ -8,6 +8,9 @@
 
 // Text of the company key the settings live under.
 inline constexpr const char* kRegistryKey = "应用程序向导生成的本地应用程序";
+// The desktop entry's name (without ".desktop"), by which docks and task
+// bars match the window to the entry's icon.
+inline constexpr const char* kDesktopFileName = "org.quillmar.Quillmar";
 
 class CTessadaneApp : public CWinApp {
 public:
@@ -18,6 +21,10 @@ public:
     // An emulate list that does not parse stops it first: a message box,
     // then exit code 2 and no window.
     BOOL InitInstance() override;
+
+    // A file to open once the window shows, as Open File would (the command
+    // line's); empty for none.
+    std::string m_strFileToOpen;
 };
 
 // When QUILLMAR_EMULATE is set, replaces the HID backend by emulated chips

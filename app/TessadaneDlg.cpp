@@ -129,6 +129,9 @@ bool CTessadaneDlg::OnInitDialog() {
 
     // 14. Show the chosen chip type.
     OnCbnSelchangeChipType();
+
+    // 15. Shortcuts and file drops.
+    InstallDesktopBindings();
     return true;
 }
 
@@ -226,20 +229,24 @@ void CTessadaneDlg::OnSysCommand(UINT nID, qintptr) {
 }
 
 void CTessadaneDlg::contextMenuEvent(QContextMenuEvent* e) {
-    if (m_strAboutMenu.isEmpty()) return;
     QMenu menu(this);
     menu.addSeparator();
-    QAction* about = menu.addAction(m_strAboutMenu);
-    if (menu.exec(e->globalPos()) == about) OnSysCommand(IDM_ABOUTBOX, 0);
+    QAction* log = menu.addAction(QStringLiteral("Status log\u2026"));
+    QAction* about = m_strAboutMenu.isEmpty() ? nullptr : menu.addAction(m_strAboutMenu);
+    QAction* chosen = menu.exec(e->globalPos());
+    if (!chosen) return;
+    if (chosen == log) OnStatusLog();
+    if (chosen == about) OnSysCommand(IDM_ABOUTBOX, 0);
 }
 
-void CTessadaneDlg::OnOK() {
-    if (CanEndDialog()) CDialogWnd::OnOK();
-}
+// Enter and Escape end nothing, so that no edit is lost to a key: each
+// edit's handler has taken its text into the image on every change, so
+// Enter leaves the field as focus leaving it does, and Escape does nothing.
+// Only the close box, the window manager's close (Alt+F4) and the window
+// menu's Close end the window (closeEvent).
+void CTessadaneDlg::OnOK() {}
 
-void CTessadaneDlg::OnCancel() {
-    if (CanEndDialog()) CDialogWnd::OnCancel();
-}
+void CTessadaneDlg::OnCancel() {}
 
 void CTessadaneDlg::RegisterHidNotification() {
     const int fd = hid::ChangeFd();

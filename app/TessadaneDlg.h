@@ -7,9 +7,11 @@
 #include "PaintPacer.h"
 #include "WinTypes.h"
 
+#include <QList>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
+#include <QUrl>
 
 #include <cstdint>
 #include <map>
@@ -18,6 +20,7 @@
 using UINT_PTR = std::uintptr_t;
 
 class COptionPage;
+class QCloseEvent;
 class QSocketNotifier;
 
 // Device-change events and the device type of HID interfaces.
@@ -64,11 +67,28 @@ public:
     // once its dialog has given the path: the load's message boxes, and the
     // image and its page. False when the file was refused.
     bool OpenImageFile(const std::string& path);
+    // Everything Open File does once its dialog has given path (empty: the
+    // dialog was cancelled): the load, the image shown, and the status text
+    // "Opened file successfully!" or "Open file failed!".
+    void OpenFileFromPath(const std::string& path);
     void OnBnClickedSaveToBin();
     void OnEnChangeModifyLength();
     void OnBnClickedModifyLength();
-    // Whether Enter, Escape or the close box may end the dialog now.
+    // Whether the close box may end the dialog now.
     bool CanEndDialog();
+    // While a job runs: the busy beep and text, and true.
+    bool RefusedWhileBusy();
+
+    // The desktop side of the window (TessadaneDlgDesktop.cpp).
+    // Opens path as Open File would once the window shows (the command
+    // line's file).
+    void OpenFileOnceShown(const std::string& path);
+    // Files dropped onto the window or any control in it: one .hex or .bin
+    // file opens as Open File would; anything else is refused with the
+    // texts of a refused file. Handled once the drop is over.
+    void OnDropFiles(const QList<QUrl>& urls);
+    // The context menu's "Status log…": the log window, modal.
+    void OnStatusLog();
 
     // Timers reported to OnTimer by id every nElapse ms until KillTimer.
     void SetTimer(UINT_PTR nIDEvent, UINT nElapse);
@@ -89,6 +109,8 @@ protected:
     bool OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
@@ -100,6 +122,11 @@ private:
     void EnableMemoryTypeRadios(BYTE mask);
     // A memory-type radio: the chip's magic for that type, then the view.
     void OnMemoryTypeRadio(BYTE memType);
+    // Ctrl+O and Ctrl+S, file drops (TessadaneDlgDesktop.cpp).
+    void InstallDesktopBindings();
+    // A click on push button id as the user's.
+    void PressDlgButton(int id);
+    void RefuseDroppedFiles();
 
     QString m_strAboutMenu;  // entry of the context menu; empty: none
     QSocketNotifier* m_pHidNotifier = nullptr;

@@ -269,7 +269,10 @@ void CTessadaneDlg::OnBnClickedOpenFile() {
     FileDialogSpec spec;
     spec.title = rules.title;
     spec.filter = std::string(rules.filterDescription) + "|*.hex;*.bin|";
-    const std::string path = Shell().OpenFileDialog(spec);
+    OpenFileFromPath(Shell().OpenFileDialog(spec));
+}
+
+void CTessadaneDlg::OpenFileFromPath(const std::string& path) {
     if (path.empty() || !OpenImageFile(path)) {
         ShowStatus("Open file failed!", STATUS_RED);
         return;
@@ -277,6 +280,12 @@ void CTessadaneDlg::OnBnClickedOpenFile() {
     UpdateImageInfo();
     SetDlgItemText(IDC_VERSION, VersionText(&g_image[12]));
     ShowStatus("Opened file successfully!", STATUS_GREEN);
+}
+
+void CTessadaneDlg::RefuseDroppedFiles() {
+    // The texts of a file of another type given to Open File.
+    Shell().MessageBox("Open file failed!\n");
+    ShowStatus("Open file failed!", STATUS_RED);
 }
 
 void CTessadaneDlg::OnBnClickedSaveToBin() {
@@ -316,9 +325,11 @@ void CTessadaneDlg::OnBnClickedModifyLength() {
     }
 }
 
-bool CTessadaneDlg::CanEndDialog() {
-    if (!g_bBusy) return true;
+bool CTessadaneDlg::CanEndDialog() { return !RefusedWhileBusy(); }
+
+bool CTessadaneDlg::RefusedWhileBusy() {
+    if (!g_bBusy) return false;
     MessageBeep(BEEP_BUSY);
     ShowAppMessageBox(this, BusyText(g_job.kind));
-    return false;
+    return true;
 }

@@ -2,8 +2,9 @@
 # Checks the Debian package as a Debian user receives it: builds it
 # (scripts/package.sh), lets lintian look for errors, unpacks it into a
 # temporary root and checks what lands where: the programs, the menu entry
-# and metainfo (validated), the icons at their sizes, the manual pages, the
-# bash completion, the udev rule, the samples, and a post-install step that
+# (validated, passing the file, with the window's class) and metainfo
+# (validated), the icons at their sizes, the manual pages, the bash
+# completion, the udev rule, the samples, and a post-install step that
 # survives a missing or failing udevadm.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,7 +41,12 @@ for size in 16 22 24 32 48 64 128 256; do
   file "$png" | grep -q "PNG image data, $size x $size," || fail "icon $png is not a $size x $size PNG"
 done
 
-desktop-file-validate "$root/files/usr/share/applications/$app_id.desktop"
+desktop=$root/files/usr/share/applications/$app_id.desktop
+desktop-file-validate "$desktop"
+# The entry hands the program the file it is opened with, and docks match
+# the window (its class is the program's name) to the entry's icon.
+grep -qx 'Exec=Quillmar %f' "$desktop" || fail "the menu entry does not pass the file (%f)"
+grep -qx 'StartupWMClass=Quillmar' "$desktop" || fail "the menu entry lacks StartupWMClass=Quillmar"
 appstreamcli validate --no-net "$root/files/usr/share/metainfo/$app_id.metainfo.xml"
 
 # The post-install step goes on where udevadm is missing or fails.
