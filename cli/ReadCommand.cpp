@@ -13,6 +13,9 @@
 namespace cli {
 namespace {
 
+// The output path that stands for standard output.
+constexpr const char* STANDARD_OUTPUT = "-";
+
 // A read led by the stored header whose sums did not hold has read what
 // the header alone allowed.
 std::string SumsFailedText(std::size_t bytesRead) {
@@ -40,7 +43,8 @@ public:
             }
         }
         // Before any device is asked anything.
-        if (const std::string problem = OutputPathProblem(output_); !problem.empty()) {
+        if (const std::string problem = output_ == STANDARD_OUTPUT ? std::string() : OutputPathProblem(output_);
+            !problem.empty()) {
             return "Create Bin File fail! (" + problem + ")";
         }
         return {};

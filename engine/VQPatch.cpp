@@ -1,11 +1,11 @@
 #include "VQPatch.h"
 
 #include "JobProgress.h"
+#include "OutputFile.h"
 #include "hid/Hid.h"
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 CVQPatch::CVQPatch(int row) : m_desc(DescriptorOf(row)) {}
 
@@ -164,12 +164,9 @@ std::string DefaultBinFileName(const std::tm& t) {
 }
 
 bool CVQPatch::SaveToBin(const std::string& path, DWORD len, const BYTE* data) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(len));
-    file.close();
-    // A short write must not pass for a saved image.
-    if (!file) return false;
+    // Written whole or not at all: a file that stood at path stays as it
+    // was when the new one can't be written (a full disk, say).
+    if (!WriteOutputFile(path, std::span<const BYTE>(data, data ? len : 0)).empty()) return false;
     SetStatusText("Successful!", STATUS_GREEN);
     return true;
 }

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -159,11 +162,37 @@ TEST_F(SaveToBinTest, UncreatableFileShowsNothing) {
     EXPECT_TRUE(host.statuses.empty());
 }
 
-// A write that does not reach the file is no saved image.
-TEST_F(SaveToBinTest, ShortWriteIsAFailure) {
-    const BYTE bytes[] = {1, 2, 3, 4};
-    EXPECT_FALSE(CVQ7170Patch().SaveToBin("/dev/full", 4, bytes));
+std::vector<char> FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A write that does not reach the disk whole is no saved image, and the
+// file that stood at the path stays as it was, with nothing left beside it;
+// a device node at the path is never replaced.
+TEST_F(SaveToBinTest, FailedWriteLeavesTheFileThatStoodThere) {
+    const auto path = dir / "kept.bin";
+    std::ofstream(path, std::ios::binary) << "old image";
+    const std::vector<BYTE> bytes(4096, 0x5A);
+    // Files of this process may grow to 100 bytes only; a longer write fails
+    // (EFBIG) instead of raising SIGXFSZ.
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = CVQ7170Patch().SaveToBin(path.string(), static_cast<DWORD>(bytes.size()), bytes.data());
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(saved);
     EXPECT_TRUE(host.statuses.empty());
+    const std::vector<char> kept = FileBytes(path);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "old image");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "a new file left behind";
+
+    EXPECT_FALSE(CVQ7170Patch().SaveToBin("/dev/full", 4, bytes.data()));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace cli {
 namespace {
 
 // The file path stands for: the target of a link that leads to one, else
@@ -55,7 +54,6 @@ bool WriteAll(int fd, const BYTE* data, std::size_t n) {
 }  // namespace
 
 std::string OutputPathProblem(const std::string& path) {
-    if (path == STANDARD_OUTPUT) return {};
     struct stat st = {};
     if (stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return path + ": is a folder";
@@ -77,6 +75,12 @@ std::string OutputPathProblem(const std::string& path) {
 
 std::string WriteOutputFile(const std::string& path, std::span<const BYTE> bytes) {
     const std::string target = Target(path);
+    // Only a regular file is ever replaced: never a folder, a device node
+    // or a pipe that stands at path.
+    struct stat existing = {};
+    if (stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        return path + (S_ISDIR(existing.st_mode) ? ": is a folder" : ": not a regular file");
+    }
     const std::string folder = FolderOf(target);
     std::string temporary = folder + "/." + BaseOf(target) + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
@@ -106,5 +110,3 @@ std::string WriteOutputFile(const std::string& path, std::span<const BYTE> bytes
     }
     return {};
 }
-
-}  // namespace cli
