@@ -2,6 +2,7 @@
 
 #include "AboutDlg.h"
 #include "DialogText.h"
+#include "FacePalette.h"
 #include "Globals.h"
 #include "Hid.h"
 #include "ResourceIds.h"
@@ -64,11 +65,10 @@ bool CTessadaneDlg::OnInitDialog() {
     CDialogWnd::OnInitDialog();
     DoDataExchange();
 
-    // The dialog's background is white; edits, lists and buttons keep the
-    // system colours (the page host too).
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    // The dialog's background is white, with text that reads on it whatever
+    // the system's colours; edits, lists and buttons keep the system colours
+    // (the page host too).
+    setPalette(PaletteOnFace(palette(), Qt::white));
     setAutoFillBackground(true);
 
     // 2. The "About" entry of the window menu (here the context menu).
