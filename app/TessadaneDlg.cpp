@@ -33,6 +33,9 @@ BYTE ChipTypeRow(UINT value) {
 
 CTessadaneDlg::CTessadaneDlg(QWidget* pParent)
     : CDialogWnd(IDD_TESSADANE_DIALOG, pParent), m_hIcon(LoadIconPixmap(IDR_MAINFRAME)) {
+    // The hex view is built in the place of edit 1010 (the data exchange
+    // then finds it there), no edit made only to be replaced.
+    PlaceDlgItem(IDC_HEX_VIEW, &m_hexEdit);
     // Message map.
     OnCbnSelchange(IDC_CHIP_TYPE, [this] { OnCbnSelchangeChipType(); });
     OnBnClicked(IDC_CONNECT, [this] { OnBnClickedConnect(); });
