@@ -17,35 +17,19 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 namespace {
 
-// What a rewrite of the settings file changes: the file is replaced by a
-// new copy (another inode, another modification time), and the lock and
-// temporary files come and go in its folder (the folder's modification time).
-struct DiskStamp {
-    ino_t inode = 0;
-    std::int64_t fileNs = -1;
-    std::int64_t folderNs = -1;
-    bool operator==(const DiskStamp&) const = default;
-};
-
-std::int64_t Nanoseconds(const timespec& t) { return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; }
-
-DiskStamp StampOf(const QString& file) {
-    DiskStamp stamp;
-    struct stat st {};
-    if (stat(QFile::encodeName(file).constData(), &st) == 0) {
-        stamp.inode = st.st_ino;
-        stamp.fileNs = Nanoseconds(st.st_mtim);
-    }
-    if (stat(QFile::encodeName(QFileInfo(file).path()).constData(), &st) == 0) stamp.folderNs = Nanoseconds(st.st_mtim);
-    return stamp;
-}
-
-QString SettingsFile() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey), theApp.m_pszAppName)
-        .fileName();
+// What a rewrite of the settings file changes: the file is replaced by a new
+// copy (inode, modification time), and the lock and temporary files come and
+// go in its folder (the folder's modification time).
+std::tuple<ino_t, std::int64_t, std::int64_t> StampOf(const QString& file) {
+    struct stat f {}, d {};
+    stat(QFile::encodeName(file).constData(), &f);
+    stat(QFile::encodeName(QFileInfo(file).path()).constData(), &d);
+    auto ns = [](const timespec& t) { return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; };
+    return {f.st_ino, ns(f.st_mtim), ns(d.st_mtim)};
 }
 
 // Starts the tool as main does, runs whileOpen once its window is up, then
@@ -53,10 +37,7 @@ QString SettingsFile() {
 void RunTool(const std::function<void(CTessadaneDlg&)>& whileOpen) {
     QTimer::singleShot(0, [&] {
         auto* dlg = qobject_cast<CTessadaneDlg*>(theApp.m_pMainWnd);
-        if (!dlg) {
-            ADD_FAILURE() << "no window";
-            return;
-        }
+        ASSERT_NE(dlg, nullptr);
         whileOpen(*dlg);
         dlg->EndDialog(kDlgIdCancel);
     });
@@ -82,14 +63,16 @@ TEST(RememberedChipType, AStartOrChoiceThatKeepsTheValueLeavesTheFileAlone) {
         {"the stored row chosen again", 3, 3, false, 3},
         {"another row chosen", 3, 5, true, 5},
     };
+    const QString file =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kRegistryKey), theApp.m_pszAppName).fileName();
     for (const auto& c : cases) {
         StoreChipType(c.stored);
-        const DiskStamp before = StampOf(SettingsFile());
-        ASSERT_NE(before.inode, 0u) << c.what;
+        const auto before = StampOf(file);
+        ASSERT_NE(std::get<0>(before), 0u) << c.what;
         RunTool([&](CTessadaneDlg& dlg) {
             if (c.chosen) ChooseChipType(dlg, *c.chosen);
         });
-        EXPECT_EQ(!(StampOf(SettingsFile()) == before), c.rewritten) << c.what;
+        EXPECT_EQ(StampOf(file) != before, c.rewritten) << c.what;
         EXPECT_EQ(StoredChipType().toString(), QString::number(c.after)) << c.what;
     }
 }

@@ -12,13 +12,12 @@
 
 namespace {
 
-// Of the colours a rectangle shows more than once, the one that stands out
-// most from `fill`, and how much.
+// Of the colours a rectangle shows more than once, how much the one that
+// stands out most from fill does.
 double MostContrast(const QImage& img, const QRect& rc, const QColor& fill) {
     std::map<QRgb, int> counts;
-    const QRect r = rc.intersected(img.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) ++counts[img.pixel(x, y)];
+    for (int y = rc.top(); y <= rc.bottom(); ++y)
+        for (int x = rc.left(); x <= rc.right(); ++x) ++counts[img.pixel(x, y)];
     double most = 1;
     for (const auto& [rgb, n] : counts)
         if (n >= 2) most = std::max(most, ContrastRatio(QColor(rgb), fill));
