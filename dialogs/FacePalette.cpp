@@ -34,12 +34,13 @@ QColor TextColourOn(const QColor& face) {
 
 QPalette PaletteOnFace(QPalette palette, const QColor& face) {
     const bool ownTextReads = ContrastRatio(palette.color(QPalette::Active, QPalette::WindowText), face) >= kReadableContrast;
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        palette.setColor(group, QPalette::Window, face);
-    if (ownTextReads) return palette;
     const QColor text = TextColourOn(face);
-    palette.setColor(QPalette::Active, QPalette::WindowText, text);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, text);
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, Halfway(text, face));
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const QColor fitted = group == QPalette::Disabled ? Halfway(text, face) : text;
+        palette.setColor(group, QPalette::Window, face);
+        // Set even where it stays the same: a later change of the system's
+        // colours leaves the face and its text together.
+        palette.setColor(group, QPalette::WindowText, ownTextReads ? palette.color(group, QPalette::WindowText) : fitted);
+    }
     return palette;
 }

@@ -22,6 +22,6 @@ QColor TextColourOn(const QColor& face);
 // the palette's own when its active text reads on face, since such a
 // palette is made for faces like it (a light palette on a white face keeps
 // every colour); else black or white, and for disabled text the same dimmed
-// halfway towards the face. Edits, lists and buttons keep their own faces
-// and texts.
+// halfway towards the face. Both stay when the system's colours change
+// later. Edits, lists and buttons keep their own faces and texts.
 QPalette PaletteOnFace(QPalette palette, const QColor& face);

@@ -127,10 +127,14 @@ protected:
         Open(row);
     }
 
-    // Every control of the main dialog and of the row's page; one line per
-    // failure.
     std::string CheckRow(const QPalette& palette, int row) {
         OpenUnder(palette, row);
+        return Measure(row);
+    }
+
+    // Every control of the open main dialog and of the row's page; one line
+    // per failure.
+    std::string Measure(int row) {
         const QImage image = dlg->grab().toImage();
         std::vector<BuiltControl> controls = dlg->Controls();
         for (const BuiltControl& c : g_pCurPage->GetWnd()->Controls()) controls.push_back(c);
@@ -209,6 +213,18 @@ TEST_F(Contrast, EveryTextReadsOnWhatIsBehindItUnderALightAndADarkPalette) {
     ASSERT_LT(RelativeLuminance(palettes[1].second.color(QPalette::Window)), 0.1);
     for (const auto& [name, palette] : palettes)
         for (int row = 0; row < CHIP_TYPE_COUNT; ++row) EXPECT_EQ(CheckRow(palette, row), "") << name;
+}
+
+// A change of the desktop's colours while the window is open leaves every
+// text readable, from light to dark and back.
+TEST_F(Contrast, TextsStayReadableWhenThePaletteChangesWhileOpen) {
+    const auto palettes = Palettes();
+    for (int from : {0, 1}) {
+        OpenUnder(palettes[from].second, ROW_VQ7140XX);
+        QApplication::setPalette(palettes[1 - from].second);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Measure(ROW_VQ7140XX), "") << palettes[from].first << " to " << palettes[1 - from].first;
+    }
 }
 
 // The status colours read on their face in a dark palette at least as well
