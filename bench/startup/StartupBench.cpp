@@ -36,6 +36,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -72,24 +73,22 @@ struct SettingsFolder {
     }
 };
 
+// The environment with the variables the bench sets replaced; a preload
+// already there stays, after the probe.
 std::vector<std::string> ChildEnvironment(const std::string& settings) {
-    std::vector<std::string> env;
-    std::string preload = FIRST_PAINT_PROBE;
+    const std::string preload = "LD_PRELOAD=";
+    std::vector<std::string> env{preload + FIRST_PAINT_PROBE, "STARTUP_PROBE_FD=" + std::to_string(kProbeFd),
+                                 "XDG_CONFIG_HOME=" + settings, "QUILLMAR_EMULATE=vq7170"};
     for (char** e = environ; *e; ++e) {
-        const std::string var = *e;
-        if (var.rfind("LD_PRELOAD=", 0) == 0) {
-            preload += " " + var.substr(11);
+        const std::string_view var = *e;
+        if (var.starts_with(preload)) {
+            env.front().append(" ").append(var.substr(preload.size()));
             continue;
         }
-        if (var.rfind("STARTUP_PROBE_FD=", 0) == 0 || var.rfind("XDG_CONFIG_HOME=", 0) == 0 ||
-            var.rfind("QUILLMAR_EMULATE=", 0) == 0)
-            continue;
-        env.push_back(var);
+        const bool replaced = var.starts_with("STARTUP_PROBE_FD=") || var.starts_with("XDG_CONFIG_HOME=") ||
+                              var.starts_with("QUILLMAR_EMULATE=");
+        if (!replaced) env.emplace_back(var);
     }
-    env.push_back("LD_PRELOAD=" + preload);
-    env.push_back("STARTUP_PROBE_FD=" + std::to_string(kProbeFd));
-    env.push_back("XDG_CONFIG_HOME=" + settings);
-    env.push_back("QUILLMAR_EMULATE=vq7170");
     return env;
 }
 
