@@ -1,6 +1,7 @@
 #include "MyStatusBar.h"
 
 #include "DialogBuilder.h"
+#include "FacePalette.h"
 #include "IconsAndStrings.h"
 
 #include <QApplication>
@@ -22,6 +23,10 @@ QFont StatusBarFont() {
                    QStringLiteral("WenQuanYi Micro Hei"), f.family()});
     f.setPointSize(9);
     return f;
+}
+
+QColor StatusTextFace(const QColor& barFace) {
+    return TextColourOn(barFace) == QColor(Qt::white) ? QColor(Qt::white) : QColor();
 }
 
 QColor ColorFromColorref(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
@@ -147,6 +152,10 @@ bool CMyStatusBar::IsOwnerDrawn(int index) const {
 void CMyStatusBar::DrawItem(QPainter& dc, int nPane, const QRect& rcItem) {
     if (!m_pPaneTexts || !m_pPaneColors || nPane < 0 || nPane >= kMaxPanes) return;
     dc.save();
+    if (m_wnd) {
+        const QColor face = StatusTextFace(m_wnd->palette().color(QPalette::Window));
+        if (face.isValid()) dc.fillRect(rcItem, face);
+    }
     dc.setBackgroundMode(Qt::TransparentMode);
     dc.setPen(ColorFromColorref(m_pPaneColors[nPane]));
     dc.drawText(QRect(rcItem.left() + 1, rcItem.top(), 0x7FFF, 0x7FFF), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,

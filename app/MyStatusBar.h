@@ -39,6 +39,12 @@ struct StatusPaneSpec {
 // a stretching pane takes what the others leave.
 std::vector<QRect> StatusPaneRects(const std::vector<StatusPaneSpec>& panes, int barWidth, int barHeight);
 
+// The face pane 0 shows its status text on. The status colours (green for
+// progress and success, red for errors) are made for a light face, as the
+// bar's own face is in a light palette; on a dark face the pane gets a white
+// face of its own. An invalid colour when the bar's face serves as it is.
+QColor StatusTextFace(const QColor& barFace);
+
 // The status bar's font: a narrow 9-point sans serif, as status bars use, so
 // that the longest status texts fit the 150 pixels of pane 0 whatever the
 // desktop's own font.

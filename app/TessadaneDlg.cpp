@@ -2,6 +2,7 @@
 
 #include "AboutDlg.h"
 #include "DialogText.h"
+#include "FacePalette.h"
 #include "Globals.h"
 #include "Hid.h"
 #include "ResourceIds.h"
@@ -32,6 +33,9 @@ BYTE ChipTypeRow(UINT value) {
 
 CTessadaneDlg::CTessadaneDlg(QWidget* pParent)
     : CDialogWnd(IDD_TESSADANE_DIALOG, pParent), m_hIcon(LoadIconPixmap(IDR_MAINFRAME)) {
+    // The hex view is built in the place of edit 1010 (the data exchange
+    // then finds it there), no edit made only to be replaced.
+    PlaceDlgItem(IDC_HEX_VIEW, &m_hexEdit);
     // Message map.
     OnCbnSelchange(IDC_CHIP_TYPE, [this] { OnCbnSelchangeChipType(); });
     OnBnClicked(IDC_CONNECT, [this] { OnBnClickedConnect(); });
@@ -64,11 +68,10 @@ bool CTessadaneDlg::OnInitDialog() {
     CDialogWnd::OnInitDialog();
     DoDataExchange();
 
-    // The dialog's background is white; edits, lists and buttons keep the
-    // system colours (the page host too).
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    // The dialog's background is white, with text that reads on it whatever
+    // the system's colours; edits, lists and buttons keep the system colours
+    // (the page host too).
+    setPalette(PaletteOnFace(palette(), Qt::white));
     setAutoFillBackground(true);
 
     // 2. The "About" entry of the window menu (here the context menu).

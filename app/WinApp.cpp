@@ -52,7 +52,11 @@ UINT CWinApp::GetProfileInt(const QString& section, const QString& entry, int nD
 
 bool CWinApp::WriteProfileInt(const QString& section, const QString& entry, int nValue) const {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, m_pszRegistryKey, m_pszAppName);
-    settings.setValue(SettingsKey(section, entry), nValue);
+    const QString key = SettingsKey(section, entry);
+    // A write takes a lock file, a new copy of the file flushed to disk and
+    // a rename: not worth it for the value the file holds already.
+    if (settings.value(key).toString() == QString::number(nValue)) return true;
+    settings.setValue(key, nValue);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

@@ -32,6 +32,8 @@ public:
     // Company key of the settings path; also names the organisation.
     void SetRegistryKey(const QString& key);
     UINT GetProfileInt(const QString& section, const QString& entry, int nDefault) const;
+    // Leaves the file alone when it holds that value already (as written:
+    // the same decimal text).
     bool WriteProfileInt(const QString& section, const QString& entry, int nValue) const;
 
     QString m_pszAppName;  // caption of message boxes, last key of the settings path

@@ -194,7 +194,8 @@ DialogBaseUnits MeasureBaseUnits(const QFont& font) {
     return BaseUnitsFromMetrics(fm.horizontalAdvance(QString::fromLatin1(kBaseUnitLetters)), fm.height());
 }
 
-std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* host, const DialogBaseUnits& units) {
+std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* host, const DialogBaseUnits& units,
+                                              const std::map<int, QWidget*>& placed) {
     std::vector<BuiltControl> built;
     built.reserve(t.controls.size());
     QWidget* lastTabStop = nullptr;
@@ -202,7 +203,9 @@ std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* 
     for (const ControlTemplate& c : t.controls) {
         const PixelRect r = MapDialogRect(c.rect, units);
         QRect geometry(r.x, r.y, r.width, r.height);
-        QWidget* w = MakeControl(c, host, geometry);
+        const auto own = c.id == -1 ? placed.end() : placed.find(c.id);
+        QWidget* w = own != placed.end() ? own->second : MakeControl(c, host, geometry);
+        if (w->parentWidget() != host) w->setParent(host);
         w->setGeometry(geometry);
         SetControlId(w, c.id);
         if (c.style & ctlstyle::Disabled) w->setEnabled(false);

@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QString>
 
+#include <map>
 #include <vector>
 
 class QWidget;
@@ -28,8 +29,11 @@ DialogBaseUnits MeasureBaseUnits(const QFont& font);
 
 // Creates the template's controls as children of host, in tab order, and
 // chains their tab order. host takes the template's font. Each widget
-// carries its control id (ControlIdOf).
-std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* host, const DialogBaseUnits& units);
+// carries its control id (ControlIdOf). A control whose id is in placed
+// is the widget given there instead of one made for its kind: it takes the
+// control's place, styles and tab stop as a made one would.
+std::vector<BuiltControl> BuildDialogControls(const DialogTemplate& t, QWidget* host, const DialogBaseUnits& units,
+                                              const std::map<int, QWidget*>& placed = {});
 
 // Indices into t.controls of the radios that form one group with control
 // index, in tab order: a group runs from a control with the Group style (or

@@ -25,7 +25,7 @@ bool CDlgControls::CreateControls(int templateId) {
     const QFont font = DialogFont(*t);
     m_self->setFont(font);
     m_units = MeasureBaseUnits(font);
-    m_controls = BuildDialogControls(*t, m_self, m_units);
+    m_controls = BuildDialogControls(*t, m_self, m_units, m_placed);
     for (const BuiltControl& c : m_controls) {
         if (c.id != -1) m_byId[c.id] = c.widget;
         ConnectNotifications(c.widget, c.id);
@@ -69,6 +69,7 @@ QWidget* CDlgControls::SubclassDlgItem(int id, QWidget* w) {
     return RunOnUiThread([&]() -> QWidget* {
         QWidget* old = GetDlgItem(id);
         if (!old || !w) return nullptr;
+        if (old == w) return w;
         w->setParent(m_self);
         w->setGeometry(old->geometry());
         w->setEnabled(old->isEnabled());

@@ -64,7 +64,12 @@ public:
     const std::vector<BuiltControl>& Controls() const { return m_controls; }
     // Puts w in the place of control id (position, size, tab order, id) and
     // deletes the control it replaces. Returns w, or nullptr when id is unknown.
+    // A control that is w already stays as it is.
     QWidget* SubclassDlgItem(int id, QWidget* w);
+    // Before CreateControls: control id is to be w, built in its place (as
+    // SubclassDlgItem puts it there afterwards), without making the widget
+    // of the control's kind first.
+    void PlaceDlgItem(int id, QWidget* w) { m_placed[id] = w; }
 
     // Message map: the handler of notification code from control id.
     void OnNotify(int id, int code, Handler handler);
@@ -102,6 +107,7 @@ private:
     DialogBaseUnits m_units;
     std::vector<BuiltControl> m_controls;
     std::map<int, QPointer<QWidget>> m_byId;
+    std::map<int, QWidget*> m_placed;  // PlaceDlgItem
     std::map<std::pair<int, int>, Handler> m_handlers;
     std::vector<QMetaObject::Connection> m_connections;
     int m_programTextDepth = 0;  // inside a text set by the program

@@ -61,8 +61,10 @@ CHexEditBase::CHexEditBase(QWidget* parent)
       m_strPaste(QStringLiteral("Paste")),
       m_font(DefaultHexFont()),
       m_glyphs(new GlyphCache) {
+    // The selection's fills are the system's, each with the system's text
+    // for that face (the button face's own text, not the window's).
     const QPalette pal = QApplication::palette();
-    m_clrSelTextUnfocused = ToColorRef(pal.color(QPalette::Active, QPalette::WindowText));
+    m_clrSelTextUnfocused = ToColorRef(pal.color(QPalette::Active, QPalette::ButtonText));
     m_clrSelBkUnfocused = ToColorRef(pal.color(QPalette::Active, QPalette::Button));
     m_clrSelTextFocused = ToColorRef(pal.color(QPalette::Active, QPalette::HighlightedText));
     m_clrSelBkFocused = ToColorRef(pal.color(QPalette::Active, QPalette::Highlight));

@@ -1,6 +1,7 @@
 #include "OptionPage.h"
 
 #include "DialogBuilder.h"
+#include "FacePalette.h"
 #include "AppShell.h"
 #include "ImageDocument.h"
 #include "TessadaneDlg.h"
@@ -21,10 +22,9 @@ bool COptionPage::Create(UINT nIDTemplate, QWidget* pParentWnd) {
         delete wnd;
         return false;
     }
-    // The page's own background is white, as the main dialog's.
-    QPalette pal = wnd->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    wnd->setPalette(pal);
+    // The page's own background is white, as the main dialog's, with text
+    // that reads on it.
+    wnd->setPalette(PaletteOnFace(wnd->palette(), Qt::white));
     wnd->setAutoFillBackground(true);
     m_pWnd = wnd;
     OnCreate();

@@ -6,12 +6,14 @@
 #include "HexEditBase.h"
 #include "ResourceIds.h"
 #include "TessadaneApp.h"
+#include "TessadaneDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -177,4 +179,54 @@ TEST(TemplateBuilderCustom, ResourcesComeFromWhatTheProgramHandsIn) {
     EXPECT_TRUE(LoadDialogIcon(3).isNull());
     QWidget host;
     EXPECT_EQ(CreateCustomControl(QStringLiteral("Box"), &host), nullptr);
+}
+
+// A widget placed for a control is built in the control's place, with its
+// styles and tab stop, and nothing of the control's own kind is made; a
+// placed widget for an id the template does not have, or for -1, is not used.
+TEST(TemplateBuilderPlaced, APlacedWidgetTakesItsControlsPlaceAndStyles) {
+    TestApplication();
+    using namespace ctlstyle;
+    const DialogTemplate t{999, "", "Times New Roman", 10, {0, 0, 100, 80}, 0,
+                           {{5, CtlKind::Edit, "", {4, 4, 40, 12}, Border},
+                            {6, CtlKind::Edit, "", {4, 20, 60, 40}, Multiline | Disabled | Border},
+                            {-1, CtlKind::Static, "label", {4, 62, 40, 8}},
+                            {7, CtlKind::PushButton, "Go", {50, 4, 40, 14}}}};
+    QWidget host;
+    auto* placed = new QWidget;
+    placed->setFocusPolicy(Qt::StrongFocus);
+    auto* unused = new QWidget;
+    const DialogBaseUnits u{6, 15};
+    const auto built = BuildDialogControls(t, &host, u, {{6, placed}, {-1, unused}, {8, unused}});
+    ASSERT_EQ(built.size(), 4u);
+    EXPECT_EQ(built[1].widget, placed);
+    EXPECT_EQ(placed->parentWidget(), &host);
+    EXPECT_EQ(ControlIdOf(placed), 6);
+    EXPECT_EQ(placed->geometry(), QRect(6, 38, 90, 75));
+    EXPECT_FALSE(placed->isEnabled());
+    auto nextStop = [](QWidget* w) {
+        do w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus));
+        return w;
+    };
+    EXPECT_EQ(nextStop(built[0].widget), placed);
+    EXPECT_EQ(nextStop(placed), built[3].widget);
+    EXPECT_NE(qobject_cast<QLabel*>(built[2].widget), nullptr);
+    EXPECT_EQ(host.findChildren<QPlainTextEdit*>().size(), 0u);
+    EXPECT_EQ(unused->parentWidget(), nullptr);
+    delete unused;
+}
+
+// The main dialog builds its hex view in the place of edit 1010, and the
+// data exchange leaves it there.
+TEST(TemplateBuilderPlaced, TheMainDialogsHexViewIsBuiltInItsPlace) {
+    TestApplication();
+    CTessadaneDlg dlg;
+    ASSERT_TRUE(dlg.CreateFromTemplate());
+    EXPECT_EQ(dlg.GetDlgItem(IDC_HEX_VIEW), &dlg.m_hexEdit);
+    EXPECT_EQ(dlg.SubclassDlgItem(IDC_HEX_VIEW, &dlg.m_hexEdit), &dlg.m_hexEdit);
+    EXPECT_EQ(dlg.GetDlgItem(IDC_HEX_VIEW), &dlg.m_hexEdit);
+    EXPECT_EQ(dlg.findChildren<QPlainTextEdit*>().size(), 0u);
+    const PixelRect r = MapDialogRect(dlg.Template()->controls.front().rect, dlg.BaseUnits());
+    EXPECT_EQ(dlg.m_hexEdit.geometry(), QRect(r.x, r.y, r.width, r.height));
 }
