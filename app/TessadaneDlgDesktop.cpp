@@ -53,6 +53,9 @@ void CTessadaneDlg::closeEvent(QCloseEvent* e) {
 }
 
 bool CTessadaneDlg::eventFilter(QObject* watched, QEvent* e) {
+    // Drops reach widgets only; the calls workers post onto this thread go
+    // to an object that is none, and pass untouched.
+    if (!watched->isWidgetType()) return CDialogWnd::eventFilter(watched, e);
     const QEvent::Type type = e->type();
     if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
         return CDialogWnd::eventFilter(watched, e);
